@@ -1,0 +1,37 @@
+/* midas.h — the MIDAS Sound System calls that halcyon makes, played by our
+ * own module player (libopenmpt decoding, SDL2 audio output).
+ *
+ * All calls are made from the program's one thread; playback runs on SDL's
+ * audio thread. Results follow the old library: non-zero is success. */
+#ifndef MIDAS_H
+#define MIDAS_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int MIDASbool;           /* non-zero: success */
+typedef unsigned int MIDASmodule; /* 32-bit module handle; 0 = no module */
+
+/* Resets the library's state; call once before anything else. Never fails. */
+MIDASbool MIDASstartup(void);
+/* Opens the audio device (48 kHz stereo where allowed). False when no device can be opened. */
+MIDASbool MIDASinit(void);
+/* Starts background playback. pollRate is accepted and ignored (playback runs on the audio thread).
+ * False when MIDASinit has not succeeded. */
+MIDASbool MIDASstartBackgroundPlay(unsigned int pollRate);
+/* Loads a module file (XM, S3M, MOD and every other format the decoder reads).
+ * 0 for a null or empty name, a missing or unreadable file, or a file that is not a module. */
+MIDASmodule MIDASloadModule(const char* fileName);
+/* Starts playing a loaded module; it repeats when it ends. loopSong is accepted and ignored. */
+MIDASbool MIDASplayModule(MIDASmodule module, int loopSong);
+MIDASbool MIDASstopModule(MIDASmodule module);
+MIDASbool MIDASfreeModule(MIDASmodule module);
+MIDASbool MIDASstopBackgroundPlay(void);
+/* Closes the audio device and frees every module still loaded. */
+MIDASbool MIDASclose(void);
+
+#ifdef __cplusplus
+}
+#endif
+#endif
