@@ -10,7 +10,7 @@
 extern "C" {
 #endif
 
-typedef int MIDASbool;           /* non-zero: success */
+typedef int MIDASbool;            /* non-zero: success */
 typedef unsigned int MIDASmodule; /* 32-bit module handle; 0 = no module */
 
 /* Resets the library's state; call once before anything else. Never fails. */

@@ -1,0 +1,150 @@
+// The MIDAS calls: a small state machine (started up, device open, background play running) over the
+// loaded modules, the playback slot and the SDL audio device. Calls made out of order do nothing and
+// return false; no exception leaves this file.
+#include <midas.h>
+
+#include <map>
+#include <memory>
+
+#include "module.h"
+#include "playback_slot.h"
+#include "sdl_output.h"
+
+namespace sound {
+
+namespace {
+
+class MidasLibrary {
+ public:
+  MIDASbool Startup() noexcept {
+    Close();
+    startedUp = true;
+    return 1;
+  }
+
+  MIDASbool Init() noexcept {
+    if (!startedUp) return 0;
+    return output.Open(slot) ? 1 : 0;
+  }
+
+  MIDASbool StartBackgroundPlay() noexcept {
+    if (!output.IsOpen()) return 0;
+    output.SetRunning(true);
+    backgroundPlay = true;
+    return 1;
+  }
+
+  MIDASbool StopBackgroundPlay() noexcept {
+    if (!backgroundPlay) return 0;
+    output.SetRunning(false);
+    backgroundPlay = false;
+    return 1;
+  }
+
+  MIDASmodule LoadModule(const char* fileName) noexcept {
+    if (!output.IsOpen()) return 0;
+    std::unique_ptr<Module> module = Module::FromFile(fileName);
+    if (module == nullptr) return 0;
+    try {
+      MIDASmodule handle = NewHandle();
+      modules.emplace(handle, std::move(module));
+      return handle;
+    } catch (...) {
+      return 0;
+    }
+  }
+
+  // Starts `handle` from its beginning, in place of whatever played before.
+  MIDASbool PlayModule(MIDASmodule handle) noexcept {
+    Module* module = Find(handle);
+    if (module == nullptr) return 0;
+    slot.Swap(nullptr);
+    module->Rewind();
+    slot.Swap(module);
+    return 1;
+  }
+
+  MIDASbool StopModule(MIDASmodule handle) noexcept {
+    Module* module = Find(handle);
+    if (module == nullptr) return 0;
+    if (slot.Playing() == module) slot.Swap(nullptr);
+    return 1;
+  }
+
+  MIDASbool FreeModule(MIDASmodule handle) noexcept {
+    if (StopModule(handle) == 0) return 0;
+    modules.erase(handle);
+    return 1;
+  }
+
+  MIDASbool Close() noexcept {
+    if (!output.IsOpen()) return 0;
+    slot.Swap(nullptr);
+    output.Close();
+    modules.clear();
+    backgroundPlay = false;
+    return 1;
+  }
+
+ private:
+  Module* Find(MIDASmodule handle) const noexcept {
+    auto found = modules.find(handle);
+    return found == modules.end() ? nullptr : found->second.get();
+  }
+
+  // Handles count up from 1 and are not handed out again while the library stays open, so a freed
+  // handle stays unknown.
+  MIDASmodule NewHandle() {
+    do {
+      ++lastHandle;
+    } while (lastHandle == 0 || modules.contains(lastHandle));
+    return lastHandle;
+  }
+
+  bool startedUp = false;
+  bool backgroundPlay = false;
+  MIDASmodule lastHandle = 0;
+  std::map<MIDASmodule, std::unique_ptr<Module>> modules;
+  PlaybackSlot slot;
+  SdlAudioOutput output;  // declared last: closed, and its audio thread ended, before the rest goes
+};
+
+MidasLibrary& Library() {
+  static MidasLibrary library;
+  return library;
+}
+
+}  // namespace
+
+}  // namespace sound
+
+extern "C" {
+
+MIDASbool MIDASstartup(void) {
+  return sound::Library().Startup();
+}
+MIDASbool MIDASinit(void) {
+  return sound::Library().Init();
+}
+MIDASbool MIDASstartBackgroundPlay(unsigned int /*pollRate*/) {
+  return sound::Library().StartBackgroundPlay();
+}
+MIDASmodule MIDASloadModule(const char* fileName) {
+  return sound::Library().LoadModule(fileName);
+}
+MIDASbool MIDASplayModule(MIDASmodule module, int /*loopSong*/) {
+  return sound::Library().PlayModule(module);
+}
+MIDASbool MIDASstopModule(MIDASmodule module) {
+  return sound::Library().StopModule(module);
+}
+MIDASbool MIDASfreeModule(MIDASmodule module) {
+  return sound::Library().FreeModule(module);
+}
+MIDASbool MIDASstopBackgroundPlay(void) {
+  return sound::Library().StopBackgroundPlay();
+}
+MIDASbool MIDASclose(void) {
+  return sound::Library().Close();
+}
+}
