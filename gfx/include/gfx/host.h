@@ -6,6 +6,7 @@
 #include <functional>
 
 struct SDL_Window;
+struct SDL_Renderer;
 
 namespace gfx::host {
 
@@ -25,5 +26,19 @@ void SetWindowResolver(std::function<WindowTarget(uint32_t handle)> resolver);
 // with the number of that frame counting from 1 since the library was loaded.
 // Headless hosts advance their virtual clock and replay scripted input here.
 void SetSwapListener(std::function<void(uint64_t shownFrame)> listener);
+
+// The one renderer of a window, shared by the host (its black fill) and the
+// library (the picture). Created at the first call for a window: SDL's
+// software renderer for a foreign window, otherwise an accelerated one,
+// falling back to software. Later calls return the same renderer whatever
+// `foreign` says. Null when SDL cannot create one (SDL_GetError tells why).
+// Call on the program's thread with SDL video initialised.
+SDL_Renderer* RendererFor(SDL_Window* window, bool foreign);
+
+// The host calls this before it destroys a window it has asked RendererFor
+// about: the library lets go of the textures it made on that renderer and
+// draws no more into the window, then the renderer is destroyed. Harmless for
+// a window without a renderer.
+void ReleaseRenderer(SDL_Window* window);
 
 }  // namespace gfx::host

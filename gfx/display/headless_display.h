@@ -1,0 +1,35 @@
+// headless_display.h — a display without a screen: the shown frame is kept
+// in memory (and captured to PNG files when asked).
+#pragma once
+
+#include <vector>
+
+#include "frame_display.h"
+
+namespace gfx {
+
+class HeadlessDisplay final : public FrameDisplay {
+ public:
+  explicit HeadlessDisplay(std::optional<CaptureSettings> capture = std::nullopt)
+      : FrameDisplay(std::move(capture)) {}
+
+  bool Open(const DisplayConfig& config) override;
+  void Close() override;
+
+  // The last shown frame as presented (RGB565, tightly packed), and its size.
+  const std::vector<uint16_t>& Frame() const { return frame_; }
+  int FrameWidth() const { return frameWidth_; }
+  int FrameHeight() const { return frameHeight_; }
+  bool IsOpen() const { return open_; }
+
+ protected:
+  void Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) override;
+
+ private:
+  bool open_ = false;
+  std::vector<uint16_t> frame_;
+  int frameWidth_ = 0;
+  int frameHeight_ = 0;
+};
+
+}  // namespace gfx
