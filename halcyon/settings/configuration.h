@@ -12,4 +12,9 @@ namespace halcyon {
 // both values on OK only.
 void RunConfiguration(platform::App& app);
 
+// The same, returning how the dialog ended: IDOK, IDCANCEL, or -1 when it
+// could not be shown at all (no display and no terminal; the reason went to
+// standard error). The program should then end with a non-zero status.
+INT_PTR RunConfigurationDialog(platform::App& app);
+
 }  // namespace halcyon

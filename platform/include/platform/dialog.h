@@ -26,7 +26,29 @@ constexpr DWORD DS_MODALFRAME = 0x0080, DS_SETFONT = 0x0040;
 constexpr UINT BST_UNCHECKED = 0, BST_CHECKED = 1;
 constexpr int IDC_STATIC = -1;
 
-enum class ItemKind { PushButton, DefPushButton, Static, GroupBox, Edit, CheckBox, Picture };
+// ListBox: a single-selection list (the open-file dialog's lists).
+enum class ItemKind { PushButton, DefPushButton, Static, GroupBox, Edit, CheckBox, Picture, ListBox };
+
+// Virtual-key codes carried by WM_KEYDOWN and WM_KEYUP (Win32 values), and the
+// mouse-message button flag.
+namespace vk {
+constexpr WPARAM Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11, Escape = 0x1B,
+                 Space = 0x20, Prior = 0x21, Next = 0x22, End = 0x23, Home = 0x24, Left = 0x25, Up = 0x26,
+                 Right = 0x27, Down = 0x28, Insert = 0x2D, Delete = 0x2E;
+constexpr WPARAM MkLButton = 0x0001;  // wParam of mouse messages: left button held
+}  // namespace vk
+
+// A font's dialog base units in pixels: the average width of its letters and
+// its height. One horizontal dialog unit is cx/4 pixels, one vertical cy/8.
+struct DialogBaseUnits {
+  int cx = 6;
+  int cy = 13;
+};
+// Dialog units to pixels, rounded to the nearest pixel as Windows does.
+RECT MapDialogRect(const RECT& dialogUnits, DialogBaseUnits base);
+// The base units of the font dialogs are drawn with, for a template's font
+// and point size (the fixed 6 x 13 of an 8-point face when no font file is found).
+DialogBaseUnits FontBaseUnits(int pointSize);
 
 // One control of a template. Positions are dialog units.
 struct DialogItem {
@@ -112,18 +134,48 @@ class Dialog : public Window {
   // Centres over the parent, or in the screen's work area without one.
   void CenterWindow();
 
+  // Runs the dialog without a window of its own: its window is created
+  // hidden and never drawn, yet it is the active (top modal) window, so the
+  // input the platform routes to the active window reaches its message
+  // table (WM_MOUSEMOVE, WM_KEYDOWN...). For a dialog whose picture something
+  // else draws over the whole screen. Call before DoModal; scripts
+  // (SAVER_DIALOG_SCRIPT) do not drive such a dialog.
+  void SetInvisible(bool invisible) { invisibleRun = invisible; }
+  bool IsInvisible() const { return invisibleRun; }
+
+  // While the dialog runs: its picture as a PNG file (frame and caption
+  // included); false when it is not running or the file cannot be written.
+  bool SavePng(const std::string& path) const;
+  // While the dialog runs: the font's base units and a control's rectangle
+  // in client pixels (all zero for an unknown id).
+  DialogBaseUnits BaseUnits() const;
+  RECT ControlRect(int id) const;
+  // An edit box's selection as character offsets (start <= end).
+  void GetEditSelection(int id, int& start, int& end) const;
+  // The id of the button Enter presses now: the focused push button, else
+  // the template's default button (0 when there is none).
+  int DefaultButton() const;
+
  protected:
   const MessageTable* GetMessageTable() const override;
   LRESULT DefaultProc(const Message& message) override;
   static const MessageTable messageTable;
 
+ public:
+  struct State;  // the controls and the presentation while the dialog runs
+
  private:
-  struct State;
+  Reply OnInitDialogMessage(const Message& message);
+  Reply OnCommandOk(const Message& message);
+  Reply OnCommandCancel(const Message& message);
+  static const MessageTable::Entry messageEntries[3];
+
   int templateId;
   Window* parent;
   bool ended = false;
+  bool invisibleRun = false;
   int result = 0;
-  State* state = nullptr;  // the controls while the dialog runs
+  State* state = nullptr;
 };
 
 // The open-file dialog, over owner (may be 0). filter is in the
@@ -131,5 +183,13 @@ class Dialog : public Window {
 // initialName seeds the name field (cut to 499 characters). Returns true and
 // the chosen file's full path when the user confirms.
 bool OpenFileDialog(HWND owner, const std::string& initialName, const std::string& filter, std::string& path);
+
+// Scripted input for tests and unattended runs, in the syntax of
+// SAVER_DIALOG_SCRIPT (platform/dialog/README.md): actions separated by ';'
+// that the dialogs take one after another instead of real input. A dialog
+// still open when the script runs out is cancelled. Setting a script
+// replaces the environment's; clearing it returns to real input.
+void SetDialogScript(const std::string& script);
+void ClearDialogScript();
 
 }  // namespace platform

@@ -1,0 +1,51 @@
+// configuration.cpp — halcyon's configuration mode: reads the two registry
+// values, runs the dialog, writes both back on OK.
+#include "configuration.h"
+
+#include <array>
+#include <string>
+
+#include "world_config_dialog.h"
+
+namespace halcyon {
+namespace {
+
+constexpr const char* kSection = "Config";
+
+// The program's full path (at most 511 characters) with its file-name part
+// replaced by "trans.xm": the music file installed beside the program.
+std::string DefaultMusicFile() {
+  std::array<char, 512> path{};
+  DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size() - 1));
+  if (length >= path.size()) length = static_cast<DWORD>(path.size() - 1);
+  std::string text(path.data(), length);
+  const size_t cut = text.find_last_of("/\\");
+  text = cut == std::string::npos ? std::string() : text.substr(0, cut + 1);
+  return text + "trans.xm";
+}
+
+}  // namespace
+
+INT_PTR RunConfigurationDialog(platform::App& app) {
+  WorldConfigDialog dialog;
+  const std::string defaultFile = DefaultMusicFile();
+  dialog.mute = static_cast<int32_t>(app.GetProfileInt(kSection, "Mute", 0));
+  dialog.fileName = app.GetProfileString(kSection, "FileName", defaultFile);
+
+  platform::Window* previousMain = app.mainWindow;
+  app.mainWindow = &dialog;
+  const INT_PTR result = dialog.DoModal();
+  app.mainWindow = previousMain;
+
+  if (result == IDOK) {
+    app.WriteProfileInt(kSection, "Mute", dialog.mute);
+    app.WriteProfileString(kSection, "FileName", dialog.fileName);
+  }
+  return result;
+}
+
+void RunConfiguration(platform::App& app) {
+  RunConfigurationDialog(app);
+}
+
+}  // namespace halcyon
