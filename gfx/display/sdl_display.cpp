@@ -12,6 +12,7 @@
 
 #include <cstdio>
 
+#include "foreign_size.h"
 #include "host_hooks.h"
 #include "letterbox.h"
 
@@ -156,13 +157,9 @@ void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideI
 
   int outputWidth = 0;
   int outputHeight = 0;
-  if (foreign_) {
-    // SDL tells nothing when another program resizes its window: ask every frame.
-    SDL_GetWindowSize(window_, &outputWidth, &outputHeight);
-  }
-  if (!foreign_ || outputWidth <= 0 || outputHeight <= 0) {
-    SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
-  }
+  // SDL tells nothing when another program resizes its window: ask every frame.
+  if (foreign_) RefreshForeignWindowSize(window_);
+  SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
   const PixelRect fit = LetterboxRect(outputWidth, outputHeight, width, height);
   const bool wholeMultiple =
       fit.width % width == 0 && fit.height % height == 0 && fit.width / width == fit.height / height;
