@@ -75,6 +75,22 @@ constexpr WPARAM WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2;
 constexpr WPARAM SC_CLOSE = 0xF060, SC_SCREENSAVE = 0xF140;
 constexpr WORD BN_CLICKED = 0, EN_CHANGE = 0x0300;
 
+// Virtual-key codes (wParam of WM_KEYDOWN / WM_SYSKEYDOWN). Letters and
+// digits are their upper-case ASCII codes ('A'..'Z', '0'..'9').
+constexpr WPARAM VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
+                 VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
+                 VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26,
+                 VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_F1 = 0x70,
+                 VK_F2 = 0x71, VK_F3 = 0x72, VK_F4 = 0x73, VK_F5 = 0x74, VK_F6 = 0x75, VK_F7 = 0x76,
+                 VK_F8 = 0x77, VK_F9 = 0x78, VK_F10 = 0x79, VK_F11 = 0x7A, VK_F12 = 0x7B;
+// Key messages' lParam: bit 29 is set while Alt is held.
+constexpr LPARAM KF_ALTDOWN_LPARAM = LPARAM{1} << 29;
+// Mouse messages' wParam: the buttons held.
+constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008,
+                 MK_MBUTTON = 0x0010;
+// WM_SETCURSOR's hit-test code (LOWORD of lParam).
+constexpr WORD HTCLIENT = 1;
+
 inline WORD LOWORD(uintptr_t v) {
   return static_cast<WORD>(v & 0xFFFF);
 }
@@ -123,6 +139,7 @@ inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<uintptr
 constexpr DWORD REG_NONE = 0, REG_SZ = 1, REG_DWORD = 4;
 constexpr DWORD KEY_READ = 0x20019, KEY_WRITE = 0x20006, KEY_ALL_ACCESS = 0xF003F;
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_CREATED_NEW_KEY = 1, REG_OPENED_EXISTING_KEY = 2;
 constexpr LSTATUS ERROR_SUCCESS = 0, ERROR_FILE_NOT_FOUND = 2, ERROR_ACCESS_DENIED = 5,
                   ERROR_INVALID_HANDLE = 6, ERROR_INVALID_PARAMETER = 87, ERROR_MORE_DATA = 234;
 
@@ -154,6 +171,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Windows.
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
+// Shows or hides; sends WM_SHOWWINDOW when the visibility changes (after
+// the window is shown and its first WM_MOUSEMOVE, if any, is queued).
 BOOL ShowWindow(HWND hwnd, int command);
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 BOOL ValidateRect(HWND hwnd, const RECT* rect);
@@ -165,7 +184,11 @@ HBRUSH CreateSolidBrush(COLORREF colour);
 BOOL DeleteObject(HGDIOBJ object);
 BOOL GetClientRect(HWND hwnd, RECT* rect);
 int GetSystemMetrics(int index);
+// SetCursor(nullptr) hides the pointer; any cursor shows it again.
 HCURSOR SetCursor(HCURSOR cursor);
+// The arrow cursor (the one cursor there is); module and name are not looked at.
+HCURSOR LoadCursorA(HINSTANCE module, const char* name);
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
 int ShowCursor(BOOL show);
 HWND GetActiveWindow();
 HWND GetFocus();

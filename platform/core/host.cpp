@@ -1,0 +1,174 @@
+// host.cpp — what the platform knows about the run: the one rule that picks
+// the backend, hosting in another program's window, the settings folder, the
+// program's path and name, the command line, and the fixed seed.
+#include "platform/host.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/core.h"
+
+namespace platform {
+
+namespace {
+
+std::optional<uint64_t> ParseUnsigned(const std::string& text, uint64_t max) {
+  if (text.empty()) return std::nullopt;
+  int base = 10;
+  size_t start = 0;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    start = 2;
+  }
+  uint64_t value = 0;
+  for (size_t i = start; i < text.size(); ++i) {
+    char c = text[i];
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (base == 16 && c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else if (base == 16 && c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else {
+      return std::nullopt;
+    }
+    if (digit >= base) return std::nullopt;
+    value = value * base + digit;
+    if (value > max) return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+Core& TheCore() {
+  static Core core;
+  return core;
+}
+
+Backend CurrentBackend() {
+  static const Backend backend = [] {
+    const char* display = std::getenv("GLIDE_DISPLAY");
+    if (display != nullptr && std::strcmp(display, "headless") == 0) return Backend::Headless;
+    return SdlDisplayAvailable() ? Backend::Sdl : Backend::Headless;
+  }();
+  return backend;
+}
+
+Driver& TheDriver() {
+  Core& core = TheCore();
+  if (!core.driver)
+    core.driver = CurrentBackend() == Backend::Sdl ? CreateSdlDriver() : CreateHeadlessDriver();
+  return *core.driver;
+}
+
+bool IsHosted() {
+  return TheCore().hostedWindow.has_value();
+}
+
+std::optional<uint32_t> SeedOverride() {
+  const char* text = std::getenv("SAVER_SEED");
+  if (text == nullptr || *text == 0) return std::nullopt;
+  auto value = ParseUnsigned(text, UINT32_MAX);
+  if (!value) {
+    std::fprintf(stderr, "SAVER_SEED: \"%s\" is not a number from 0 to 4294967295; ignored\n", text);
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(*value);
+}
+
+std::filesystem::path SettingsFolder() {
+  if (const char* home = std::getenv("SAVER_HOME"); home != nullptr && *home != 0) return home;
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/')
+    return std::filesystem::path(config) / "savers";
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != 0)
+    return std::filesystem::path(home) / ".config" / "savers";
+  return std::filesystem::path(".config") / "savers";
+}
+
+std::filesystem::path ProgramPath() {
+  static const std::filesystem::path path = [] {
+    std::error_code error;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) return exe;
+    return std::filesystem::path(TheCore().programName);
+  }();
+  return path;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow) {
+  ParsedArguments parsed;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "-window-id" || argument == "--window-id") {
+      if (i + 1 >= arguments.size()) {
+        parsed.error = argument + " needs a window id";
+        continue;
+      }
+      const std::string& id = arguments[++i];
+      if (auto value = ParseUnsigned(id, UINT32_MAX); value && *value != 0) {
+        parsed.hostedWindow = static_cast<uint32_t>(*value);
+      } else {
+        parsed.error = argument + ": \"" + id + "\" is not a window id";
+      }
+      continue;
+    }
+    parsed.arguments.push_back(argument);
+  }
+  if (!parsed.hostedWindow && xscreensaverWindow != nullptr && *xscreensaverWindow != 0) {
+    // XScreenSaver writes the id in hex ("0x1a00003"), older versions in decimal.
+    if (auto value = ParseUnsigned(xscreensaverWindow, UINT32_MAX); value && *value != 0)
+      parsed.hostedWindow = static_cast<uint32_t>(*value);
+    else
+      parsed.error = std::string("XSCREENSAVER_WINDOW: \"") + xscreensaverWindow + "\" is not a window id";
+  }
+  return parsed;
+}
+
+std::string BuildCommandLine(const std::string& program, const std::vector<std::string>& arguments) {
+  auto quote = [](const std::string& text) {
+    if (!text.empty() && text.find_first_of(" \t\"") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+      if (c == '"') quoted += '\\';
+      quoted += c;
+    }
+    return quoted + "\"";
+  };
+  std::string line = quote(program);
+  for (const auto& argument : arguments) line += " " + quote(argument);
+  return line;
+}
+
+std::string ApplicationNameFromPath(const std::string& path) {
+  std::string name = std::filesystem::path(path).filename().string();
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+}  // namespace platform
+
+const char* GetCommandLineA() {
+  return platform::TheCore().commandLine.c_str();
+}
+
+DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) {
+  (void)module;
+  if (buffer == nullptr || size == 0) return 0;
+  std::string path = platform::ProgramPath().string();
+  if (path.size() >= size) {
+    // Cut to fit and terminated, as Win32 does; the result is the buffer size.
+    std::memcpy(buffer, path.data(), size - 1);
+    buffer[size - 1] = 0;
+    return size;
+  }
+  std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}

@@ -1,0 +1,267 @@
+// messages.cpp — the message queue and the loops that empty it: posting and
+// sending, the quit flag, WM_PAINT whenever nothing else waits, modal loops,
+// pumping from inside a handler, input addressed to the active window, and
+// the orderly close that SIGTERM, SIGINT and a desktop quit request ask for.
+#include <csignal>
+#include <cstdio>
+
+#include "core/core.h"
+
+namespace platform {
+
+namespace {
+
+volatile std::sig_atomic_t closeRequested = 0;
+
+// How long one wait for input may block before the close flag is looked at.
+constexpr int kWaitSliceMs = 100;
+// A pump handles at most this many messages, so a handler that posts to
+// itself cannot keep it from returning.
+constexpr int kPumpLimit = 10000;
+
+void OnSignal(int) {
+  closeRequested = 1;
+}
+
+// The next message that would be retrieved, in Win32's order: posted and
+// input messages, then the quit message, then a paint. False when nothing
+// waits. With remove the message leaves the queue (paints stay due until
+// the window is validated).
+bool NextMessage(MSG* msg, bool remove) {
+  Core& core = TheCore();
+  if (!core.queue.empty()) {
+    *msg = core.queue.front();
+    if (remove) core.queue.pop_front();
+    return true;
+  }
+  if (core.quitPending) {
+    *msg = MSG{0, WM_QUIT, static_cast<WPARAM>(core.quitCode), 0, 0, {0, 0}};
+    return true;
+  }
+  for (auto& [handle, record] : core.windows) {
+    if (record.invalid && record.visible && !record.destroying) {
+      *msg = MSG{handle, WM_PAINT, 0, 0, 0, {0, 0}};
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Dispatch(const MSG& msg) {
+  if (msg.message == WM_QUIT) return false;
+  DispatchMessageA(&msg);
+  return true;
+}
+
+}  // namespace
+
+Window* ActiveWindow() {
+  Core& core = TheCore();
+  if (!core.modalStack.empty()) return core.modalStack.back();
+  App* app = TheApp();
+  return app != nullptr ? app->mainWindow : nullptr;
+}
+
+HWND ActiveHandle() {
+  Window* window = ActiveWindow();
+  return window != nullptr ? window->Handle() : 0;
+}
+
+void PostInput(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND target = ActiveHandle();
+  if (target != 0) PostMessageA(target, message, wParam, lParam);
+}
+
+void PostPointerMove(POINT screen, bool onlyWhenUnder) {
+  HWND target = ActiveHandle();
+  WindowRecord* record = FindRecord(target);
+  if (record == nullptr) return;
+  const RECT& r = record->rect;
+  bool under = screen.x >= r.left && screen.x < r.right && screen.y >= r.top && screen.y < r.bottom;
+  if (onlyWhenUnder && !under) return;
+  PostMessageA(target, WM_SETCURSOR, target, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  PostMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(screen.x - r.left, screen.y - r.top));
+}
+
+void PostActivation(bool active) {
+  // The order Win32 uses when another application takes (or gives back) activation.
+  PostInput(WM_NCACTIVATE, active ? TRUE : FALSE, 0);
+  PostInput(WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+  PostInput(WM_ACTIVATEAPP, active ? TRUE : FALSE, 0);
+}
+
+void PostKeyPress(WPARAM vk, char text, bool alt) {
+  LPARAM flags = 1 | (alt ? KF_ALTDOWN_LPARAM : 0);
+  PostInput(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, flags);
+  if (text != 0 && !alt) PostInput(WM_CHAR, static_cast<unsigned char>(text), flags);
+  PostInput(alt ? WM_SYSKEYUP : WM_KEYUP, vk, flags | (LPARAM{3} << 30));
+}
+
+void RequestClose() {
+  closeRequested = 1;
+}
+
+void ServiceCloseRequest() {
+  if (closeRequested == 0) return;
+  closeRequested = 0;
+  Core& core = TheCore();
+  if (!core.modalStack.empty()) {
+    // The top modal dialog ends as Cancel; its modal loop sees that at once.
+    PostMessageA(core.modalStack.back()->Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return;
+  }
+  App* app = TheApp();
+  if (app != nullptr && app->mainWindow != nullptr && app->mainWindow->Handle() != 0) {
+    PostMessageA(app->mainWindow->Handle(), WM_CLOSE, 0, 0);
+    return;
+  }
+  // No window to ask: the run simply ends.
+  PostQuitMessage(0);
+}
+
+bool CloseRequestPending() {
+  return closeRequested != 0;
+}
+
+void InstallSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+// Looks for new input and a pending close request.
+void PollAll() {
+  ServiceCloseRequest();
+  TheDriver().PollInput();
+  ServiceCloseRequest();
+}
+
+// Waits until a message is there (or WM_QUIT / a paint). Blocks in slices so
+// that a signal is seen within one slice.
+void WaitForMessage(MSG* msg) {
+  for (;;) {
+    PollAll();
+    if (NextMessage(msg, true)) return;
+    TheDriver().WaitIdle(kWaitSliceMs);
+  }
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageA(&msg, 0, 0, 0)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+bool PumpPendingMessages() {
+  PollAll();
+  Core& core = TheCore();
+  MSG msg;
+  for (int handled = 0; handled < kPumpLimit && !core.queue.empty(); ++handled) {
+    msg = core.queue.front();
+    core.queue.pop_front();
+    Dispatch(msg);
+  }
+  if (core.quitPending) return false;
+  // Each window that needs painting now is painted once.
+  std::vector<HWND> due;
+  for (auto& [handle, record] : core.windows)
+    if (record.invalid && record.visible && !record.destroying) due.push_back(handle);
+  for (HWND handle : due)
+    if (WindowRecord* record = FindRecord(handle); record != nullptr && record->invalid)
+      SendMessageA(handle, WM_PAINT, 0, 0);
+  return !core.quitPending;
+}
+
+void PushModal(Window* window) {
+  if (window != nullptr) TheCore().modalStack.push_back(window);
+}
+
+void PopModal(Window* window) {
+  auto& stack = TheCore().modalStack;
+  for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+    if (*it == window) {
+      stack.erase(std::next(it).base());
+      return;
+    }
+  }
+}
+
+bool RunModalLoop(const std::function<bool()>& done) {
+  Core& core = TheCore();
+  MSG msg;
+  for (;;) {
+    if (done()) return true;
+    PollAll();
+    if (done()) return true;
+    if (core.quitPending && core.queue.empty()) return false;
+    if (NextMessage(&msg, true)) {
+      if (msg.message == WM_QUIT) return false;
+      DispatchMessageA(&msg);
+      continue;
+    }
+    TheDriver().WaitIdle(kWaitSliceMs);
+  }
+}
+
+}  // namespace platform
+
+using platform::Core;
+using platform::FindRecord;
+using platform::TheCore;
+
+BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (hwnd != 0 && FindRecord(hwnd) == nullptr) return FALSE;
+  TheCore().queue.push_back(MSG{hwnd, message, wParam, lParam, GetTickCount(), {0, 0}});
+  return TRUE;
+}
+
+LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  platform::WindowRecord* record = FindRecord(hwnd);
+  if (record == nullptr || record->object == nullptr) return 0;
+  return record->object->WindowProc(message, wParam, lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+  Core& core = TheCore();
+  core.quitPending = true;
+  core.quitCode = exitCode;
+}
+
+BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+  (void)hwnd;
+  (void)filterMin;
+  (void)filterMax;
+  platform::WaitForMessage(msg);
+  if (msg->message == WM_QUIT) {
+    TheCore().quitPending = false;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
+  (void)hwnd;
+  (void)filterMin;
+  (void)filterMax;
+  platform::PollAll();
+  bool remove = (removeFlags & PM_REMOVE) != 0;
+  if (!platform::NextMessage(msg, remove)) return FALSE;
+  if (remove && msg->message == WM_QUIT) TheCore().quitPending = false;
+  return TRUE;
+}
+
+BOOL TranslateMessage(const MSG* msg) {
+  // Characters come from the backend's text input as WM_CHAR already.
+  return msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) ? TRUE : FALSE;
+}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+  if (msg == nullptr || msg->hwnd == 0) return 0;
+  return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}

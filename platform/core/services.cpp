@@ -1,0 +1,62 @@
+// services.cpp — the clock, sleeping, thread priority and message boxes. The
+// backend supplies the clock (real on a desktop, virtual headless) and the box.
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "core/core.h"
+
+namespace platform {
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+  TheCore().messageBoxHook = std::move(hook);
+}
+
+}  // namespace platform
+
+DWORD GetTickCount() {
+  return platform::TheDriver().TickCount();
+}
+
+void Sleep(DWORD milliseconds) {
+  platform::TheDriver().SleepMs(milliseconds);
+  platform::ServiceCloseRequest();
+}
+
+HANDLE GetCurrentThread() {
+  // Win32's pseudo-handle for "the calling thread".
+  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2));
+}
+
+BOOL SetThreadPriority(HANDLE thread, int priority) {
+  if (thread != GetCurrentThread()) return FALSE;
+  // Linux keeps a nice value per thread: the idle class is the weakest (19);
+  // the steps between lie evenly from normal (0) down to it.
+  int nice = 0;
+  if (priority == THREAD_PRIORITY_IDLE) {
+    nice = 19;
+  } else if (priority < 0) {
+    nice = -priority * 5;
+  } else {
+    nice = -priority * 5;
+  }
+  pid_t tid = static_cast<pid_t>(syscall(SYS_gettid));
+  return setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0 ? TRUE : FALSE;
+}
+
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
+  platform::Core& core = platform::TheCore();
+  std::string textString = text != nullptr ? text : "";
+  // A null caption is "Error", as Win32 shows it.
+  std::string captionString = caption != nullptr ? caption : "Error";
+  int answer;
+  if (core.messageBoxHook) {
+    answer = core.messageBoxHook(owner, textString, captionString, type);
+  } else {
+    answer = platform::TheDriver().ShowMessageBox(owner, textString, captionString, type);
+  }
+  core.messageBoxes.push_back({owner, textString, captionString, type, answer});
+  return answer;
+}
