@@ -1,0 +1,75 @@
+// Tests for drawing into another program's X11 window, as under XScreenSaver:
+// software rendering, and the picture following the window when it is resized
+// behind SDL's back. Runs only where SDL's X11 driver is in use.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "gfx/host.h"
+#include "sdl_display.h"
+#include "x11_test_window.h"
+
+namespace gfx {
+namespace {
+
+class ForeignWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no SDL video";
+    videoStarted_ = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "x11") != 0) GTEST_SKIP() << "not on X11";
+    if (!xWindow_.Create(400, 300)) GTEST_SKIP() << "no X display";
+    window_ = SDL_CreateWindowFrom(xWindow_.Handle());
+    ASSERT_NE(window_, nullptr) << SDL_GetError();
+  }
+  void TearDown() override {
+    host::SetWindowResolver(nullptr);
+    if (window_ != nullptr) {
+      host::ReleaseRenderer(window_);
+      SDL_DestroyWindow(window_);
+    }
+    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+  bool videoStarted_ = false;
+  testing::X11TestWindow xWindow_;
+  SDL_Window* window_ = nullptr;
+};
+
+TEST_F(ForeignWindowTest, DrawsWithSoftwareAndFollowsTheWindowsSize) {
+  host::SetWindowResolver([&](uint32_t) { return host::WindowTarget{window_, true}; });
+  SdlDisplay display(true, std::nullopt);
+  ASSERT_TRUE(display.Open({}));
+  // Full screen is not forced on someone else's window.
+  EXPECT_FALSE(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN);
+  SDL_Renderer* renderer = host::RendererFor(window_, true);
+  SDL_RendererInfo info;
+  ASSERT_EQ(SDL_GetRendererInfo(renderer, &info), 0);
+  EXPECT_TRUE(info.flags & SDL_RENDERER_SOFTWARE);
+
+  const std::vector<uint16_t> white(640 * 480, 0xFFFF);
+  display.Present(white.data(), 640, 480, 640, 0);
+  int width = 0;
+  int height = 0;
+  ASSERT_EQ(SDL_GetRendererOutputSize(renderer, &width, &height), 0);
+  EXPECT_EQ(width, 400);
+  EXPECT_EQ(height, 300);
+
+  xWindow_.Resize(800, 300);
+  display.Present(white.data(), 640, 480, 640, 0);
+  ASSERT_EQ(SDL_GetRendererOutputSize(renderer, &width, &height), 0);
+  EXPECT_EQ(width, 800);
+  EXPECT_EQ(height, 300);
+  // 800×300 holds a 400×300 picture between 200-pixel bars.
+  uint32_t pixels[2] = {};
+  const SDL_Rect bar{199, 150, 2, 1};
+  ASSERT_EQ(SDL_RenderReadPixels(renderer, &bar, SDL_PIXELFORMAT_ARGB8888, pixels, 8), 0);
+  EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x000000u);
+  EXPECT_EQ(pixels[1] & 0xFFFFFF, 0xFEFEFEu);
+  display.Close();
+}
+
+}  // namespace
+}  // namespace gfx
