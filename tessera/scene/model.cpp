@@ -1,0 +1,258 @@
+// model.cpp — the Model body: loading a model file, the motion step with its
+// rotations, and drawing its faces as perspective-projected textured triangles.
+#include "tessera/scene/model.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace tessera {
+
+namespace {
+
+constexpr size_t kRecordBytes = 16;
+
+uint32_t U32At(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+void PutU32(uint8_t* bytes, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+float F32At(const uint8_t* bytes) {
+  uint32_t bits = U32At(bytes);
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// Reads like fread on a file that may end early: the bytes that are there
+// overwrite the start of the buffer, the rest of the buffer keeps what it held.
+class RecordReader {
+ public:
+  explicit RecordReader(std::ifstream& file) : file(file) {}
+  void Read(uint8_t* buffer, size_t size) {
+    if (!file) return;
+    file.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(size));
+  }
+
+ private:
+  std::ifstream& file;
+};
+
+// A count is taken when it stays within the memory bound and the file holds at
+// least about half of the bytes the counts announce: a truncated file loads,
+// a damaged count in a small file is refused before anything is allocated.
+bool CountsMet(uint64_t vertexRecords, uint64_t faceRecords, uint64_t fileBytes) {
+  if (vertexRecords > kMaxModelRecords || faceRecords > kMaxModelRecords) return false;
+  uint64_t announced = 8 + kRecordBytes * (vertexRecords + faceRecords);
+  return announced <= 2 * fileBytes + 64;
+}
+
+int32_t WrapAngle(int32_t angleDeg) {
+  if (angleDeg > 359) angleDeg -= 360;
+  if (angleDeg < 0) angleDeg += 360;
+  return angleDeg;
+}
+
+// Index into sineTable for a whole-degree angle; angles kept in 0..359 map to
+// themselves, anything else is brought into range rather than read past the table.
+size_t TableIndex(int32_t angleDeg) {
+  return static_cast<size_t>(((angleDeg % 360) + 360) % 360);
+}
+
+}  // namespace
+
+bool Model::Load(const std::filesystem::path& fileName) {
+  std::ifstream file(fileName, std::ios::binary);
+  if (!file) return false;
+  file.seekg(0, std::ios::end);
+  const std::streamoff end = file.tellg();
+  file.seekg(0, std::ios::beg);
+  if (end < 0 || !file) return false;
+  const uint64_t fileBytes = static_cast<uint64_t>(end);
+
+  RecordReader reader(file);
+  uint8_t countBytes[4];
+  PutU32(countBytes, vertexCount);
+  reader.Read(countBytes, sizeof countBytes);
+  const uint32_t newVertexCount = U32At(countBytes);
+  if (!CountsMet(newVertexCount, 0, fileBytes)) return false;
+
+  std::vector<Vec3> newVertices;
+  newVertices.reserve(newVertexCount);
+  uint8_t record[kRecordBytes] = {};
+  for (uint32_t i = 0; i < newVertexCount; ++i) {
+    reader.Read(record, sizeof record);
+    newVertices.push_back({F32At(record + 4), F32At(record + 8), F32At(record + 12)});
+  }
+
+  PutU32(countBytes, faceCount);
+  reader.Read(countBytes, sizeof countBytes);
+  const uint32_t newFaceCount = U32At(countBytes);
+  if (!CountsMet(newVertexCount, newFaceCount, fileBytes)) return false;
+
+  std::vector<Face> newFaces;
+  newFaces.reserve(newFaceCount);
+  uint8_t faceRecord[kRecordBytes] = {};
+  for (uint32_t j = 0; j < newFaceCount; ++j) {
+    reader.Read(faceRecord, sizeof faceRecord);
+    Face face{U32At(faceRecord + 4), U32At(faceRecord + 8), U32At(faceRecord + 12)};
+    if (face.a >= newVertexCount || face.b >= newVertexCount || face.c >= newVertexCount) return false;
+    newFaces.push_back(face);
+  }
+
+  vertexCount = newVertexCount;
+  for (const Vec3& vertex : newVertices) AddVertex(vertex);
+  faceCount = newFaceCount;
+  for (const Face& face : newFaces) AddFace(face);
+  return true;
+}
+
+void Model::AddVertex(const Vec3& vertex) {
+  baseVertices.push_back(vertex);
+  vertices.push_back(vertex);
+}
+
+void Model::AddFace(const Face& face) {
+  faces.push_back(face);
+}
+
+void Model::SetMotion(float newPositionX, float newPositionY, float newPositionZ, float newVelocityX,
+                      float newVelocityY, float newVelocityZ, int32_t newAngleX, int32_t newAngleY,
+                      int32_t newAngleZ, int32_t newSpinX, int32_t newSpinY, int32_t newSpinZ,
+                      int32_t newTextureIndex) {
+  positionX = newPositionX;
+  positionY = newPositionY;
+  positionZ = newPositionZ;
+  velocityX = newVelocityX;
+  velocityY = newVelocityY;
+  velocityZ = newVelocityZ;
+  angleX = newAngleX;
+  angleY = newAngleY;
+  angleZ = newAngleZ;
+  spinX = newSpinX;
+  spinY = newSpinY;
+  spinZ = newSpinZ;
+  textureIndex = newTextureIndex;
+}
+
+void Model::Update(Random& random) {
+  if (!(positionZ > 5.0f)) {
+    RelaunchObject(*this, random);
+    return;
+  }
+  ResetVertices();
+  angleX = WrapAngle(angleX + spinX);
+  angleY = WrapAngle(angleY + spinY);
+  angleZ = WrapAngle(angleZ + spinZ);
+  positionX += velocityX;
+  positionY += velocityY;
+  positionZ += velocityZ;
+  RotateX(angleX);
+  RotateY(angleY);
+  RotateZ(angleZ);
+  Translate(positionX, positionY, positionZ);
+}
+
+void Model::ResetVertices() {
+  const size_t count = std::min<size_t>({vertexCount, vertices.size(), baseVertices.size()});
+  std::copy_n(baseVertices.begin(), count, vertices.begin());
+}
+
+void Model::RotateX(int32_t angleDeg) {
+  const float s = sineTable[TableIndex(angleDeg)];
+  const float c = sineTable[TableIndex(angleDeg) + 90];
+  const size_t count = std::min<size_t>(vertexCount, vertices.size());
+  for (size_t i = 0; i < count; ++i) {
+    Vec3& v = vertices[i];
+    const float y = v.y * c - v.z * s;
+    const float z = v.y * s + v.z * c;
+    v.y = y;
+    v.z = z;
+  }
+}
+
+void Model::RotateY(int32_t angleDeg) {
+  const float s = sineTable[TableIndex(angleDeg)];
+  const float c = sineTable[TableIndex(angleDeg) + 90];
+  const size_t count = std::min<size_t>(vertexCount, vertices.size());
+  for (size_t i = 0; i < count; ++i) {
+    Vec3& v = vertices[i];
+    const float x = v.x * c + v.z * s;
+    const float z = v.z * c - v.x * s;
+    v.x = x;
+    v.z = z;
+  }
+}
+
+void Model::RotateZ(int32_t angleDeg) {
+  const float s = sineTable[TableIndex(angleDeg)];
+  const float c = sineTable[TableIndex(angleDeg) + 90];
+  const size_t count = std::min<size_t>(vertexCount, vertices.size());
+  for (size_t i = 0; i < count; ++i) {
+    Vec3& v = vertices[i];
+    const float x = v.x * c + v.y * s;
+    const float y = v.y * c - v.x * s;
+    v.x = x;
+    v.y = y;
+  }
+}
+
+void Model::Translate(float dx, float dy, float dz) {
+  const size_t count = std::min<size_t>(vertexCount, vertices.size());
+  for (size_t i = 0; i < count; ++i) {
+    vertices[i].x += dx;
+    vertices[i].y += dy;
+    vertices[i].z += dz;
+  }
+}
+
+GrVertex ProjectVertex(const Vec3& moved, const Vec3& base, float textureScale, bool withBias) {
+  GrVertex vertex{};
+  const float w = moved.z + kEyeOffset;
+  const float oow = 1.0f / w;
+  const float f = kFocalLength / w;
+  float x = moved.x * f + kScreenCentreX;
+  float y = moved.y * f + kScreenCentreY;
+  const float sow = base.x * oow * textureScale;
+  const float tow = base.y * oow * textureScale;
+  if (withBias) {
+    x += SNAP_BIAS;
+    y += SNAP_BIAS;
+  }
+  vertex.x = x;
+  vertex.y = y;
+  vertex.oow = oow;
+  vertex.tmuvtx[0].sow = sow;
+  vertex.tmuvtx[0].tow = tow;
+  return vertex;
+}
+
+bool Model::Draw(float textureScale, const TextureHandles& textureHandles) const {
+  guColorCombineFunction(GR_COLORCOMBINE_DECAL_TEXTURE);
+  guTexSource(textureHandles[static_cast<size_t>(std::clamp(textureIndex, 0, kTextureSlots - 1))]);
+  grTexCombineFunction(GR_TMU0, GR_TEXTURECOMBINE_DECAL);
+
+  const size_t drawnFaces = std::min<size_t>(faceCount, faces.size());
+  const size_t knownVertices = std::min(vertices.size(), baseVertices.size());
+  GrVertex corners[3];
+  for (size_t i = 0; i < drawnFaces; ++i) {
+    const uint32_t indices[3] = {faces[i].a, faces[i].b, faces[i].c};
+    bool drawable = true;
+    for (int k = 0; k < 3 && drawable; ++k) {
+      const uint32_t index = indices[k];
+      if (index >= knownVertices || !(vertices[index].z + kEyeOffset >= kNearestDrawnW)) {
+        drawable = false;
+        break;
+      }
+      corners[k] = ProjectVertex(vertices[index], baseVertices[index], textureScale);
+    }
+    if (drawable) grDrawTriangle(&corners[0], &corners[1], &corners[2]);
+  }
+  return true;
+}
+
+}  // namespace tessera
