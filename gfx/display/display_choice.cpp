@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 
 #include "capture.h"
@@ -38,18 +39,41 @@ bool VideoDeviceAvailable() {
   return visible;
 }
 
+namespace {
+
+// Probing starts and stops SDL video (on X11 a connection to the server), so
+// the answer is kept; it can only change with the driver SDL is told to use.
+bool CachedVideoDeviceAvailable() {
+  static std::map<std::string, bool> answers;
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  const std::string key = driver != nullptr ? driver : "";
+  auto found = answers.find(key);
+  if (found == answers.end()) found = answers.emplace(key, VideoDeviceAvailable()).first;
+  return found->second;
+}
+
+}  // namespace
+
 DisplayKind DisplayKindFromEnvironment() {
   const char* requested = std::getenv("GLIDE_DISPLAY");
   const bool known = requested != nullptr &&
                      (std::strcmp(requested, "fullscreen") == 0 || std::strcmp(requested, "window") == 0 ||
                       std::strcmp(requested, "headless") == 0);
-  // Probing starts SDL video, so ask only when the answer matters.
-  const bool videoAvailable = known ? true : VideoDeviceAvailable();
+  // Ask the machine only when the answer matters.
+  const bool videoAvailable = known || CachedVideoDeviceAvailable();
   std::string warning;
   const DisplayKind kind = ChooseDisplayKind(requested, videoAvailable, &warning);
-  if (!warning.empty()) std::fprintf(stderr, "glide: %s\n", warning.c_str());
+  static std::string lastWarning;
+  if (!warning.empty() && warning != lastWarning) std::fprintf(stderr, "glide: %s\n", warning.c_str());
+  lastWarning = warning;
   return kind;
 }
+
+namespace host {
+DisplayKind ChosenDisplay() {
+  return DisplayKindFromEnvironment();
+}
+}  // namespace host
 
 std::unique_ptr<Display> CreateDisplayFromEnvironment() {
   auto capture = CaptureSettingsFromEnvironment();

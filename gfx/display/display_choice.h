@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "gfx/host.h"
+
 namespace gfx {
 
-enum class DisplayKind { FullScreen, Window, Headless };
+using host::DisplayKind;
 
 // GLIDE_DISPLAY's value (null when unset) and whether a video device can be
 // opened give the display to use. An unknown value is explained in *warning
@@ -17,7 +19,8 @@ DisplayKind ChooseDisplayKind(const char* requested, bool videoAvailable, std::s
 // (not "dummy" or "offscreen"). Leaves SDL video as it found it.
 bool VideoDeviceAvailable();
 
-// The rule applied to this process's environment.
+// The rule applied to this process's environment (host::ChosenDisplay). The
+// answer of the video probe is kept for the run, per SDL_VIDEODRIVER value.
 DisplayKind DisplayKindFromEnvironment();
 
 }  // namespace gfx

@@ -63,7 +63,7 @@ bool SdlDisplay::Open(const DisplayConfig& config) {
   }
   rendererTicket_ = host::WatchRenderer(window_, [this] { ForgetRenderer(); });
 
-  if (fullScreen_) {
+  if (fullScreen_ && !foreign_) {
     savedCursor_ = SDL_ShowCursor(SDL_QUERY);
     SDL_ShowCursor(SDL_DISABLE);
   }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "display.h"
 #include "headless_display.h"
 #include "test_env.h"
@@ -53,6 +55,17 @@ TEST(DisplayFromEnvironment, HeadlessWhenAskedAndWithoutAVideoDevice) {
   EXPECT_EQ(DisplayKindFromEnvironment(), DisplayKind::Headless);
   auto created = CreateDisplayFromEnvironment();
   EXPECT_NE(dynamic_cast<HeadlessDisplay*>(created.get()), nullptr);
+}
+
+TEST(DisplayFromEnvironment, UnknownValueIsExplainedOnceThenTheDefaultIsUsed) {
+  testing::ScopedEnv driver("SDL_VIDEODRIVER", "dummy");
+  testing::ScopedEnv display("GLIDE_DISPLAY", "telly");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(host::ChosenDisplay(), DisplayKind::Headless);
+  EXPECT_EQ(host::ChosenDisplay(), DisplayKind::Headless);
+  const std::string errors = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find("telly"), std::string::npos) << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
 }
 
 TEST(BoardPresent, OnlyGlideNoBoardOneHidesTheBoard) {

@@ -27,6 +27,15 @@ void SetWindowResolver(std::function<WindowTarget(uint32_t handle)> resolver);
 // Headless hosts advance their virtual clock and replay scripted input here.
 void SetSwapListener(std::function<void(uint64_t shownFrame)> listener);
 
+// Where frames go, as GLIDE_DISPLAY asks ("fullscreen", "window", "headless");
+// unset or unknown: full screen where a video device can be opened (SDL video
+// starts and its driver is not "dummy" or "offscreen"), headless otherwise.
+// The library opens its display by this rule; a host that must know whether
+// there will be a screen asks here rather than deciding for itself. An unknown
+// value is reported on stderr (once).
+enum class DisplayKind { FullScreen, Window, Headless };
+DisplayKind ChosenDisplay();
+
 // The one renderer of a window, shared by the host (its black fill) and the
 // library (the picture). Created at the first call for a window: SDL's
 // software renderer for a foreign window, otherwise an accelerated one,
