@@ -1,0 +1,36 @@
+// world_saver_app.cpp — start-up and run-mode dispatch of halcyon.
+#include "app/world_saver_app.h"
+
+#include "app/run_mode.h"
+#include "app/world_window.h"
+#include "settings/configuration.h"
+
+namespace halcyon {
+
+WorldSaverApp::~WorldSaverApp() = default;
+
+bool WorldSaverApp::Initialize() {
+  // Three-dimensional dialog controls are the platform's look already.
+  SetRegistryKey("Corvane\\Farreach");
+  switch (ModeFromArguments(Arguments())) {
+    case RunMode::Configure:
+      RunConfiguration();
+      return false;
+    case RunMode::Preview:
+    case RunMode::None:
+      return false;
+    case RunMode::Run:
+      break;
+  }
+  // The window deletes itself once its window is destroyed.
+  auto* window = new WorldSaverWindow();
+  window->CreateFullScreen();
+  mainWindow = window;
+  return true;
+}
+
+void WorldSaverApp::RunConfiguration() {
+  halcyon::RunConfiguration(*this);
+}
+
+}  // namespace halcyon
