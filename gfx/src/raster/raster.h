@@ -19,6 +19,8 @@ struct CombineUnit {
   int local = 0;     // GrCombineLocal_t
   int other = 0;     // GrCombineOther_t
   bool invert = false;
+
+  bool operator==(const CombineUnit&) const = default;
 };
 
 // Texture combine of TMU0 (grTexCombine). After grSstWinOpen: ZERO.
@@ -26,6 +28,8 @@ struct TextureCombine {
   int rgbFunction = 0, rgbFactor = 0;
   int alphaFunction = 0, alphaFactor = 0;
   bool rgbInvert = false, alphaInvert = false;
+
+  bool operator==(const TextureCombine&) const = default;
 };
 
 // NCC table as the hardware holds it: Y 0..255, I and Q sign-extended.
@@ -33,6 +37,8 @@ struct NccTable {
   uint8_t y[16] = {};
   int16_t i[4][3] = {};
   int16_t q[4][3] = {};
+
+  bool operator==(const NccTable&) const = default;
 };
 
 // The texture the source selects, as placed in TMU memory.
@@ -50,17 +56,23 @@ struct TextureState {
   int lodBias = 0;                    // 4.2 fixed point (quarter levels), -32..31
   const uint32_t* palette = nullptr;  // 256 entries 0x00RRGGBB (P_8, AP_88)
   const NccTable* ncc = nullptr;      // YIQ_422, AYIQ_8422
+
+  bool operator==(const TextureState&) const = default;
 };
 
 struct FogState {
   int mode = 0;                    // GrFogMode_t (GR_FOG_DISABLE .. | MULT2 | ADD2)
   uint32_t colour = 0;             // hardware 0xAARRGGBB (after the colour-format swizzle)
   const uint8_t* table = nullptr;  // 64 entries (grFogTable)
+
+  bool operator==(const FogState&) const = default;
 };
 
 struct BlendState {
   int rgbSource = 4, rgbDestination = 0;  // GrAlphaBlendFnc_t; (ONE, ZERO) = off
   int alphaSource = 4, alphaDestination = 0;
+
+  bool operator==(const BlendState&) const = default;
 };
 
 struct DepthState {
@@ -68,6 +80,8 @@ struct DepthState {
   int function = 1;  // GrCmpFnc_t
   bool writeMask = false;
   int16_t bias = 0;  // grDepthBiasLevel
+
+  bool operator==(const DepthState&) const = default;
 };
 
 struct RasterState {
@@ -88,6 +102,8 @@ struct RasterState {
   uint32_t chromaKeyValue = 0;                                     // hardware 0xAARRGGBB
   int clipMinX = 0, clipMinY = 0, clipMaxX = 640, clipMaxY = 480;  // pixels, max exclusive
   bool originLowerLeft = false;
+
+  bool operator==(const RasterState&) const = default;
 };
 
 // Where pixels go: one colour buffer and the shared depth (aux) buffer, both

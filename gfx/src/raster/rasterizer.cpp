@@ -1,31 +1,232 @@
-// rasterizer.cpp — the Rasterizer object: state recording and draw entry points.
-#include "raster.h"
+// rasterizer.cpp — the Rasterizer object: records state, derives it once per
+// change, sets up triangles on the calling thread and walks their spans,
+// either at once (one thread) or queued and split into interleaved bands of
+// rows for worker threads (every pixel belongs to one band, so each pixel
+// sees the draws in the order they were made, whatever the thread count).
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "dither.h"
+#include "pipeline.h"
+#include "setup.h"
+#include "span.h"
 
 namespace gfx {
 
+using namespace raster;
+
+namespace {
+
+constexpr int kBandRows = 8;          // rows per band; bands go round-robin to the threads
+constexpr size_t kQueueLimit = 8192;  // queued triangles before the workers are started anyway
+constexpr int kMaxThreads = 16;
+
+struct Command {
+  std::shared_ptr<const Derived> derived;
+  TriangleSetup tri;
+  Framebuffer target;
+};
+
+}  // namespace
+
 struct Rasterizer::Impl {
-  RasterState state;
+  RecordedState pending;
+  bool dirty = true;
+  bool referenceOnly = false;
+  std::shared_ptr<const Derived> derived;
   RasterCounters counters;
+
+  // Worker pool: worker i (1..n-1) draws the bands i, i+n, ...; the calling
+  // thread draws band set 0 while it waits.
+  int threadCount = 1;
+  std::vector<Command> queue;
+  std::vector<std::thread> workers;
+  std::vector<RasterCounters> workerCounters;
+  std::mutex mutex;
+  std::condition_variable wake, done;
+  uint64_t generation = 0;
+  int running = 0;
+  bool quit = false;
+
+  const Derived& Current() {
+    if (dirty || !derived) {
+      if (!derived || !(derived->recorded == pending)) {
+        auto fresh = std::make_shared<Derived>();
+        Derive(pending, referenceOnly, fresh.get());
+        derived = std::move(fresh);
+      }
+      dirty = false;
+    }
+    return *derived;
+  }
+
+  void DrawBands(const Command& command, int bandSet, RasterCounters* out) {
+    SpanContext ctx{command.derived.get(), &command.tri, &command.target, out};
+    const int step = kBandRows * threadCount;
+    int first = command.tri.rowStart - command.tri.rowStart % kBandRows;  // band holding the first row
+    int bandIndex = first / kBandRows;
+    int offset = ((bandSet - bandIndex) % threadCount + threadCount) % threadCount;
+    for (int bandStart = first + offset * kBandRows; bandStart < command.tri.rowEnd; bandStart += step)
+      WalkTriangle(ctx, bandStart, bandStart + kBandRows);
+  }
+
+  void DrawQueue(int bandSet, RasterCounters* out) {
+    for (const Command& command : queue) DrawBands(command, bandSet, out);
+  }
+
+  void WorkerLoop(int bandSet, uint64_t seen) {
+    for (;;) {
+      {
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [&] { return quit || generation != seen; });
+        if (quit) return;
+        seen = generation;
+      }
+      DrawQueue(bandSet, &workerCounters[bandSet]);
+      {
+        std::lock_guard lock(mutex);
+        if (--running == 0) done.notify_one();
+      }
+    }
+  }
+
+  void Flush() {
+    if (queue.empty()) return;
+    {
+      std::lock_guard lock(mutex);
+      running = threadCount - 1;
+      ++generation;
+    }
+    wake.notify_all();
+    DrawQueue(0, &counters);
+    {
+      std::unique_lock lock(mutex);
+      done.wait(lock, [&] { return running == 0; });
+    }
+    for (int i = 1; i < threadCount; ++i) {
+      RasterCounters& c = workerCounters[i];
+      counters.pixelsIn += c.pixelsIn;
+      counters.depthFailed += c.depthFailed;
+      counters.alphaFailed += c.alphaFailed;
+      counters.chromaFailed += c.chromaFailed;
+      counters.pixelsWritten += c.pixelsWritten;
+      c = RasterCounters{};
+    }
+    queue.clear();
+  }
+
+  void StopWorkers() {
+    Flush();
+    {
+      std::lock_guard lock(mutex);
+      quit = true;
+    }
+    wake.notify_all();
+    for (std::thread& worker : workers) worker.join();
+    workers.clear();
+    quit = false;
+  }
+
+  void StartWorkers(int count) {
+    StopWorkers();
+    threadCount = count;
+    workerCounters.assign(count, RasterCounters{});
+    for (int i = 1; i < count; ++i)
+      workers.emplace_back([this, i, seen = generation] { WorkerLoop(i, seen); });
+  }
 };
 
 Rasterizer::Rasterizer() : impl(new Impl) {}
+
 Rasterizer::~Rasterizer() {
+  impl->StopWorkers();
   delete impl;
 }
+
 void Rasterizer::SetState(const RasterState& state) {
-  impl->state = state;
+  RecordState(state, &impl->pending);
+  impl->dirty = true;
 }
-void Rasterizer::DrawTriangle(const VertexIn&, const VertexIn&, const VertexIn&, const Framebuffer&) {
-  ++impl->counters.trianglesIn;
+
+void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c,
+                              const Framebuffer& target) {
+  Impl& im = *impl;
+  ++im.counters.trianglesIn;
+  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
+    return;
+  const RasterState& st = im.pending.state;
+  if (Culled(a, b, c, st.cullMode)) {
+    ++im.counters.trianglesCulled;
+    return;
+  }
+  TriangleSetup tri;
+  if (!SetupTriangle(a, b, c, st, target, &tri)) return;
+  const Derived& d = im.Current();
+  if (im.threadCount <= 1) {
+    SpanContext ctx{&d, &tri, &target, &im.counters};
+    WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
+    return;
+  }
+  im.queue.push_back(Command{im.derived, tri, target});
+  if (im.queue.size() >= kQueueLimit) im.Flush();
 }
-void Rasterizer::Clear(const Framebuffer&, uint32_t, uint8_t, uint16_t, bool, bool, bool) {}
-void Rasterizer::Finish() {}
-void Rasterizer::SetThreadCount(int) {}
-void Rasterizer::SetReferenceOnly(bool) {}
+
+void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha, uint16_t depth,
+                       bool writeColour, bool writeAux, bool auxIsDepth) {
+  Impl& im = *impl;
+  im.Flush();
+  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
+    return;
+  const RasterState& st = im.pending.state;
+  int x0 = std::max(st.clipMinX, 0), x1 = std::min(st.clipMaxX, target.width);
+  int y0 = std::max(st.clipMinY, 0), y1 = std::min(st.clipMaxY, target.height);
+  if (st.originLowerLeft) {
+    int flipped0 = target.height - y1, flipped1 = target.height - y0;
+    y0 = std::max(flipped0, 0);
+    y1 = std::min(flipped1, target.height);
+  }
+  int r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
+  uint16_t aux = auxIsDepth ? depth : alpha;
+  for (int y = y0; y < y1; ++y) {
+    uint16_t* colourRow = target.colour + static_cast<ptrdiff_t>(y) * target.stride;
+    if (writeColour) {
+      for (int x = x0; x < x1; ++x) colourRow[x] = Dither565(r, g, b, x, y, st.ditherMode);
+    }
+    if (writeAux && target.depth) {
+      uint16_t* auxRow = target.depth + static_cast<ptrdiff_t>(y) * target.stride;
+      std::fill(auxRow + x0, auxRow + std::max(x0, x1), aux);
+    }
+  }
+}
+
+void Rasterizer::Finish() {
+  impl->Flush();
+}
+
+void Rasterizer::SetThreadCount(int count) {
+  count = std::clamp(count, 1, kMaxThreads);
+  if (count == impl->threadCount) return;
+  impl->StartWorkers(count);
+}
+
+void Rasterizer::SetReferenceOnly(bool referenceOnly) {
+  impl->Flush();
+  impl->referenceOnly = referenceOnly;
+  impl->derived.reset();
+  impl->dirty = true;
+}
+
 const RasterCounters& Rasterizer::Counters() const {
+  impl->Flush();
   return impl->counters;
 }
+
 void Rasterizer::ResetCounters() {
+  impl->Flush();
   impl->counters = RasterCounters{};
 }
 

@@ -1,0 +1,194 @@
+// combine.h — the combine units: TMU0's texture combine, then the colour and
+// alpha combine of the frame-buffer unit, then the chroma-key and alpha tests.
+// All three units share one arithmetic per channel:
+//   base = (zero other ? 0 : other) - (subtract local ? local : 0)
+//   f    = factor (or 255 - factor when bit 3 of the factor code is set) + 1
+//   out  = clamp((base * f >> 8) + (add local | add local alpha | 0)), inverted when asked
+#pragma once
+
+#include <cstdint>
+
+#include "pipeline.h"
+
+namespace gfx::raster {
+
+struct Rgba {
+  int r = 0, g = 0, b = 0, a = 0;
+};
+
+// What a GrCombineFunction_t does: bit 0 zero other, bit 1 subtract local,
+// bits 2-3 the addend (0 none, 1 local, 2 local alpha). Unknown values give 0.
+inline int CombineFunctionBits(int function) {
+  switch (function) {
+    case 0x0:
+      return 1;  // ZERO
+    case 0x1:
+      return 1 | 1 << 2;  // LOCAL
+    case 0x2:
+      return 1 | 2 << 2;  // LOCAL_ALPHA
+    case 0x3:
+      return 0;  // SCALE_OTHER
+    case 0x4:
+      return 1 << 2;  // SCALE_OTHER_ADD_LOCAL
+    case 0x5:
+      return 2 << 2;  // SCALE_OTHER_ADD_LOCAL_ALPHA
+    case 0x6:
+      return 2;  // SCALE_OTHER_MINUS_LOCAL
+    case 0x7:
+      return 2 | 1 << 2;  // SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL
+    case 0x8:
+      return 2 | 2 << 2;  // SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA
+    case 0x9:
+      return 1 | 2 | 1 << 2;  // SCALE_MINUS_LOCAL_ADD_LOCAL
+    case 0x10:
+      return 1 | 2 | 2 << 2;  // SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA
+    default:
+      return 1;
+  }
+}
+
+// One channel. factorValue is the selected source (0..255) before "one minus".
+inline int CombineChannel(int functionBits, int factorCode, bool invert, int local, int other, int localAlpha,
+                          int factorValue) {
+  int base = ((functionBits & 1) ? 0 : other) - ((functionBits & 2) ? local : 0);
+  int f = ((factorCode & 8) ? 255 - factorValue : factorValue) + 1;
+  int addend = (functionBits >> 2) == 1 ? local : ((functionBits >> 2) == 2 ? localAlpha : 0);
+  int out = Clamp255(((base * f) >> 8) + addend);
+  return invert ? 255 - out : out;
+}
+
+// Texture combine of the only TMU: local is the texel, the upstream ("other")
+// input is zero. Returns the TMU output as 0xAARRGGBB.
+inline uint32_t TextureCombineUnit(const TextureCombine& tc, uint32_t texel, int lodFraction) {
+  int ta = texel >> 24;
+  int channel[3] = {static_cast<int>((texel >> 16) & 0xFF), static_cast<int>((texel >> 8) & 0xFF),
+                    static_cast<int>(texel & 0xFF)};
+  auto factorOf = [&](int code, int localChannel) {
+    switch (code & 7) {
+      case 1:
+        return localChannel;  // LOCAL
+      case 3:
+        return ta;  // LOCAL_ALPHA
+      case 5:
+        return lodFraction;  // LOD_FRACTION
+      default:
+        return 0;  // ZERO, OTHER_ALPHA (no upstream TMU), DETAIL_FACTOR
+    }
+  };
+  int rgbBits = CombineFunctionBits(tc.rgbFunction), alphaBits = CombineFunctionBits(tc.alphaFunction);
+  uint32_t out = 0;
+  for (int c = 0; c < 3; ++c) {
+    int v = CombineChannel(rgbBits, tc.rgbFactor, tc.rgbInvert, channel[c], 0, ta,
+                           factorOf(tc.rgbFactor, channel[c]));
+    out |= static_cast<uint32_t>(v) << (16 - 8 * c);
+  }
+  int a = CombineChannel(alphaBits, tc.alphaFactor, tc.alphaInvert, ta, 0, ta, factorOf(tc.alphaFactor, ta));
+  return out | static_cast<uint32_t>(a) << 24;
+}
+
+struct CombineInput {
+  Rgba iterated;          // Gouraud colour and alpha, clamped to 0..255
+  uint32_t texture = 0;   // TMU output
+  uint32_t constant = 0;  // constant colour 0xAARRGGBB
+  int depthByte = 0;      // high byte of the iterated depth
+};
+
+struct CombineOutput {
+  Rgba colour;
+  Rgba other;  // the colour combine's "other" input (the chroma key compares it)
+};
+
+inline CombineOutput ColourAlphaCombine(const RasterState& state, const CombineInput& in) {
+  const CombineUnit& cc = state.colour;
+  const CombineUnit& ac = state.alpha;
+  Rgba texture{static_cast<int>((in.texture >> 16) & 0xFF), static_cast<int>((in.texture >> 8) & 0xFF),
+               static_cast<int>(in.texture & 0xFF), static_cast<int>(in.texture >> 24)};
+  Rgba constant{static_cast<int>((in.constant >> 16) & 0xFF), static_cast<int>((in.constant >> 8) & 0xFF),
+                static_cast<int>(in.constant & 0xFF), static_cast<int>(in.constant >> 24)};
+
+  // Alpha unit inputs (the colour unit's alpha factors read these too).
+  int localAlpha = ac.local == 0 ? in.iterated.a : (ac.local == 2 ? in.depthByte : constant.a);
+  int otherAlpha =
+      ac.other == 0 ? in.iterated.a : (ac.other == 1 ? texture.a : (ac.other == 2 ? constant.a : 0));
+
+  Rgba local = cc.local == 0 ? in.iterated : constant;
+  Rgba other = cc.other == 0 ? in.iterated : (cc.other == 1 ? texture : (cc.other == 2 ? constant : Rgba{}));
+
+  CombineOutput out;
+  out.other = other;
+  int colourBits = CombineFunctionBits(cc.function);
+  int localC[3] = {local.r, local.g, local.b}, otherC[3] = {other.r, other.g, other.b};
+  int result[3];
+  for (int c = 0; c < 3; ++c) {
+    int factorValue = 0;
+    switch (cc.factor & 7) {
+      case 1:
+        factorValue = localC[c];
+        break;
+      case 2:
+        factorValue = otherAlpha;
+        break;
+      case 3:
+        factorValue = localAlpha;
+        break;
+      case 4:
+        factorValue = texture.a;
+        break;
+      default:
+        break;
+    }
+    result[c] =
+        CombineChannel(colourBits, cc.factor, cc.invert, localC[c], otherC[c], localAlpha, factorValue);
+  }
+  int alphaFactor = 0;
+  switch (ac.factor & 7) {
+    case 1:
+    case 3:
+      alphaFactor = localAlpha;
+      break;
+    case 2:
+      alphaFactor = otherAlpha;
+      break;
+    case 4:
+      alphaFactor = texture.a;
+      break;
+    default:
+      break;
+  }
+  int alpha = CombineChannel(CombineFunctionBits(ac.function), ac.factor, ac.invert, localAlpha, otherAlpha,
+                             localAlpha, alphaFactor);
+  out.colour = Rgba{result[0], result[1], result[2], alpha};
+  return out;
+}
+
+// GrCmpFnc_t: "value OP reference".
+inline bool Compare(int function, int value, int reference) {
+  switch (function) {
+    case 0:
+      return false;
+    case 1:
+      return value < reference;
+    case 2:
+      return value == reference;
+    case 3:
+      return value <= reference;
+    case 4:
+      return value > reference;
+    case 5:
+      return value != reference;
+    case 6:
+      return value >= reference;
+    default:
+      return true;
+  }
+}
+
+// Chroma key: the pixel is dropped when the colour unit's other input matches exactly.
+inline bool ChromaKeyed(const RasterState& state, const Rgba& other) {
+  if (!state.chromaKey) return false;
+  uint32_t rgb = static_cast<uint32_t>(other.r) << 16 | static_cast<uint32_t>(other.g) << 8 |
+                 static_cast<uint32_t>(other.b);
+  return rgb == (state.chromaKeyValue & 0xFFFFFFu);
+}
+
+}  // namespace gfx::raster

@@ -1,0 +1,126 @@
+// pipeline.h — the order of the pixel pipeline and the pieces every stage
+// shares: the derived state (tables built once per state change), the
+// per-triangle setup, and the span function that runs the per-pixel stages.
+//
+// Per triangle (on the calling thread):
+//   1. setup.h     snap to 12.4 (bias removed), cull, sort, clip rows, planes
+// Per band of rows (on a worker, or the calling thread):
+//   2. span.h      walk rows with the top-left rule, hand spans to the span function
+// Per pixel, in this order (reference.cpp calls them one by one; the fast
+// spans in fast_spans.cpp compute exactly the same values four at a time):
+//   3. write.h     depth value and depth test (the write itself comes last)
+//   4. texture.h   perspective divide, level choice, texel fetch and filter
+//   5. combine.h   texture combine, colour and alpha combine, chroma key, alpha test
+//   6. fog.h       fog from w, iterated alpha or z
+//   7. blend.h     alpha blending over the RGB565 destination
+//   8. dither.h    4x4 / 2x2 ordered dither or truncation to RGB565
+//   9. write.h     colour and depth (or alpha) write
+//
+// Arithmetic rule shared by the reference and the fast spans: every value a
+// pixel uses is computed from per-row bases with single-precision IEEE
+// operations in a fixed order (no fused multiply-add, no approximate
+// reciprocal) and converted to integers through the clamp helpers below, so
+// SIMD code that issues the same operations gets the same bits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "raster.h"
+
+namespace gfx::raster {
+
+// Float helpers with the semantics of SSE minps/maxps/cvttps: NaN picks the
+// second operand, so a NaN clamped into [lo, hi] becomes lo.
+inline float MaxPs(float a, float b) {
+  return a > b ? a : b;
+}
+inline float MinPs(float a, float b) {
+  return a < b ? a : b;
+}
+// Floor of a float already clamped to a range an int32 holds.
+inline int32_t FloorClamped(float v) {
+  int32_t t = static_cast<int32_t>(v);
+  return static_cast<float>(t) > v ? t - 1 : t;
+}
+inline uint32_t FloatBits(float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+}
+inline int Clamp255(int v) {
+  return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
+
+// Texture coordinates are clamped to this many 1/16 texels before they turn
+// into integers: far beyond any texture, well inside int32.
+constexpr float kTexCoordLimit = 16777216.0f;
+
+// One mipmap level as placed in texture memory.
+struct TextureLevel {
+  const uint8_t* texels = nullptr;  // null: the level is not present (reads as zero)
+  int widthLog2 = 0, heightLog2 = 0;
+};
+
+// Texture state turned into what sampling needs.
+struct DerivedTexture {
+  bool enabled = false;
+  bool sixteenBit = false;
+  int format = 0;
+  uint32_t lut8[256] = {};  // 8-bit texel (or the low byte of a 16-bit one) -> 0xAARRGGBB
+  TextureLevel levels[9];   // by Glide LOD number (0 = 256 texels on the long side)
+  int lodMin = 0, lodMax = 0;
+  int lodBias88 = 0;  // 8.8 levels
+  bool sClamp = true, tClamp = true;
+  bool minBilinear = false, magBilinear = false;
+};
+
+struct TriangleSetup;
+struct Derived;
+struct SpanContext {
+  const Derived* derived;
+  const TriangleSetup* tri;
+  const Framebuffer* target;
+  RasterCounters* counters;
+};
+// Draws physical row y from x0 (inclusive) to x1 (exclusive); x0 < x1, both in the clip window.
+using SpanFunction = void (*)(const SpanContext& ctx, int y, int x0, int x1);
+
+// A RasterState as recorded by SetState: the tables copied, their pointers
+// cleared, so two records compare by content.
+struct RecordedState {
+  RasterState state;
+  bool hasPalette = false, hasNcc = false, hasFog = false;
+  uint32_t palette[256] = {};
+  NccTable ncc;
+  uint8_t fogTable[64] = {};
+  bool operator==(const RecordedState&) const = default;
+};
+void RecordState(const RasterState& state, RecordedState* recorded);
+
+// Everything derived from one RasterState. Immutable once built, shared by
+// the draws queued for worker threads.
+struct Derived {
+  RecordedState recorded;
+  RasterState state;  // the recorded state, its table pointers aimed at the copies below
+  const uint32_t* palette = recorded.palette;
+  const uint8_t* fogTable = recorded.fogTable;
+  uint8_t fogDelta[64] = {};  // 6.2 step to the next entry, 8 bits as the hardware keeps it
+  DerivedTexture texture;
+
+  bool blendEnabled = false;
+  bool alphaBuffer = false;  // the aux buffer holds alpha (depth buffering off)
+  bool depthEnabled = false;
+  SpanFunction span = nullptr;
+  const char* spanName = "reference";
+};
+
+// Builds derived from a recorded state and picks the span function.
+void Derive(const RecordedState& recorded, bool referenceOnly, Derived* derived);
+
+void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1);
+// Returns a specialised span for the state, or null when only the reference fits.
+SpanFunction PickFastSpan(const Derived& derived, const char** name);
+
+}  // namespace gfx::raster

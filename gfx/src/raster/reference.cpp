@@ -1,0 +1,106 @@
+// reference.cpp — the generic span: every state, one pixel at a time, each
+// stage called in pipeline order. Fast spans must match it bit for bit.
+#include "blend.h"
+#include "combine.h"
+#include "dither.h"
+#include "fog.h"
+#include "pipeline.h"
+#include "setup.h"
+#include "texture.h"
+#include "write.h"
+
+namespace gfx::raster {
+
+namespace {
+
+int IteratedChannel(float v) {
+  return Clamp255(FloorClamped(MinPs(MaxPs(v, -1.0f), 256.0f)));
+}
+
+}  // namespace
+
+void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
+  const Derived& d = *ctx.derived;
+  const RasterState& st = d.state;
+  const TriangleSetup& tri = *ctx.tri;
+  const Framebuffer& fb = *ctx.target;
+  RasterCounters& counters = *ctx.counters;
+
+  int rowOffset = y - tri.refY;
+  float wRow = tri.w.RowBase(rowOffset), sRow = tri.s.RowBase(rowOffset), tRow = tri.t.RowBase(rowOffset);
+  float zRow = tri.z.RowBase(rowOffset);
+  float rRow = tri.r.RowBase(rowOffset), gRow = tri.g.RowBase(rowOffset), bRow = tri.b.RowBase(rowOffset);
+  float aRow = tri.a.RowBase(rowOffset);
+  uint16_t* colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
+  uint16_t* auxRow = fb.depth ? fb.depth + static_cast<ptrdiff_t>(y) * fb.stride : nullptr;
+  const int depthMode = st.depth.mode;
+  const bool depthOn = d.depthEnabled && auxRow != nullptr;
+
+  for (int x = x0; x < x1; ++x) {
+    ++counters.pixelsIn;
+    float dx = static_cast<float>(x - tri.refX);
+    float w = wRow + tri.w.dx * dx;
+    float z = zRow + tri.z.dx * dx;
+    int wFloat = WFloat(w);
+    int zValue = ZValue(z);
+
+    // Depth test.
+    int depth = 0;
+    if (depthOn) {
+      depth = DepthValue(depthMode, wFloat, zValue, st.depth.bias);
+      int stored = (depthMode >= 3) ? static_cast<uint16_t>(st.depth.bias) : auxRow[x];
+      if (!Compare(st.depth.function, depth, stored)) {
+        ++counters.depthFailed;
+        continue;
+      }
+    }
+
+    // Texture fetch, filter and the TMU's combine.
+    uint32_t tmuOut = 0;
+    if (d.texture.enabled) {
+      float s = sRow + tri.s.dx * dx, t = tRow + tri.t.dx * dx;
+      TexelSample texel = SampleTexture(d.texture, s, t, w, tri.lodBase88);
+      tmuOut = TextureCombineUnit(st.textureCombine, texel.argb, texel.lodFraction);
+    }
+
+    // Colour and alpha combine, chroma key, alpha test.
+    CombineInput in;
+    in.iterated = Rgba{IteratedChannel(rRow + tri.r.dx * dx), IteratedChannel(gRow + tri.g.dx * dx),
+                       IteratedChannel(bRow + tri.b.dx * dx), IteratedChannel(aRow + tri.a.dx * dx)};
+    in.texture = tmuOut;
+    in.constant = st.constantColour;
+    in.depthByte = zValue >> 8;
+    CombineOutput combined = ColourAlphaCombine(st, in);
+    if (ChromaKeyed(st, combined.other)) {
+      ++counters.chromaFailed;
+      continue;
+    }
+    Rgba colour = combined.colour;
+    if (!Compare(st.alphaTestFunction, colour.a, st.alphaReference)) {
+      ++counters.alphaFailed;
+      continue;
+    }
+
+    // Fog.
+    Rgba prefog = colour;
+    int fog = FogFactor(d, wFloat, in.iterated.a, in.depthByte);
+    if (fog >= 0) ApplyFog(d, fog, &colour);
+
+    // Blend over the destination.
+    if (d.blendEnabled) {
+      Rgba dst = Expand565(colourRow[x]);
+      if (d.alphaBuffer && auxRow) dst.a = auxRow[x] & 0xFF;
+      colour = Blend(st.blend, colour, prefog, dst);
+    }
+
+    // Dither and write.
+    if (st.rgbWriteMask) colourRow[x] = Dither565(colour.r, colour.g, colour.b, x, y, st.ditherMode);
+    if (auxRow) {
+      if (depthOn && st.depth.writeMask) auxRow[x] = static_cast<uint16_t>(depth);
+      if (d.alphaBuffer && st.alphaWriteMask) auxRow[x] = static_cast<uint16_t>(colour.a);
+    }
+    ++counters.pixelsWritten;
+  }
+}
+
+}  // namespace gfx::raster

@@ -1,0 +1,52 @@
+// setup.h — triangle setup: vertices snapped to 12.4 fixed point (screen
+// bias removed), culling on the coordinates as passed, the rows the triangle
+// covers inside the clip window, and the plane equations of every parameter.
+#pragma once
+
+#include <cstdint>
+
+#include "pipeline.h"
+
+namespace gfx::raster {
+
+// Screen-coordinate bias some programs add (and leave) on x and y so that the
+// float sum lands on a 1/16 pixel; anything at or past kBiasThreshold carries it.
+constexpr float kSnapBias = 786432.0f;
+constexpr float kBiasThreshold = 524288.0f;
+// Coordinates (bias removed) must lie inside +-kCoordinateLimit pixels; the
+// fixed-point edge arithmetic below is exact in 64 bits up to there.
+constexpr float kCoordinateLimit = 16777216.0f;
+
+// Parameter plane: value at the centre of the triangle's reference pixel and
+// the change per pixel step. A pixel's value is
+//   rowBase = atRef + dy * float(y - refY);  value = rowBase + dx * float(x - refX)
+// evaluated in exactly that order.
+struct Plane {
+  float atRef = 0, dx = 0, dy = 0;
+  float RowBase(int rowOffset) const { return atRef + dy * static_cast<float>(rowOffset); }
+};
+
+struct TriangleSetup {
+  int64_t x[3] = {}, y[3] = {};  // 12.4, physical rows, sorted by y (top first)
+  bool midOnLeft = false;        // vertex 1 is left of the long edge 0-2
+  int rowStart = 0, rowEnd = 0;  // physical rows covered, clipped (end exclusive)
+  int clipX0 = 0, clipX1 = 0;    // columns of the clip window
+  int refX = 0, refY = 0;        // reference pixel of the planes
+  Plane w, s, t, z, r, g, b, a;  // oow, sow, tow, ooz, colour and alpha
+  int lodBase88 = 0;             // log2 of the texel step at LOD 0 when w = 1, 8.8
+};
+
+// Snaps one coordinate: bias off, then round to nearest 1/16 (ties to even,
+// the rounding the float bias addition does). False when it is not finite or
+// lies beyond the supported range.
+bool SnapCoordinate(float value, int64_t* snapped);
+
+// Cull test on the coordinates as passed: true when the triangle is dropped.
+bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode);
+
+// Full setup; false when nothing can be drawn (bad coordinates, empty after
+// snapping or clipping).
+bool SetupTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c, const RasterState& state,
+                   const Framebuffer& target, TriangleSetup* setup);
+
+}  // namespace gfx::raster

@@ -1,0 +1,70 @@
+// state.cpp — set, derive, draw: recording a RasterState and deriving the
+// tables and the span function from it once per change.
+#include "fog.h"
+#include "pipeline.h"
+#include "texture.h"
+
+namespace gfx::raster {
+
+void RecordState(const RasterState& state, RecordedState* recorded) {
+  recorded->state = state;
+  recorded->hasPalette = state.texture.palette != nullptr;
+  recorded->hasNcc = state.texture.ncc != nullptr;
+  recorded->hasFog = state.fog.table != nullptr;
+  if (recorded->hasPalette)
+    std::memcpy(recorded->palette, state.texture.palette, sizeof recorded->palette);
+  else
+    std::memset(recorded->palette, 0, sizeof recorded->palette);
+  recorded->ncc = recorded->hasNcc ? *state.texture.ncc : NccTable{};
+  if (recorded->hasFog)
+    std::memcpy(recorded->fogTable, state.fog.table, sizeof recorded->fogTable);
+  else
+    std::memset(recorded->fogTable, 0, sizeof recorded->fogTable);
+  recorded->state.texture.palette = nullptr;
+  recorded->state.texture.ncc = nullptr;
+  recorded->state.fog.table = nullptr;
+}
+
+namespace {
+
+// Whether the pixel's colour can depend on the texture at all.
+bool UsesTexture(const RasterState& st) {
+  auto factorReadsTexture = [](int factor) { return (factor & 7) == 4; };
+  bool colourOther = st.colour.other == 1 && st.colour.function >= 3 && st.colour.function <= 8;
+  bool alphaOther = st.alpha.other == 1 && st.alpha.function >= 3 && st.alpha.function <= 8;
+  return colourOther || alphaOther || factorReadsTexture(st.colour.factor) ||
+         factorReadsTexture(st.alpha.factor) || st.chromaKey;
+}
+
+}  // namespace
+
+void Derive(const RecordedState& recorded, bool referenceOnly, Derived* d) {
+  d->recorded = recorded;
+  d->state = recorded.state;
+  d->state.texture.palette = d->recorded.palette;
+  d->state.texture.ncc = &d->recorded.ncc;
+  d->state.fog.table = d->recorded.fogTable;
+  const RasterState& st = d->state;
+
+  BuildFogDeltas(d->recorded.fogTable, d->fogDelta);
+  BuildTexture(st.texture, d->recorded.palette, d->recorded.ncc, &d->texture);
+  if (!UsesTexture(st)) d->texture.enabled = false;
+
+  const BlendState& b = st.blend;
+  d->blendEnabled =
+      !(b.rgbSource == 4 && b.rgbDestination == 0 && b.alphaSource == 4 && b.alphaDestination == 0);
+  d->depthEnabled = st.depth.mode >= 1 && st.depth.mode <= 4;
+  d->alphaBuffer = !d->depthEnabled;
+
+  d->span = ReferenceSpan;
+  d->spanName = "reference";
+  if (!referenceOnly) {
+    const char* name = nullptr;
+    if (SpanFunction fast = PickFastSpan(*d, &name)) {
+      d->span = fast;
+      d->spanName = name;
+    }
+  }
+}
+
+}  // namespace gfx::raster

@@ -1,0 +1,102 @@
+// fast_path_test.cpp — the specialised spans draw exactly what the reference
+// draws for the programs' scenes, and the picture does not depend on the
+// number of worker threads.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "test_util.h"
+
+namespace gfx::testing {
+namespace {
+
+enum class Kind { Floor, Lump, Halcyon, Bodies565, Bodies8 };
+
+std::unique_ptr<scenes::Scene> Build(Kind kind, float timeS) {
+  auto scene = std::make_unique<scenes::Scene>();
+  switch (kind) {
+    case Kind::Floor:
+      scenes::BuildFloor(scene.get(), timeS);
+      break;
+    case Kind::Lump:
+      scenes::BuildLump(scene.get(), timeS);
+      break;
+    case Kind::Halcyon:
+      scenes::BuildHalcyonFrame(scene.get(), timeS);
+      break;
+    case Kind::Bodies565:
+      scenes::BuildBodies(scene.get(), static_cast<uint32_t>(timeS * 10));
+      break;
+    case Kind::Bodies8:
+      scenes::BuildBodies(scene.get(), static_cast<uint32_t>(timeS * 10), true);
+      break;
+  }
+  return scene;
+}
+
+// Draws a few frames of the scene over a patterned start picture.
+Canvas Render(Kind kind, bool referenceOnly, int threads, RasterCounters* counters = nullptr) {
+  Canvas canvas;
+  for (size_t i = 0; i < canvas.colour.size(); ++i)
+    canvas.colour[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
+  Rasterizer r;
+  r.SetReferenceOnly(referenceOnly);
+  r.SetThreadCount(threads);
+  for (float timeS : {0.0f, 1.3f, 7.9f}) {
+    auto scene = Build(kind, timeS);
+    if (kind == Kind::Bodies565 || kind == Kind::Bodies8)
+      r.Clear(canvas.target, 0, 0, 0xFFFF, true, true, true);
+    scene->Draw(r, canvas.target);
+    r.Finish();  // the scene's texture memory goes away
+  }
+  if (counters) *counters = r.Counters();
+  return canvas;
+}
+
+class FastPath : public ::testing::TestWithParam<Kind> {};
+
+TEST_P(FastPath, IdenticalToTheReference) {
+  RasterCounters fastCounters, referenceCounters;
+  Canvas fast = Render(GetParam(), false, 1, &fastCounters);
+  Canvas reference = Render(GetParam(), true, 1, &referenceCounters);
+  ASSERT_GT(referenceCounters.pixelsWritten, 1000u);
+  size_t differing = 0, first = 0;
+  for (size_t i = 0; i < fast.colour.size(); ++i)
+    if (fast.colour[i] != reference.colour[i] && differing++ == 0) first = i;
+  EXPECT_EQ(differing, 0u) << "first at x " << first % scenes::kWidth << " y " << first / scenes::kWidth;
+  EXPECT_EQ(fast.depth, reference.depth);
+  EXPECT_EQ(fastCounters.pixelsIn, referenceCounters.pixelsIn);
+  EXPECT_EQ(fastCounters.depthFailed, referenceCounters.depthFailed);
+  EXPECT_EQ(fastCounters.pixelsWritten, referenceCounters.pixelsWritten);
+}
+
+TEST_P(FastPath, TwoThreadsDrawTheOneThreadPicture) {
+  RasterCounters one, two;
+  Canvas single = Render(GetParam(), false, 1, &one);
+  Canvas dual = Render(GetParam(), false, 2, &two);
+  EXPECT_EQ(single.colour, dual.colour);
+  EXPECT_EQ(single.depth, dual.depth);
+  EXPECT_EQ(one.pixelsWritten, two.pixelsWritten);
+  EXPECT_EQ(one.trianglesIn, two.trianglesIn);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, FastPath,
+                         ::testing::Values(Kind::Floor, Kind::Lump, Kind::Halcyon, Kind::Bodies565,
+                                           Kind::Bodies8));
+
+TEST(Threads, ThreeThreadsAndChangingCountKeepThePicture) {
+  auto scene = Build(Kind::Halcyon, 2.0f);
+  Canvas one, many;
+  Rasterizer a, b;
+  scene->Draw(a, one.target);
+  b.SetThreadCount(3);
+  scene->Draw(b, many.target);
+  b.SetThreadCount(2);  // switching flushes what was queued
+  scene->Draw(b, many.target);
+  scene->Draw(a, one.target);
+  b.Finish();
+  EXPECT_EQ(one.colour, many.colour);
+}
+
+}  // namespace
+}  // namespace gfx::testing
