@@ -217,7 +217,7 @@ std::vector<MelodyNote> ComposeMelody(const Section& section) {
         int direction = pitch < centre ? 1 : (pitch > centre ? -1 : (random.Below(2) == 0 ? 1 : -1));
         pitch = ScaleStep(pitch, direction);
       }
-      int volume = (onsets[i] == 0 ? 46 : 38) + random.Below(5);
+      int volume = (onsets[i] == 0 ? 54 : 46) + random.Below(6);
       notes.push_back({bar * kRowsPerBar + onsets[i], pitch, volume});
     }
   }
@@ -243,7 +243,7 @@ void ArrangeSection(XmSong& song, int pattern, const Section& section, std::arra
     padVoicing = VoicePads(chord, padVoicing);
     int on = bar % 2 == 0 ? kPadA : kPadB;
     int off = bar % 2 == 0 ? kPadB : kPadA;
-    int padVolume = section.fadeIn ? 14 + 8 * bar : 34;
+    int padVolume = section.fadeIn ? 18 + 10 * bar : 44;
     for (int v = 0; v < 3; ++v) {
       Put(song, pattern, row, on + v,
           NoteOn(padVoicing[static_cast<std::size_t>(v)], kPadInstrument, padVolume,
@@ -253,23 +253,23 @@ void ArrangeSection(XmSong& song, int pattern, const Section& section, std::arra
 
     if (section.bass) {
       int root = BassPitch(chord);
-      Put(song, pattern, row, kBass, NoteOn(root, kBassInstrument, 50, 0x80));
+      Put(song, pattern, row, kBass, NoteOn(root, kBassInstrument, 60, 0x80));
       if (section.drums == Drums::Full) {
         // A soft push on the "and" of three, on the fifth or the root.
         int push = (bar % 2 == 1) ? root + 7 : root;
-        Put(song, pattern, row + 10, kBass, NoteOn(push, kBassInstrument, 40, 0x80));
+        Put(song, pattern, row + 10, kBass, NoteOn(push, kBassInstrument, 48, 0x80));
       }
       Put(song, pattern, row + 15, kBass, XmCell{kNoteOff, 0, 0, 0, 0});
     }
 
     if (section.bells == Bells::Sparse && bar % 2 == 0) {
-      Put(song, pattern, row + 2, kBell, NoteOn(padVoicing[2] + 12, kBellInstrument, 22, 0xB0));
+      Put(song, pattern, row + 2, kBell, NoteOn(padVoicing[2] + 12, kBellInstrument, 28, 0xB0));
     } else if (section.bells == Bells::Arpeggio) {
       static constexpr std::array<int, 5> kArpRows{0, 3, 6, 10, 12};
       static constexpr std::array<int, 5> kArpVoices{0, 1, 2, 1, 2};
       for (std::size_t i = 0; i < kArpRows.size(); ++i) {
         int pitch = padVoicing[static_cast<std::size_t>(kArpVoices[i])] + 12 + (i == 4 ? 12 : 0);
-        int volume = i == 0 ? 26 : 18;
+        int volume = i == 0 ? 32 : 24;
         Put(song, pattern, row + kArpRows[i], kBell,
             NoteOn(pitch, kBellInstrument, volume, i % 2 == 0 ? 0xB0 : 0x50));
       }

@@ -124,7 +124,7 @@ XmSample BellSample() {
   for (std::size_t i = 0; i < frames; ++i) {
     double t = static_cast<double>(i) / rateHz;
     double index = 1.4 * std::exp(-t / 0.25) + 0.25;
-    double modulator = std::sin(kTwoPi * 3.5 * kMiddleCHz * t);
+    double modulator = std::sin(kTwoPi * 3.0 * kMiddleCHz * t);
     double carrier = std::sin(kTwoPi * kMiddleCHz * t + index * modulator);
     double octave = 0.18 * std::exp(-t / 0.5) * std::sin(kTwoPi * 2.0 * kMiddleCHz * t);
     double attack = std::min(1.0, t / 0.004);
