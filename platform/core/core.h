@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/testing.h"
 #include "platform/win32.h"
 #include "platform/window.h"
 
@@ -25,6 +26,7 @@ struct WindowRecord {
   HWND hwnd = 0;
   Window* object = nullptr;
   std::string className;
+  std::string title;
   DWORD style = 0;
   DWORD exStyle = 0;
   RECT rect{};  // screen position and size (relative to the parent for children)
@@ -41,15 +43,6 @@ struct WindowClass {
   std::string name;
   UINT style = 0;
   HCURSOR cursor = nullptr;
-};
-
-// One shown message box, for tests.
-struct ShownMessageBox {
-  HWND owner = 0;
-  std::string text;
-  std::string caption;
-  UINT type = 0;
-  int answer = 0;
 };
 
 // A backend: real windows and input (SDL2) or none (headless). Every call is
@@ -78,9 +71,15 @@ class Driver {
   virtual std::optional<POINT> Pointer() = 0;
   // After every shown frame.
   virtual void FrameShown(uint64_t frame) = 0;
+  // Scripted input (SAVER_EVENTS); errors are reported on stderr.
+  virtual void LoadScript(const std::string& text) { (void)text; }
+  // Plays script entries at once, whatever their frame numbers (tests).
+  virtual void Inject(const std::string& text) { (void)text; }
 };
 
 std::unique_ptr<Driver> CreateSdlDriver();
+// The SDL window made from the host's X window (hosted runs on the SDL backend).
+SDL_Window* HostedSdlWindow();
 std::unique_ptr<Driver> CreateHeadlessDriver();
 // Whether SDL can open a real display (not the dummy or offscreen driver).
 bool SdlDisplayAvailable();
@@ -107,8 +106,12 @@ struct Core {
   std::string programName = "program";
   std::string commandLine;
   std::optional<uint32_t> hostedWindow;  // XScreenSaver window id
+  uint64_t fillCount = 0;
   std::unique_ptr<Driver> driver;
 };
+
+// Counts a shown frame: advances the clock, checks the frame limit.
+void OnFrameShown();
 
 Core& TheCore();
 Driver& TheDriver();  // created on first use, as CurrentBackend chooses
@@ -135,6 +138,7 @@ void PostKeyPress(WPARAM vk, char text, bool alt);
 void RequestClose();
 void ServiceCloseRequest();
 bool CloseRequestPending();
+void CancelCloseRequest();
 void InstallSignalHandlers();
 
 // Command line and hosting.
@@ -151,6 +155,9 @@ std::string ApplicationNameFromPath(const std::string& path);
 // Case-insensitive text helpers.
 std::string ToUpper(std::string text);
 bool EqualsNoCase(const std::string& a, const std::string& b);
+
+// The arrow cursor token (the pointer's normal look).
+HCURSOR ArrowCursor();
 
 // The shared paint path: BeginPaint and DefWindowProc's WM_PAINT.
 void Validate(HWND hwnd);

@@ -48,7 +48,13 @@ std::optional<uint64_t> ParseUnsigned(const std::string& text, uint64_t max) {
 }  // namespace
 
 Core& TheCore() {
-  static Core core;
+  static Core core = [] {
+    Core fresh;
+    fresh.cursor = ArrowCursor();
+    // The dialog class, with the arrow as its cursor.
+    fresh.classes["#32770"] = WindowClass{"#32770", 0, ArrowCursor()};
+    return fresh;
+  }();
   return core;
 }
 

@@ -123,6 +123,10 @@ bool CloseRequestPending() {
   return closeRequested != 0;
 }
 
+void CancelCloseRequest() {
+  closeRequested = 0;
+}
+
 void InstallSignalHandlers() {
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -136,6 +140,13 @@ void InstallSignalHandlers() {
 void PollAll() {
   ServiceCloseRequest();
   TheDriver().PollInput();
+  // SAVER_FRAMES: the run ends as a user would end it, with Escape.
+  Core& core = TheCore();
+  if (core.endAfterFrames && !core.endSent && core.shownFrames >= *core.endAfterFrames &&
+      ActiveHandle() != 0) {
+    core.endSent = true;
+    PostKeyPress(VK_ESCAPE, 0, false);
+  }
   ServiceCloseRequest();
 }
 

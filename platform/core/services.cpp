@@ -58,5 +58,11 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
     answer = platform::TheDriver().ShowMessageBox(owner, textString, captionString, type);
   }
   core.messageBoxes.push_back({owner, textString, captionString, type, answer});
+  // A box of its own (no owner) takes activation from the application's
+  // active window, as on a desktop, where the backend reports it itself.
+  if (owner == 0 && platform::TheDriver().Kind() == platform::Backend::Headless) {
+    platform::PostInput(WM_NCACTIVATE, FALSE, 0);
+    platform::PostInput(WM_ACTIVATE, WA_INACTIVE, 0);
+  }
   return answer;
 }

@@ -37,6 +37,10 @@ void UpdateCursorVisibility() {
 
 }  // namespace
 
+HCURSOR ArrowCursor() {
+  return reinterpret_cast<HCURSOR>(&arrowCursor);
+}
+
 std::string ToUpper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
@@ -79,7 +83,6 @@ std::string Window::RegisterClass(const std::string& name, UINT classStyle) {
 
 bool Window::CreateEx(DWORD exStyle, const std::string& className, const std::string& title, DWORD style,
                       int x, int y, int width, int height, HWND parent) {
-  (void)title;
   Core& core = TheCore();
   if (hwnd != 0) return false;
   if (core.classes.find(ToUpper(className)) == core.classes.end()) {
@@ -93,6 +96,7 @@ bool Window::CreateEx(DWORD exStyle, const std::string& className, const std::st
   record.hwnd = handle;
   record.object = this;
   record.className = className;
+  record.title = title;
   record.style = style & ~WS_VISIBLE;
   record.exStyle = exStyle;
   record.parent = parent;
@@ -307,6 +311,7 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   WindowRecord* record = FindRecord(platform::HwndOfDc(dc));
   if (record == nullptr || rect == nullptr || brush == nullptr) return 0;
+  ++TheCore().fillCount;
   TheDriver().Fill(*record, *rect, reinterpret_cast<platform::Brush*>(brush)->colour);
   return 1;
 }
@@ -344,7 +349,7 @@ int GetSystemMetrics(int index) {
 HCURSOR LoadCursorA(HINSTANCE module, const char* name) {
   (void)module;
   (void)name;
-  return reinterpret_cast<HCURSOR>(&platform::arrowCursor);
+  return platform::ArrowCursor();
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {
