@@ -91,8 +91,9 @@ void Scene::DrawFloor(float scroll) {
   // One texture repeat every 4 m; the floor slides towards the viewer.
   constexpr float kTexelsPerMetre = 256.0f / 4.0f;
   const float offset = std::fmod(scroll, 4.0f) * kTexelsPerMetre;
-  constexpr int kCellsX = 12;
-  constexpr int kCellsZ = 12;
+  // Wide and deep enough that its far edge lies in full fog.
+  constexpr int kCellsX = 24;
+  constexpr int kCellsZ = 16;
   constexpr float kCell = 4.0f;
   const float x0 = -kCell * kCellsX / 2;
   const float z0 = 1.5f;
@@ -117,9 +118,11 @@ void Scene::DrawShadow(float radius) {
   guColorCombineFunction(GR_COLORCOMBINE_ITRGB);
   guAlphaSource(GR_ALPHASOURCE_ITERATED_ALPHA);
   grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO);
+  // Laid on the floor just drawn: no depth test, no depth write.
+  grDepthBufferFunction(GR_CMP_ALWAYS);
   grDepthMask(FXFALSE);
   constexpr int kSegments = 32;
-  const float y = kFloorY + 0.01f;
+  const float y = kFloorY;
   GrVertex centre = Project({0.0f, y, kTorusZ}, 0, 0);
   centre.r = centre.g = centre.b = 0.0f;
   centre.a = 150.0f;
@@ -133,6 +136,7 @@ void Scene::DrawShadow(float radius) {
     grDrawTriangle(&centre, &p, &q);
   }
   grDepthMask(FXTRUE);
+  grDepthBufferFunction(GR_CMP_LESS);
   grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
   guAlphaSource(GR_ALPHASOURCE_CC_ALPHA);
 }
