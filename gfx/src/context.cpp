@@ -1,0 +1,174 @@
+// context.cpp — the library context, error reporting, the colour-format
+// swizzle and the set-derive-draw hand-over to the rasteriser.
+#include "context.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "record.h"
+
+namespace gfx {
+namespace {
+
+void DefaultErrorCallback(const char* message, FxBool fatal) {
+  std::fprintf(stderr, "glide2x: %s%s\n", fatal ? "fatal: " : "", message);
+}
+
+GrErrorCallbackFnc_t errorCallback = DefaultErrorCallback;
+
+}  // namespace
+
+Context& Ctx() {
+  static Context context;
+  return context;
+}
+
+void ReportError(const char* function, const std::string& message) {
+  std::string text = std::string(function) + ": " + message;
+  errorCallback(text.c_str(), FXFALSE);
+}
+
+bool RequireOpen(const char* function) {
+  const Context& c = Ctx();
+  if (!c.initialised) {
+    ReportError(function, "grGlideInit has not been called");
+    return false;
+  }
+  if (!c.open) {
+    ReportError(function, "no window is open (grSstWinOpen)");
+    return false;
+  }
+  return true;
+}
+
+uint32_t ToHardwareColour(uint32_t colour, int colourFormat) {
+  const uint32_t b3 = colour >> 24, b2 = (colour >> 16) & 0xFF, b1 = (colour >> 8) & 0xFF, b0 = colour & 0xFF;
+  uint32_t a = b3, r = b2, g = b1, b = b0;  // ARGB
+  switch (colourFormat) {
+    case GR_COLORFORMAT_ABGR:
+      a = b3, b = b2, g = b1, r = b0;
+      break;
+    case GR_COLORFORMAT_RGBA:
+      r = b3, g = b2, b = b1, a = b0;
+      break;
+    case GR_COLORFORMAT_BGRA:
+      b = b3, g = b2, r = b1, a = b0;
+      break;
+    default:
+      break;
+  }
+  return a << 24 | r << 16 | g << 8 | b;
+}
+
+uint32_t ToHardwareColour(uint32_t colour) {
+  return ToHardwareColour(colour, Ctx().colourFormat);
+}
+
+void ApplyState() {
+  Context& c = Ctx();
+  if (!c.dirty || !c.rasterizer) return;
+  const Settings& s = c.settings;
+  RasterState r;
+  r.colour = s.colour;
+  r.alpha = s.alpha;
+  r.textureCombine = s.textureCombine;
+  TextureState& t = r.texture;
+  t.valid = s.source.valid;
+  t.memory = c.textureMemory.data();
+  t.memorySize = static_cast<uint32_t>(c.textureMemory.size());
+  t.format = s.source.format;
+  t.largeLod = s.source.largeLod;
+  t.smallLod = s.source.smallLod;
+  t.aspect = s.source.aspect;
+  if (s.source.valid) {
+    for (int lod = s.source.largeLod; lod <= s.source.smallLod; ++lod) {
+      t.levelOffset[lod] = s.source.startAddress + LevelOffset(lod, s.source.largeLod, s.source.aspect,
+                                                               s.source.format, s.source.evenOdd);
+    }
+  }
+  t.sClamp = s.sClamp;
+  t.tClamp = s.tClamp;
+  t.minFilter = s.minFilter;
+  t.magFilter = s.magFilter;
+  t.mipmapMode =
+      s.mipmapMode == GR_MIPMAP_NEAREST_DITHER && !s.allowMipmapDither ? GR_MIPMAP_NEAREST : s.mipmapMode;
+  t.lodBias = s.lodBias;
+  t.palette = c.palette;
+  t.ncc = &c.ncc[s.nccSelect & 1];
+  r.fog.mode = s.fogMode;
+  r.fog.colour = s.fogColour;
+  r.fog.table = c.fogTable;
+  r.blend = s.blend;
+  r.depth = s.depth;
+  r.constantColour = s.constantColour;
+  r.cullMode = s.cullMode;
+  r.ditherMode = s.ditherMode;
+  r.rgbWriteMask = s.rgbWriteMask;
+  r.alphaWriteMask = s.alphaWriteMask;
+  r.alphaTestFunction = s.alphaTestFunction;
+  r.alphaReference = s.alphaReference;
+  r.chromaKey = s.chromaKey;
+  r.chromaKeyValue = s.chromaKeyValue;
+  r.clipMinX = s.clipMinX;
+  r.clipMinY = s.clipMinY;
+  r.clipMaxX = std::min(s.clipMaxX, c.width);
+  r.clipMaxY = std::min(s.clipMaxY, c.height);
+  r.originLowerLeft = s.originLowerLeft;
+  c.rasterizer->SetState(r);
+  c.dirty = false;
+}
+
+void FinishRendering() {
+  Context& c = Ctx();
+  if (c.rasterizer) c.rasterizer->Finish();
+}
+
+uint16_t* ColourBuffer(int buffer) {
+  Context& c = Ctx();
+  if (!c.open) return nullptr;
+  int index = -1;
+  if (buffer == GR_BUFFER_FRONTBUFFER) index = c.order[0];
+  if (buffer == GR_BUFFER_BACKBUFFER) index = c.order[1];
+  if (buffer == GR_BUFFER_TRIPLEBUFFER && c.colourBufferCount == 3) index = c.order[2];
+  if (index < 0) return nullptr;
+  return c.colour[index].data();
+}
+
+Framebuffer RenderTarget() {
+  Context& c = Ctx();
+  Framebuffer f;
+  f.colour = ColourBuffer(c.settings.renderBuffer);
+  f.depth = c.aux.empty() ? nullptr : c.aux.data();
+  f.width = c.width;
+  f.height = c.height;
+  f.stride = c.width;
+  return f;
+}
+
+void ResetSettings() {
+  Context& c = Ctx();
+  Settings s;
+  // Gouraud colour, constant (opaque) alpha, no texturing until a program asks.
+  s.colour = CombineUnit{GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_ITERATED,
+                         GR_COMBINE_OTHER_ITERATED, false};
+  s.alpha = CombineUnit{GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
+                        GR_COMBINE_OTHER_CONSTANT, false};
+  s.textureCombine = TextureCombine{};
+  s.blend = BlendState{GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO};
+  s.depth = DepthState{GR_DEPTHBUFFER_DISABLE, GR_CMP_LESS, false, 0};
+  s.clipMaxX = c.width;
+  s.clipMaxY = c.height;
+  c.settings = s;
+  c.dirty = true;
+}
+
+}  // namespace gfx
+
+extern "C" {
+
+void grErrorSetCallback(void (*function)(const char* string, FxBool fatal)) {
+  gfx::Record("grErrorSetCallback", reinterpret_cast<const void*>(function));
+  gfx::errorCallback = function ? function : gfx::DefaultErrorCallback;
+}
+
+}  // extern "C"

@@ -1,0 +1,157 @@
+// context.h — the one library context behind the Glide entry points: what the
+// program set (Settings, saved whole by grGlideGetState), the buffers, texture
+// memory, the tables, the display and the pixel pipeline, plus the helpers
+// every entry point shares (argument checks, error reports, set-derive-draw).
+#pragma once
+
+#include <glide.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display.h"
+#include "raster.h"
+
+namespace gfx {
+
+constexpr uint32_t kTextureMemoryBytes = 2u << 20;  // one TMU of 2 MiB
+constexpr int kMaxColourBuffers = 3;
+
+// The texture the TMU reads, as grTexSource or guTexSource set it.
+struct TextureSource {
+  bool valid = false;
+  uint32_t startAddress = 0;  // bytes into texture memory, 8-byte aligned
+  uint32_t evenOdd = GR_MIPMAPLEVELMASK_BOTH;
+  int smallLod = GR_LOD_1, largeLod = GR_LOD_256;
+  int aspect = GR_ASPECT_1x1;
+  int format = GR_TEXFMT_RGB_332;
+};
+
+// Everything a program sets through the state calls. Trivially copyable:
+// grGlideGetState stores it byte for byte inside the caller's GrState.
+struct Settings {
+  CombineUnit colour;
+  CombineUnit alpha;
+  TextureCombine textureCombine;
+  TextureSource source;
+  GrMipMapId_t currentMipMap = GR_NULL_MIPMAP_HANDLE;
+  int sClamp = GR_TEXTURECLAMP_CLAMP, tClamp = GR_TEXTURECLAMP_CLAMP;
+  int minFilter = GR_TEXTUREFILTER_POINT_SAMPLED, magFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
+  int mipmapMode = GR_MIPMAP_DISABLE;
+  bool lodBlend = false;
+  int lodBias = 0;  // 4.2 fixed point, -32..31
+  int nccSelect = GR_NCCTABLE_NCC0;
+  int fogMode = GR_FOG_DISABLE;
+  uint32_t fogColour = 0;  // hardware 0xAARRGGBB
+  BlendState blend;
+  DepthState depth;
+  uint32_t constantColour = 0xFFFFFFFFu;  // hardware 0xAARRGGBB
+  int cullMode = GR_CULL_DISABLE;
+  int ditherMode = GR_DITHER_4x4;
+  bool rgbWriteMask = true, alphaWriteMask = false;
+  int alphaTestFunction = GR_CMP_ALWAYS;
+  uint8_t alphaReference = 0;
+  bool chromaKey = false;
+  uint32_t chromaKeyValue = 0;  // hardware 0xAARRGGBB
+  int clipMinX = 0, clipMinY = 0, clipMaxX = 640, clipMaxY = 480;
+  bool originLowerLeft = false;
+  int renderBuffer = GR_BUFFER_BACKBUFFER;
+  uint32_t stwHint = 0;
+  bool allowMipmapDither = false;
+};
+
+// One allocation made by guTexAllocateMemory.
+struct MipMapRecord {
+  GrMipMapInfo info{};
+  uint32_t bytes = 0;  // reserved size in texture memory
+  bool hasNcc = false;
+};
+
+struct Context {
+  bool initialised = false;  // grGlideInit called
+  bool open = false;         // grSstWinOpen succeeded
+  int colourFormat = GR_COLORFORMAT_ARGB;
+  int width = 640, height = 480;
+  int colourBufferCount = 2;
+  bool hasAux = true;
+  Settings settings;
+  bool dirty = true;  // settings changed since the last Rasterizer::SetState
+
+  // Colour buffers: index 0 is shown, 1 is the back buffer, 2 the third.
+  std::vector<uint16_t> colour[kMaxColourBuffers];
+  int order[kMaxColourBuffers] = {0, 1, 2};  // order[0] = front, order[1] = back
+  std::vector<uint16_t> aux;
+
+  std::vector<uint8_t> textureMemory = std::vector<uint8_t>(kTextureMemoryBytes);
+  uint32_t palette[256] = {};
+  NccTable ncc[2];
+  GrMipMapId_t nccResident[2] = {GR_NULL_MIPMAP_HANDLE, GR_NULL_MIPMAP_HANDLE};
+  int nccNextSlot = 0;
+  uint8_t fogTable[GR_FOG_TABLE_SIZE] = {};
+
+  std::vector<MipMapRecord> mipmaps;  // handle = index
+  uint32_t textureFree = 0;           // next free byte of texture memory
+
+  float gamma = 1.7f;
+  uint8_t lfbConstantAlpha = 0xFF;
+  uint16_t lfbConstantDepth = 0;
+  int lfbWriteColourFormat = GR_COLORFORMAT_ARGB;
+  bool lfbSwizzleBytes = false, lfbSwapWords = false;
+
+  std::unique_ptr<Display> display;
+  std::unique_ptr<Rasterizer> rasterizer;
+  uint64_t swapCount = 0;
+};
+
+Context& Ctx();
+
+// Reports an invalid call through the error callback (default: a line on
+// stderr). Never aborts.
+void ReportError(const char* function, const std::string& message);
+
+// True when the library is initialised and a window is open; reports otherwise.
+bool RequireOpen(const char* function);
+
+// The hardware 0xAARRGGBB value of a colour given in the open window's format.
+uint32_t ToHardwareColour(uint32_t colour, int colourFormat);
+uint32_t ToHardwareColour(uint32_t colour);
+
+// Settings to derive from; call after every change.
+inline void MarkDirty() {
+  Ctx().dirty = true;
+}
+// Hands the settings to the rasteriser when they changed (before a draw or clear).
+void ApplyState();
+// Waits for every pending draw (before reading, presenting or changing texture memory).
+void FinishRendering();
+// The buffer that grRenderBuffer selects, as the rasteriser's target.
+Framebuffer RenderTarget();
+// The colour buffer behind GR_BUFFER_FRONTBUFFER / BACKBUFFER, or null.
+uint16_t* ColourBuffer(int buffer);
+
+// Resets every setting to the state grSstWinOpen leaves.
+void ResetSettings();
+
+// Texture memory layout (texture.cpp).
+bool ValidLod(int lod);
+bool ValidAspect(int aspect);
+bool ValidTextureFormat(int format);
+int BytesPerTexel(int format);
+// Host (download) size of one level in texels: width x height.
+void LevelSize(int aspect, int lod, int* width, int* height);
+// Bytes the levels largeLod..smallLod of the evenOdd mask take in texture
+// memory (on-card sizes), rounded up to 8.
+uint32_t TextureBytes(int smallLod, int largeLod, int aspect, int format, uint32_t evenOdd);
+// Byte offset of level lod from the start address of a texture whose largest level is largeLod.
+uint32_t LevelOffset(int lod, int largeLod, int aspect, int format, uint32_t evenOdd);
+// Copies rows firstRow..lastRow of one host-sized level (data holds them from
+// firstRow on) into texture memory, clipped to its end.
+void StoreLevel(uint32_t startAddress, int lod, int largeLod, int aspect, int format, uint32_t evenOdd,
+                const uint8_t* data, int firstRow, int lastRow);
+// Converts an NCC table as Glide downloads it (packed words) to the hardware's.
+NccTable ToHardwareNcc(const GuNccTable& table);
+int LodBiasToFixed(float bias);
+
+}  // namespace gfx
