@@ -253,13 +253,12 @@ void ArrangeSection(XmSong& song, int pattern, const Section& section, std::arra
 
     if (section.bass) {
       int root = BassPitch(chord);
-      Put(song, pattern, row, kBass, NoteOn(root, kBassInstrument, 60, 0x80));
+      Put(song, pattern, row, kBass, NoteOn(root, kBassInstrument, 52, 0x80));
       if (section.drums == Drums::Full) {
         // A soft push on the "and" of three, on the fifth or the root.
         int push = (bar % 2 == 1) ? root + 7 : root;
-        Put(song, pattern, row + 10, kBass, NoteOn(push, kBassInstrument, 48, 0x80));
+        Put(song, pattern, row + 10, kBass, NoteOn(push, kBassInstrument, 42, 0x80));
       }
-      Put(song, pattern, row + 15, kBass, XmCell{kNoteOff, 0, 0, 0, 0});
     }
 
     if (section.bells == Bells::Sparse && bar % 2 == 0) {
@@ -320,8 +319,8 @@ XmSong ComposeTrans() {
 
   // Envelope ticks last 2.5 / 70 s, about 36 ms.
   song.instruments.push_back(
-      Instrument("soft pad", PadSample(), {{0, 0}, {12, 44}, {28, 60}, {70, 52}}, 3, 700));
-  song.instruments.push_back(Instrument("warm bass", BassSample(), {{0, 0}, {2, 64}, {40, 50}}, 2, 1800));
+      Instrument("soft pad", PadSample(), {{0, 20}, {10, 46}, {28, 60}, {70, 52}}, 3, 700));
+  song.instruments.push_back(Instrument("warm bass", BassSample(), {{0, 36}, {2, 64}, {40, 50}}, 2, 1800));
   song.instruments.push_back(Instrument("pluck", PluckSample(), {{0, 64}, {2, 64}}, 1, 500));
   song.instruments.push_back(Instrument("bell", BellSample(), {{0, 64}, {2, 64}}, 1, 400));
   song.instruments.push_back(Instrument("kick", KickSample(), {{0, 64}, {1, 64}}, -1, 0));
