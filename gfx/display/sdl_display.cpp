@@ -44,9 +44,24 @@ bool SdlDisplay::Open(const DisplayConfig& config) {
       SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
   } else {
-    Uint32 flags = fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-    window_ = SDL_CreateWindow("Glide", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, config.width,
-                               config.height, flags);
+    int x = SDL_WINDOWPOS_CENTERED;
+    int y = SDL_WINDOWPOS_CENTERED;
+    int width = config.width;
+    int height = config.height;
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
+    SDL_Rect desktop;
+    if (fullScreen_) {
+      flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+      // Made as large as the screen from the start, so that the picture also
+      // fills it where no window manager honours the full-screen request.
+      if (SDL_GetDisplayBounds(0, &desktop) == 0) {
+        x = desktop.x;
+        y = desktop.y;
+        width = desktop.w;
+        height = desktop.h;
+      }
+    }
+    window_ = SDL_CreateWindow("Glide", x, y, width, height, flags);
     if (window_ == nullptr) {
       std::fprintf(stderr, "glide: cannot open a window: %s\n", SDL_GetError());
       Close();
