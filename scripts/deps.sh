@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
-  libsdl2-dev libsdl2-ttf-dev libopenmpt-dev libpng-dev
+  libsdl2-dev libsdl2-ttf-dev libopenmpt-dev libpng-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
 )
