@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "test_util.h"
 
@@ -35,7 +37,8 @@ std::unique_ptr<scenes::Scene> Build(Kind kind, float timeS) {
 }
 
 // Draws a few frames of the scene over a patterned start picture.
-Canvas Render(Kind kind, bool referenceOnly, int threads, RasterCounters* counters = nullptr) {
+Canvas Render(Kind kind, bool referenceOnly, int threads, RasterCounters* counters = nullptr,
+              std::vector<std::string>* spans = nullptr) {
   Canvas canvas;
   for (size_t i = 0; i < canvas.colour.size(); ++i)
     canvas.colour[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
@@ -46,7 +49,12 @@ Canvas Render(Kind kind, bool referenceOnly, int threads, RasterCounters* counte
     auto scene = Build(kind, timeS);
     if (kind == Kind::Bodies565 || kind == Kind::Bodies8)
       r.Clear(canvas.target, 0, 0, 0xFFFF, true, true, true);
-    scene->Draw(r, canvas.target);
+    for (const scenes::Batch& batch : scene->batches) {
+      r.SetState(batch.state);
+      if (spans) spans->push_back(r.SpanName());
+      for (size_t i = 0; i + 2 < batch.vertices.size(); i += 3)
+        r.DrawTriangle(batch.vertices[i], batch.vertices[i + 1], batch.vertices[i + 2], canvas.target);
+    }
     r.Finish();  // the scene's texture memory goes away
   }
   if (counters) *counters = r.Counters();
@@ -57,7 +65,9 @@ class FastPath : public ::testing::TestWithParam<Kind> {};
 
 TEST_P(FastPath, IdenticalToTheReference) {
   RasterCounters fastCounters, referenceCounters;
-  Canvas fast = Render(GetParam(), false, 1, &fastCounters);
+  std::vector<std::string> spans;
+  Canvas fast = Render(GetParam(), false, 1, &fastCounters, &spans);
+  for (const std::string& span : spans) ASSERT_NE(span, "reference");  // the scene is drawn by a fast span
   Canvas reference = Render(GetParam(), true, 1, &referenceCounters);
   ASSERT_GT(referenceCounters.pixelsWritten, 1000u);
   size_t differing = 0, first = 0;

@@ -159,6 +159,11 @@ class Rasterizer {
   // Use the generic reference path only (tests compare it with the fast paths).
   void SetReferenceOnly(bool referenceOnly);
 
+  // Name of the span function the current state draws with: "reference"
+  // or the fast path's name (tests and benchmarks report it).
+  const char* SpanName();
+
+  // Counters of everything drawn so far (waits for queued draws first).
   const RasterCounters& Counters() const;
   void ResetCounters();
 

@@ -220,6 +220,10 @@ void Rasterizer::SetReferenceOnly(bool referenceOnly) {
   impl->dirty = true;
 }
 
+const char* Rasterizer::SpanName() {
+  return impl->Current().spanName;
+}
+
 const RasterCounters& Rasterizer::Counters() const {
   impl->Flush();
   return impl->counters;
