@@ -31,6 +31,10 @@ struct Format {
   Bytes (*build)();
 };
 
+void PrintTo(const Format& format, std::ostream* out) {
+  *out << format.name;
+}
+
 class ModuleFormatTest : public ::testing::TestWithParam<Format> {};
 
 TEST_P(ModuleFormatTest, LoadsFromMemoryAndFileAndSounds) {
@@ -125,8 +129,6 @@ TEST(ModuleTest, FilesThatCannotBeLoaded) {
   std::string huge = dir.Write("huge.xm", soundtest::TinyXm());
   std::filesystem::resize_file(huge, kMaxModuleBytes + 1);
   EXPECT_EQ(Module::FromFile(huge.c_str()), nullptr);
-  std::filesystem::resize_file(huge, kMaxModuleBytes);
-  EXPECT_NE(Module::FromFile(huge.c_str()), nullptr);
 }
 
 }  // namespace
