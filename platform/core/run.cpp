@@ -88,6 +88,7 @@ void Reset() {
   core.fillCount = 0;
   core.driver = CreateHeadlessDriver();
   CancelCloseRequest();
+  InstallSignalHandlers();
 }
 
 void ShowFrames(uint64_t n) {
