@@ -20,8 +20,10 @@ MIDASbool MIDASinit(void);
 /* Starts background playback. pollRate is accepted and ignored (playback runs on the audio thread).
  * False when MIDASinit has not succeeded. */
 MIDASbool MIDASstartBackgroundPlay(unsigned int pollRate);
-/* Loads a module file (XM, S3M, MOD and every other format the decoder reads).
- * 0 for a null or empty name, a missing or unreadable file, or a file that is not a module. */
+/* Loads a module file (XM, S3M, MOD and every other format the decoder reads). A relative name that
+ * names no file from the current folder is looked up beside the program, where the installed music is.
+ * 0 for a null or empty name, a missing or unreadable file, a file over 64 MiB, or a file that is not
+ * a module; also 0 before MIDASinit has succeeded. */
 MIDASmodule MIDASloadModule(const char* fileName);
 /* Starts playing a loaded module; it repeats when it ends. loopSong is accepted and ignored. */
 MIDASbool MIDASplayModule(MIDASmodule module, int loopSong);

@@ -3,8 +3,12 @@
 // return false; no exception leaves this file.
 #include <midas.h>
 
+#include <SDL.h>
+
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "module.h"
 #include "playback_slot.h"
@@ -13,6 +17,20 @@
 namespace sound {
 
 namespace {
+
+// The file to open for `fileName`: the name itself, or, when a relative name names nothing from the
+// current folder, the file of that name beside the program, where the installed music lives.
+std::string ResolveModuleName(const char* fileName) {
+  std::string name = fileName;
+  std::filesystem::path path(name);
+  std::error_code error;
+  if (path.is_absolute() || std::filesystem::exists(path, error)) return name;
+  char* baseDir = SDL_GetBasePath();
+  if (baseDir == nullptr) return name;
+  std::filesystem::path beside = std::filesystem::path(baseDir) / path;
+  SDL_free(baseDir);
+  return std::filesystem::is_regular_file(beside, error) ? beside.string() : name;
+}
 
 class MidasLibrary {
  public:
@@ -42,10 +60,10 @@ class MidasLibrary {
   }
 
   MIDASmodule LoadModule(const char* fileName) noexcept {
-    if (!output.IsOpen()) return 0;
-    std::unique_ptr<Module> module = Module::FromFile(fileName);
-    if (module == nullptr) return 0;
+    if (!output.IsOpen() || fileName == nullptr || fileName[0] == '\0') return 0;
     try {
+      std::unique_ptr<Module> module = Module::FromFile(ResolveModuleName(fileName).c_str());
+      if (module == nullptr) return 0;
       MIDASmodule handle = NewHandle();
       modules.emplace(handle, std::move(module));
       return handle;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -75,6 +76,22 @@ TEST_F(MidasTest, BadFilesGiveNoModule) {
   EXPECT_EQ(MIDASloadModule(dir.Write("empty.xm", {}).c_str()), 0u);
   EXPECT_EQ(MIDASloadModule(dir.Write("cut.xm", truncated).c_str()), 0u);
   EXPECT_EQ(MIDASloadModule(dir.Write("text.s3m", soundtest::Bytes(2000, ' ')).c_str()), 0u);
+}
+
+// A bare name is found beside the program (the tests run from the folder that holds trans.xm) when
+// the current folder does not hold it.
+TEST_F(MidasTest, BareNameFallsBackToTheProgramFolder) {
+  Open();
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path(""));
+  MIDASmodule installed = MIDASloadModule("trans.xm");
+  MIDASmodule missing = MIDASloadModule("no-such-module.xm");
+  dir.Write("local.xm", soundtest::TinyXm());
+  MIDASmodule local = MIDASloadModule("local.xm");
+  std::filesystem::current_path(previous);
+  EXPECT_NE(installed, 0u);
+  EXPECT_EQ(missing, 0u);
+  EXPECT_NE(local, 0u);
 }
 
 TEST_F(MidasTest, CallsOutOfOrderAreRefused) {
