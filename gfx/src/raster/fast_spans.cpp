@@ -32,9 +32,22 @@ inline uint32_t Load16(const uint8_t* p) {
   return v;
 }
 
-inline uint32_t Decode565(uint32_t v) {
-  uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
-  return 0xFF000000u | ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+// RGB565 texels in 32-bit lanes to 0xAARRGGBB, as Decode16 does it.
+inline __m128i Decode565x4(__m128i v) {
+  const __m128i five = _mm_set1_epi32(31), six = _mm_set1_epi32(63);
+  __m128i r = _mm_and_si128(_mm_srli_epi32(v, 11), five);
+  __m128i g = _mm_and_si128(_mm_srli_epi32(v, 5), six);
+  __m128i b = _mm_and_si128(v, five);
+  r = _mm_or_si128(_mm_slli_epi32(r, 3), _mm_srli_epi32(r, 2));
+  g = _mm_or_si128(_mm_slli_epi32(g, 2), _mm_srli_epi32(g, 4));
+  b = _mm_or_si128(_mm_slli_epi32(b, 3), _mm_srli_epi32(b, 2));
+  __m128i argb = _mm_or_si128(_mm_slli_epi32(r, 16), _mm_or_si128(_mm_slli_epi32(g, 8), b));
+  return _mm_or_si128(argb, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+}
+
+inline int Popcount4(unsigned mask) {
+  static constexpr uint8_t kCount[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+  return kCount[mask & 15];
 }
 
 // Replicates the four 32-bit lanes' low 16 bits to four 16-bit lanes each:
@@ -86,6 +99,66 @@ inline __m128i Pack565x4(__m128i lo, __m128i hi) {
                          _mm_setzero_si128());  // biased to signed range
 }
 
+// WFloat for four lanes.
+inline __m128i WFloat4(__m128 oow) {
+  __m128i bits = _mm_castps_si128(oow);
+  __m128i exponent = _mm_srli_epi32(bits, 23);  // the sign bit lands above the exponent
+  __m128i zeros = _mm_sub_epi32(_mm_set1_epi32(126), exponent);
+  __m128i mantissa = _mm_and_si128(_mm_srli_epi32(bits, 11), _mm_set1_epi32(0xFFF));
+  __m128i wf = _mm_sub_epi32(_mm_add_epi32(_mm_slli_epi32(zeros, 12), _mm_set1_epi32(0x1000)), mantissa);
+  __m128i max = _mm_set1_epi32(0xFFFF);
+  __m128i tooFar = _mm_or_si128(_mm_cmplt_epi32(exponent, _mm_set1_epi32(111)), _mm_cmpgt_epi32(wf, max));
+  __m128i near = _mm_cmpgt_epi32(exponent, _mm_set1_epi32(126));
+  wf = _mm_or_si128(_mm_andnot_si128(tooFar, wf), _mm_and_si128(tooFar, max));
+  return _mm_andnot_si128(near, wf);
+}
+
+// Wrap (AND with size - 1) or clamp to [0, size - 1] of four texel indices.
+inline __m128i Wrap4(__m128i i, __m128i mask, bool clamp) {
+  if (!clamp) return _mm_and_si128(i, mask);
+  i = _mm_andnot_si128(_mm_cmplt_epi32(i, _mm_setzero_si128()), i);
+  __m128i over = _mm_cmpgt_epi32(i, mask);
+  return _mm_or_si128(_mm_andnot_si128(over, i), _mm_and_si128(over, mask));
+}
+
+template <class C>
+inline void Gather(const DerivedTexture& tex, const uint8_t* texels, int a00, int a10, int a01, int a11,
+                   uint32_t* c00, uint32_t* c10, uint32_t* c01, uint32_t* c11) {
+  if constexpr (C::sixteenBit) {  // raw texels; Decode565x4 expands them
+    *c00 = Load16(texels + 2 * a00);
+    *c10 = Load16(texels + 2 * a10);
+    *c01 = Load16(texels + 2 * a01);
+    *c11 = Load16(texels + 2 * a11);
+  } else {
+    *c00 = tex.lut8[texels[a00]];
+    *c10 = tex.lut8[texels[a10]];
+    *c01 = tex.lut8[texels[a01]];
+    *c11 = tex.lut8[texels[a11]];
+  }
+}
+
+// Dither565 for four pixels: (2v - (v >> 4) + (v >> 7) + d) >> 4 for red and
+// blue, (4v - (v >> 4) + (v >> 6) + d) >> 4 for green.
+inline __m128i Dither565x4(__m128i lo, __m128i hi, __m128i ditherLo, __m128i ditherHi) {
+  const __m128i times = _mm_setr_epi16(2, 4, 2, 0, 2, 4, 2, 0);
+  const __m128i down = _mm_setr_epi16(512, 1024, 512, 0, 512, 1024, 512, 0);  // >> 7, >> 6, >> 7
+  const __m128i place = _mm_setr_epi16(1, 32, 2048, 0, 1, 32, 2048, 0);
+  __m128i v[2] = {lo, hi};
+  const __m128i d[2] = {ditherLo, ditherHi};
+  for (int k = 0; k < 2; ++k) {
+    __m128i t = _mm_sub_epi16(_mm_mullo_epi16(v[k], times), _mm_srli_epi16(v[k], 4));
+    t = _mm_add_epi16(_mm_add_epi16(t, _mm_mulhi_epu16(v[k], down)), d[k]);
+    t = _mm_and_si128(_mm_srli_epi16(t, 4), _mm_setr_epi16(31, 63, 31, 0, 31, 63, 31, 0));
+    v[k] = _mm_madd_epi16(t, place);
+  }
+  __m128i sumA = _mm_add_epi32(v[0], _mm_srli_epi64(v[0], 32));
+  __m128i sumB = _mm_add_epi32(v[1], _mm_srli_epi64(v[1], 32));
+  __m128i both = _mm_castps_si128(
+      _mm_shuffle_ps(_mm_castsi128_ps(sumA), _mm_castsi128_ps(sumB), _MM_SHUFFLE(2, 0, 2, 0)));
+  __m128i packed = _mm_packs_epi32(_mm_sub_epi32(both, _mm_set1_epi32(32768)), _mm_setzero_si128());
+  return _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
+}
+
 template <class C>
 void FastSpan(const SpanContext& ctx, int y, int x0, int x1) {
   const Derived& d = *ctx.derived;
@@ -108,6 +181,11 @@ void FastSpan(const SpanContext& ctx, int y, int x0, int x1) {
 
   // Level state when there is one level.
   const int fixedLevel = tex.lodMin;
+  const TextureLevel& fixedLv = tex.levels[fixedLevel];
+  const uint8_t* fixedTexels = fixedLv.texels;
+  const __m128i sMask = _mm_set1_epi32((1 << fixedLv.widthLog2) - 1);
+  const __m128i tMask = _mm_set1_epi32((1 << fixedLv.heightLog2) - 1);
+  const __m128i widthShift = _mm_cvtsi32_si128(fixedLv.widthLog2);
   const __m128 fixedScale = _mm_set1_ps(LevelScale(fixedLevel));
   const int lodMin88 = tex.lodMin << 8, lodMax88 = tex.lodMax << 8;
   const int lodOffset = tri.lodBase88 + tex.lodBias88;
@@ -121,6 +199,16 @@ void FastSpan(const SpanContext& ctx, int y, int x0, int x1) {
   const __m128i dstFactor = _mm_set1_epi16(static_cast<short>(256 - alpha));
   const __m128i zero = _mm_setzero_si128();
 
+  // The 4x4 dither values of this row for lanes 0..3 (x advances by four, so
+  // x & 3 of each lane is fixed for the span).
+  __m128i ditherLo = _mm_setzero_si128(), ditherHi = _mm_setzero_si128();
+  if constexpr (C::dither) {
+    short dv[4];
+    for (int lane = 0; lane < 4; ++lane) dv[lane] = kDither4x4[y & 3][(x0 + lane) & 3];
+    ditherLo = _mm_setr_epi16(dv[0], dv[0], dv[0], 0, dv[1], dv[1], dv[1], 0);
+    ditherHi = _mm_setr_epi16(dv[2], dv[2], dv[2], 0, dv[3], dv[3], dv[3], 0);
+  }
+  const uint16_t* fogByW = d.fogByW ? d.fogByW->factor : nullptr;
   uint64_t depthFailed = 0;
   for (int x = x0; x < x1; x += 4) {
     const int lanes = x1 - x < 4 ? x1 - x : 4;
@@ -153,44 +241,67 @@ void FastSpan(const SpanContext& ctx, int y, int x0, int x1) {
     __m128i si = FloorPs(_mm_min_ps(_mm_max_ps(s16, limitLo), limitHi));
     __m128i ti = FloorPs(_mm_min_ps(_mm_max_ps(t16, limitLo), limitHi));
     alignas(16) int32_t sInt[4], tInt[4];
-    alignas(16) float wLane[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(sInt), si);
     _mm_store_si128(reinterpret_cast<__m128i*>(tInt), ti);
-    _mm_store_ps(wLane, w);
 
-    // Depth, then the texel gathers (scalar: every lane reads its own texels).
+    // 16-bit floating w of the four lanes (WFloat, lane-wise).
+    __m128i wf4 = WFloat4(w);
+    alignas(16) int32_t wf[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(wf), wf4);
+
+    // Depth test.
+    const unsigned full = (1u << lanes) - 1;
+    unsigned pass = full;
+    if constexpr (C::depthLess) {
+      __m128i stored;
+      if (lanes == 4) {
+        stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow + x)), zero);
+      } else {
+        alignas(16) int32_t part[4] = {0, 0, 0, 0};
+        for (int lane = 0; lane < lanes; ++lane) part[lane] = depthRow[x + lane];
+        stored = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+      }
+      pass &= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(wf4, stored))));
+      depthFailed += static_cast<unsigned>(Popcount4(full & ~pass));
+      if (pass == 0) continue;
+    }
+
+    // Texel gathers: every lane reads its own four texels.
     alignas(16) uint32_t c00[4], c10[4], c01[4], c11[4];
     alignas(16) int32_t fog[4] = {0, 0, 0, 0};
-    int wf[4];
-    unsigned pass = 0;
-    for (int lane = 0; lane < 4; ++lane) {
-      wf[lane] = WFloat(wLane[lane]);
-      if (lane < lanes && (!C::depthLess || wf[lane] < depthRow[x + lane])) pass |= 1u << lane;
-      if constexpr (C::fog) fog[lane] = FogFromW(d, wf[lane]) + 1;
-      const TextureLevel& lv = tex.levels[C::mipmap ? level[lane] : fixedLevel];
-      const int i = sInt[lane] >> 4, j = tInt[lane] >> 4;
-      const int i0 = WrapIndex(i, lv.widthLog2, tex.sClamp), i1 = WrapIndex(i + 1, lv.widthLog2, tex.sClamp);
-      const int j0 = WrapIndex(j, lv.heightLog2, tex.tClamp),
-                j1 = WrapIndex(j + 1, lv.heightLog2, tex.tClamp);
-      if constexpr (C::sixteenBit) {
-        const uint8_t* row0 = lv.texels + 2 * (j0 << lv.widthLog2);
-        const uint8_t* row1 = lv.texels + 2 * (j1 << lv.widthLog2);
-        c00[lane] = Decode565(Load16(row0 + 2 * i0));
-        c10[lane] = Decode565(Load16(row0 + 2 * i1));
-        c01[lane] = Decode565(Load16(row1 + 2 * i0));
-        c11[lane] = Decode565(Load16(row1 + 2 * i1));
-      } else {
-        const uint8_t* row0 = lv.texels + (j0 << lv.widthLog2);
-        const uint8_t* row1 = lv.texels + (j1 << lv.widthLog2);
-        c00[lane] = tex.lut8[row0[i0]];
-        c10[lane] = tex.lut8[row0[i1]];
-        c01[lane] = tex.lut8[row1[i0]];
-        c11[lane] = tex.lut8[row1[i1]];
-      }
+    if constexpr (C::fog) {
+      for (int lane = 0; lane < 4; ++lane) fog[lane] = fogByW[wf[lane]];
     }
-    const unsigned full = (1u << lanes) - 1;
-    depthFailed += static_cast<unsigned>(__builtin_popcount(full & ~pass));
-    if (pass == 0) continue;
+    if constexpr (C::mipmap) {
+      for (int lane = 0; lane < 4; ++lane) {
+        const TextureLevel& lv = tex.levels[level[lane]];
+        const int i = sInt[lane] >> 4, j = tInt[lane] >> 4;
+        const int i0 = WrapIndex(i, lv.widthLog2, tex.sClamp),
+                  i1 = WrapIndex(i + 1, lv.widthLog2, tex.sClamp);
+        const int j0 = WrapIndex(j, lv.heightLog2, tex.tClamp),
+                  j1 = WrapIndex(j + 1, lv.heightLog2, tex.tClamp);
+        const int row0 = j0 << lv.widthLog2, row1 = j1 << lv.widthLog2;
+        Gather<C>(tex, lv.texels, row0 + i0, row0 + i1, row1 + i0, row1 + i1, &c00[lane], &c10[lane],
+                  &c01[lane], &c11[lane]);
+      }
+    } else {
+      // One level: wrap or clamp and the texel addresses four lanes at once.
+      __m128i i0 = _mm_srai_epi32(si, 4), j0 = _mm_srai_epi32(ti, 4);
+      __m128i one = _mm_set1_epi32(1);
+      __m128i i1 = _mm_add_epi32(i0, one), j1 = _mm_add_epi32(j0, one);
+      i0 = Wrap4(i0, sMask, tex.sClamp);
+      i1 = Wrap4(i1, sMask, tex.sClamp);
+      j0 = _mm_sll_epi32(Wrap4(j0, tMask, tex.tClamp), widthShift);
+      j1 = _mm_sll_epi32(Wrap4(j1, tMask, tex.tClamp), widthShift);
+      alignas(16) int32_t a00[4], a10[4], a01[4], a11[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(a00), _mm_add_epi32(j0, i0));
+      _mm_store_si128(reinterpret_cast<__m128i*>(a10), _mm_add_epi32(j0, i1));
+      _mm_store_si128(reinterpret_cast<__m128i*>(a01), _mm_add_epi32(j1, i0));
+      _mm_store_si128(reinterpret_cast<__m128i*>(a11), _mm_add_epi32(j1, i1));
+      for (int lane = 0; lane < 4; ++lane)
+        Gather<C>(tex, fixedTexels, a00[lane], a10[lane], a01[lane], a11[lane], &c00[lane], &c10[lane],
+                  &c01[lane], &c11[lane]);
+    }
 
     // Bilinear weights (4-bit fractions) spread to the channels.
     __m128i fs = _mm_and_si128(si, _mm_set1_epi32(15)), ft = _mm_and_si128(ti, _mm_set1_epi32(15));
@@ -207,6 +318,12 @@ void FastSpan(const SpanContext& ctx, int y, int x0, int x1) {
     __m128i t10 = _mm_load_si128(reinterpret_cast<const __m128i*>(c10));
     __m128i t01 = _mm_load_si128(reinterpret_cast<const __m128i*>(c01));
     __m128i t11 = _mm_load_si128(reinterpret_cast<const __m128i*>(c11));
+    if constexpr (C::sixteenBit) {
+      t00 = Decode565x4(t00);
+      t10 = Decode565x4(t10);
+      t01 = Decode565x4(t01);
+      t11 = Decode565x4(t11);
+    }
     __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t00, zero), w00l),
                                              _mm_mullo_epi16(_mm_unpacklo_epi8(t10, zero), w10l)),
                                _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t01, zero), w01l),
@@ -233,29 +350,39 @@ void FastSpan(const SpanContext& ctx, int y, int x0, int x1) {
     if constexpr (C::blend) {
       // Source alpha / one minus source alpha with the constant alpha: the
       // weights sum to 257, so the sum fits 16 bits unsigned.
-      alignas(16) uint16_t dst[8] = {};
-      for (int lane = 0; lane < lanes; ++lane) dst[lane] = colourRow[x + lane];
+      __m128i dstPixels;
+      if (lanes == 4) {
+        dstPixels = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colourRow + x));
+      } else {
+        alignas(16) uint16_t dst[8] = {};
+        for (int lane = 0; lane < lanes; ++lane) dst[lane] = colourRow[x + lane];
+        dstPixels = _mm_load_si128(reinterpret_cast<const __m128i*>(dst));
+      }
       __m128i dl, dh;
-      Expand565x4(_mm_load_si128(reinterpret_cast<const __m128i*>(dst)), &dl, &dh);
+      Expand565x4(dstPixels, &dl, &dh);
       lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, srcFactor), _mm_mullo_epi16(dl, dstFactor)), 8);
       hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, srcFactor), _mm_mullo_epi16(dh, dstFactor)), 8);
     }
     if constexpr (C::dither) {
-      alignas(16) uint16_t channels[16];
-      _mm_store_si128(reinterpret_cast<__m128i*>(channels), lo);
-      _mm_store_si128(reinterpret_cast<__m128i*>(channels + 8), hi);
-      for (int lane = 0; lane < 4; ++lane) {
-        const uint16_t* c = channels + 4 * lane;
-        out[lane] = Dither565(c[2], c[1], c[0], x + lane, y, 2);
-      }
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), Dither565x4(lo, hi, ditherLo, ditherHi));
     } else {
       __m128i packed = _mm_xor_si128(Pack565x4(lo, hi), _mm_set1_epi16(static_cast<short>(0x8000)));
       _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
     }
-    for (int lane = 0; lane < lanes; ++lane) {
-      if (!(pass & (1u << lane))) continue;
-      colourRow[x + lane] = out[lane];
-      if (depthWrite) depthRow[x + lane] = static_cast<uint16_t>(wf[lane]);
+    if (pass == 15) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(colourRow + x),
+                       _mm_load_si128(reinterpret_cast<const __m128i*>(out)));
+      if (depthWrite) {
+        __m128i packed = _mm_packs_epi32(_mm_sub_epi32(wf4, _mm_set1_epi32(32768)), zero);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow + x),
+                         _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000))));
+      }
+    } else {
+      for (int lane = 0; lane < lanes; ++lane) {
+        if (!(pass & (1u << lane))) continue;
+        colourRow[x + lane] = out[lane];
+        if (depthWrite) depthRow[x + lane] = static_cast<uint16_t>(wf[lane]);
+      }
     }
   }
   const uint64_t pixels = static_cast<uint64_t>(x1 - x0);

@@ -26,6 +26,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "raster.h"
 
@@ -76,6 +77,12 @@ struct DerivedTexture {
   bool minBilinear = false, magBilinear = false;
 };
 
+// Fog factor + 1 for every 16-bit floating w, built once per fog table.
+struct FogLut {
+  uint8_t table[64] = {};
+  uint16_t factor[65536] = {};
+};
+
 struct TriangleSetup;
 struct Derived;
 struct SpanContext {
@@ -108,6 +115,7 @@ struct Derived {
   const uint8_t* fogTable = recorded.fogTable;
   uint8_t fogDelta[64] = {};  // 6.2 step to the next entry, 8 bits as the hardware keeps it
   DerivedTexture texture;
+  std::shared_ptr<const FogLut> fogByW;  // set when table fog is on
 
   bool blendEnabled = false;
   bool alphaBuffer = false;  // the aux buffer holds alpha (depth buffering off)
@@ -117,7 +125,9 @@ struct Derived {
 };
 
 // Builds derived from a recorded state and picks the span function.
-void Derive(const RecordedState& recorded, bool referenceOnly, Derived* derived);
+// fogCache holds the last fog lookup table and is reused when the table is unchanged.
+void Derive(const RecordedState& recorded, bool referenceOnly, std::shared_ptr<const FogLut>* fogCache,
+            Derived* derived);
 
 void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1);
 // Returns a specialised span for the state, or null when only the reference fits.

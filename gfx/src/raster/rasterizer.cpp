@@ -38,6 +38,7 @@ struct Rasterizer::Impl {
   bool dirty = true;
   bool referenceOnly = false;
   std::shared_ptr<const Derived> derived;
+  std::shared_ptr<const FogLut> fogCache;
   RasterCounters counters;
 
   // Worker pool: worker i (1..n-1) draws the bands i, i+n, ...; the calling
@@ -56,7 +57,7 @@ struct Rasterizer::Impl {
     if (dirty || !derived) {
       if (!derived || !(derived->recorded == pending)) {
         auto fresh = std::make_shared<Derived>();
-        Derive(pending, referenceOnly, fresh.get());
+        Derive(pending, referenceOnly, &fogCache, fresh.get());
         derived = std::move(fresh);
       }
       dirty = false;
@@ -194,7 +195,9 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
   for (int y = y0; y < y1; ++y) {
     uint16_t* colourRow = target.colour + static_cast<ptrdiff_t>(y) * target.stride;
     if (writeColour) {
-      for (int x = x0; x < x1; ++x) colourRow[x] = Dither565(r, g, b, x, y, st.ditherMode);
+      uint16_t pattern[4];
+      for (int k = 0; k < 4; ++k) pattern[k] = Dither565(r, g, b, k, y, st.ditherMode);
+      for (int x = x0; x < x1; ++x) colourRow[x] = pattern[x & 3];
     }
     if (writeAux && target.depth) {
       uint16_t* auxRow = target.depth + static_cast<ptrdiff_t>(y) * target.stride;

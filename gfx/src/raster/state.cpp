@@ -38,7 +38,8 @@ bool UsesTexture(const RasterState& st) {
 
 }  // namespace
 
-void Derive(const RecordedState& recorded, bool referenceOnly, Derived* d) {
+void Derive(const RecordedState& recorded, bool referenceOnly, std::shared_ptr<const FogLut>* fogCache,
+            Derived* d) {
   d->recorded = recorded;
   d->state = recorded.state;
   d->state.texture.palette = d->recorded.palette;
@@ -47,6 +48,16 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Derived* d) {
   const RasterState& st = d->state;
 
   BuildFogDeltas(d->recorded.fogTable, d->fogDelta);
+  if ((st.fog.mode & 0xFF) == 2) {
+    const std::shared_ptr<const FogLut>& cached = *fogCache;
+    if (!cached || std::memcmp(cached->table, d->recorded.fogTable, sizeof cached->table) != 0) {
+      auto lut = std::make_shared<FogLut>();
+      std::memcpy(lut->table, d->recorded.fogTable, sizeof lut->table);
+      for (int wf = 0; wf < 65536; ++wf) lut->factor[wf] = static_cast<uint16_t>(FogFromW(*d, wf) + 1);
+      *fogCache = std::move(lut);
+    }
+    d->fogByW = *fogCache;
+  }
   BuildTexture(st.texture, d->recorded.palette, d->recorded.ncc, &d->texture);
   if (!UsesTexture(st)) d->texture.enabled = false;
 
