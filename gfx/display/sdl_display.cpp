@@ -10,6 +10,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "foreign_size.h"
@@ -184,15 +185,26 @@ void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideI
     scaleMode_ = scaleMode;
   }
 
+  SetVsync(swapInterval >= 1);
+  if (swapInterval >= 1 && vsyncUnsupported_) {
+    WaitForRetraceBySleeping(swapInterval);
+    DrawAndPresent(fit);
+    return;
+  }
+  // The renderer waits for one retrace per present: showing the frame n
+  // times waits for n. The back buffer's content is undefined after a
+  // present, so each present draws the frame again.
+  const int presents = std::clamp(swapInterval, 1, 255);
+  for (int i = 0; i < presents; ++i) DrawAndPresent(fit);
+}
+
+void SdlDisplay::DrawAndPresent(const PixelRect& fit) {
   SDL_RenderSetViewport(renderer_, nullptr);
   SDL_RenderSetClipRect(renderer_, nullptr);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
   const SDL_Rect destination{fit.x, fit.y, fit.width, fit.height};
   SDL_RenderCopy(renderer_, texture_, nullptr, &destination);
-
-  SetVsync(swapInterval >= 1);
-  if (swapInterval >= 1 && vsyncUnsupported_) WaitForRetraceBySleeping(swapInterval);
   SDL_RenderPresent(renderer_);
 }
 

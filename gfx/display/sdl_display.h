@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "frame_display.h"
+#include "letterbox.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -34,6 +35,7 @@ class SdlDisplay final : public FrameDisplay {
  private:
   bool PrepareTexture(int width, int height);
   void UploadFrame(const uint16_t* pixels, int width, int height, int strideInPixels);
+  void DrawAndPresent(const PixelRect& fit);
   void SetVsync(bool wanted);
   void WaitForRetraceBySleeping(int swapInterval);
   void ForgetRenderer();  // the host is destroying the window

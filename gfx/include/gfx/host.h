@@ -45,7 +45,8 @@ DisplayKind ChosenDisplay();
 SDL_Renderer* RendererFor(SDL_Window* window, bool foreign);
 
 // The host calls this before it destroys a window it has asked RendererFor
-// about: the library lets go of the textures it made on that renderer and
+// about (and before SDL_Quit, if it ever calls that rather than
+// SDL_QuitSubSystem): the library lets go of the textures it made on that renderer and
 // draws no more into the window, then the renderer is destroyed. Harmless for
 // a window without a renderer.
 void ReleaseRenderer(SDL_Window* window);
