@@ -29,15 +29,6 @@ constexpr int IDC_STATIC = -1;
 // ListBox: a single-selection list (the open-file dialog's lists).
 enum class ItemKind { PushButton, DefPushButton, Static, GroupBox, Edit, CheckBox, Picture, ListBox };
 
-// Virtual-key codes carried by WM_KEYDOWN and WM_KEYUP (Win32 values), and the
-// mouse-message button flag.
-namespace vk {
-constexpr WPARAM Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11, Escape = 0x1B,
-                 Space = 0x20, Prior = 0x21, Next = 0x22, End = 0x23, Home = 0x24, Left = 0x25, Up = 0x26,
-                 Right = 0x27, Down = 0x28, Insert = 0x2D, Delete = 0x2E;
-constexpr WPARAM MkLButton = 0x0001;  // wParam of mouse messages: left button held
-}  // namespace vk
-
 // A font's dialog base units in pixels: the average width of its letters and
 // its height. One horizontal dialog unit is cx/4 pixels, one vertical cy/8.
 struct DialogBaseUnits {
@@ -163,6 +154,9 @@ class Dialog : public Window {
 
  public:
   struct State;  // the controls and the presentation while the dialog runs
+
+ protected:
+  State* RunningState() const { return state; }  // null unless the dialog runs
 
  private:
   Reply OnInitDialogMessage(const Message& message);
