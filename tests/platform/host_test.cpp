@@ -1,0 +1,140 @@
+// host_test.cpp — the command line, the application name, the hosting
+// switches, the seed, the thread priority and the resources lookup.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <array>
+#include <thread>
+
+#include "core/core.h"
+#include "platform/resources.h"
+#include "test_support.h"
+
+namespace platform::test {
+namespace {
+
+struct HostedCase {
+  std::vector<std::string> arguments;
+  const char* environment;
+  std::vector<std::string> left;
+  std::optional<uint32_t> window;
+  bool error;
+};
+
+class HostedArguments : public ::testing::TestWithParam<HostedCase> {};
+
+TEST_P(HostedArguments, AreFoundAnywhereAndRemoved) {
+  const HostedCase& c = GetParam();
+  ParsedArguments parsed = ParseArguments(c.arguments, c.environment);
+  EXPECT_EQ(parsed.arguments, c.left);
+  EXPECT_EQ(parsed.hostedWindow, c.window);
+  EXPECT_EQ(!parsed.error.empty(), c.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, HostedArguments,
+    ::testing::Values(HostedCase{{"-s", "-window-id", "0x1a00003"}, nullptr, {"-s"}, 0x1a00003u, false},
+                      HostedCase{{"--window-id", "1234", "/s"}, nullptr, {"/s"}, 1234u, false},
+                      HostedCase{{"-s"}, "0x2c00007", {"-s"}, 0x2c00007u, false},
+                      HostedCase{{"-s"}, "4711", {"-s"}, 4711u, false},
+                      HostedCase{{"-s", "-window-id", "12"}, "0x99", {"-s"}, 12u, false},  // argument wins
+                      HostedCase{{"-s"}, "", {"-s"}, std::nullopt, false},
+                      HostedCase{{"-s"}, "nonsense", {"-s"}, std::nullopt, true},
+                      HostedCase{{"-s", "-window-id"}, nullptr, {"-s"}, std::nullopt, true},
+                      HostedCase{{"-window-id", "0xZZ", "-s"}, nullptr, {"-s"}, std::nullopt, true},
+                      HostedCase{
+                          {"/c", "window-id", "5"}, nullptr, {"/c", "window-id", "5"}, std::nullopt, false}));
+
+TEST(CommandLine, ProgramNameFirstArgumentsQuotedWhenBlank) {
+  EXPECT_EQ(BuildCommandLine("/usr/bin/tessera", {"-C"}), "/usr/bin/tessera -C");
+  EXPECT_EQ(BuildCommandLine("/opt/my savers/tessera", {"/c", "two words", ""}),
+            "\"/opt/my savers/tessera\" /c \"two words\" \"\"");
+  EXPECT_EQ(BuildCommandLine("halcyon", {}), "halcyon");
+}
+
+TEST(CommandLine, ApplicationNameCutsFolderAndLastExtension) {
+  EXPECT_EQ(ApplicationNameFromPath("/usr/lib/savers/halcyon"), "halcyon");
+  EXPECT_EQ(ApplicationNameFromPath("/usr/lib/savers/halcyon.scr"), "halcyon");
+  EXPECT_EQ(ApplicationNameFromPath("/a.b/my.saver.bin"), "my.saver");
+  EXPECT_EQ(ApplicationNameFromPath("tessera"), "tessera");
+}
+
+using HostTest = PlatformTest;
+
+// An application that records what the run gave it.
+class ProbeApp : public App {
+ public:
+  std::string commandLine;
+  bool Initialize() override {
+    commandLine = GetCommandLineA();
+    return false;
+  }
+  int ExitInstance() override { return 5; }
+};
+
+TEST_F(HostTest, RunAppHandsOutArgumentsWithoutHostingSwitch) {
+  ProbeApp app;
+  std::array<char*, 5> argv{const_cast<char*>("/bin/tessera"), const_cast<char*>("-window-id"),
+                            const_cast<char*>("0x10"), const_cast<char*>("/c"), nullptr};
+  EXPECT_EQ(RunApp(app, 4, argv.data()), 5);
+  EXPECT_EQ(app.commandLine, "/bin/tessera /c");
+  EXPECT_EQ(app.Arguments(), std::vector<std::string>{"/c"});
+  EXPECT_TRUE(IsHosted());
+  EXPECT_EQ(app.Name(), "platform_tests");
+  char path[512];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  EXPECT_EQ(std::string(path, length), ProgramPath().string());
+  char tiny[4];
+  EXPECT_EQ(GetModuleFileNameA(nullptr, tiny, sizeof tiny), 4u);
+  EXPECT_EQ(tiny[3], 0);
+}
+
+TEST_F(HostTest, SeedOverrideReadsSaverSeed) {
+  setenv("SAVER_SEED", "12345", 1);
+  EXPECT_EQ(SeedOverride(), 12345u);
+  setenv("SAVER_SEED", "4294967295", 1);
+  EXPECT_EQ(SeedOverride(), 4294967295u);
+  setenv("SAVER_SEED", "4294967296", 1);
+  EXPECT_EQ(SeedOverride(), std::nullopt);
+  setenv("SAVER_SEED", "12x", 1);
+  EXPECT_EQ(SeedOverride(), std::nullopt);
+  unsetenv("SAVER_SEED");
+  EXPECT_EQ(SeedOverride(), std::nullopt);
+}
+
+TEST_F(HostTest, IdlePriorityLowersOnlyTheCallingThread) {
+  std::thread worker([] {
+    EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE));
+    errno = 0;
+    EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid))), 19);
+  });
+  worker.join();
+  EXPECT_LT(getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid))), 19);
+}
+
+TEST_F(HostTest, ResourcesFoundByNumberNameAndTypeWithoutCase) {
+  static const uint8_t bank[] = {1, 2, 3, 4, 5};
+  RegisterResource("TEXTURE", 666, bank);
+  HRSRC found = FindResourceA(nullptr, "#666", "texture");
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(666), "Texture"), found);
+  EXPECT_EQ(SizeofResource(nullptr, found), 5u);
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
+  EXPECT_EQ(bytes, bank);
+  EXPECT_EQ(FindResourceA(nullptr, "#667", "TEXTURE"), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, "#666", "BITMAP"), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, "#66x", "TEXTURE"), nullptr);
+  EXPECT_EQ(SizeofResource(nullptr, nullptr), 0u);
+
+  RegisterString(1, "3Dfx Farreach ");
+  ASSERT_NE(FindString(1), nullptr);
+  EXPECT_EQ(*FindString(1), "3Dfx Farreach ");
+  EXPECT_EQ(FindString(2), nullptr);
+  EXPECT_TRUE(FindBitmap(134).empty());
+  EXPECT_EQ(FindDialogTemplate(129), nullptr);
+}
+
+}  // namespace
+}  // namespace platform::test
