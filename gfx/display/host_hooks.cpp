@@ -22,6 +22,7 @@ struct Hooks {
   uint64_t shownFrames = 0;
   uint64_t nextTicket = 1;
   std::map<SDL_Window*, RendererEntry> renderers;
+  std::map<SDL_Window*, int> displaysOn;  // open displays per window
 };
 
 Hooks& State() {
@@ -89,6 +90,19 @@ void ForgetRendererUser(uint64_t ticket) {
   for (auto& [window, entry] : State().renderers) {
     std::erase_if(entry.users, [ticket](const auto& user) { return user.first == ticket; });
   }
+}
+
+void MarkDisplayOn(SDL_Window* window, bool open) {
+  auto& displaysOn = State().displaysOn;
+  if (open) {
+    ++displaysOn[window];
+  } else if (auto found = displaysOn.find(window); found != displaysOn.end() && --found->second <= 0) {
+    displaysOn.erase(found);
+  }
+}
+
+bool DisplayDrawsInto(SDL_Window* window) {
+  return window != nullptr && State().displaysOn.contains(window);
 }
 
 }  // namespace gfx::host

@@ -26,4 +26,7 @@ void NotifyFrameShown(uint64_t shownFrame);
 uint64_t WatchRenderer(SDL_Window* window, std::function<void()> onRelease);
 void ForgetRendererUser(uint64_t ticket);
 
+// A display opened on (true) or let go of (false) a window; DisplayDrawsInto answers from this.
+void MarkDisplayOn(SDL_Window* window, bool open);
+
 }  // namespace gfx::host

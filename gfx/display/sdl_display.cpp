@@ -78,6 +78,7 @@ bool SdlDisplay::Open(const DisplayConfig& config) {
     return false;
   }
   rendererTicket_ = host::WatchRenderer(window_, [this] { ForgetRenderer(); });
+  host::MarkDisplayOn(window_, true);
 
   if (fullScreen_ && !foreign_) {
     savedCursor_ = SDL_ShowCursor(SDL_QUERY);
@@ -96,6 +97,7 @@ void SdlDisplay::Close() {
   vsyncUnsupported_ = false;
   if (rendererTicket_ != 0) host::ForgetRendererUser(rendererTicket_);
   rendererTicket_ = 0;
+  if (renderer_ != nullptr) host::MarkDisplayOn(window_, false);
   if (ownWindow_ && window_ != nullptr) {
     host::ReleaseRenderer(window_);
     SDL_DestroyWindow(window_);
@@ -114,6 +116,7 @@ void SdlDisplay::ForgetRenderer() {
   // SDL destroys the renderer's textures with it; drop ours first so nothing dangles.
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   texture_ = nullptr;
+  host::MarkDisplayOn(window_, false);
   renderer_ = nullptr;
   rendererTicket_ = 0;
   if (!ownWindow_) window_ = nullptr;

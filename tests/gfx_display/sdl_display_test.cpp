@@ -69,6 +69,7 @@ TEST_F(SdlDisplayTest, DrawsIntoTheHostsWindowLetterboxedWithGamma) {
   ASSERT_TRUE(display.Open(config));
   EXPECT_EQ(askedFor, 7u);
   EXPECT_EQ(display.Window(), window);
+  EXPECT_TRUE(host::DisplayDrawsInto(window));
   SDL_Renderer* renderer = host::RendererFor(window, false);
   ASSERT_NE(renderer, nullptr);
 
@@ -84,6 +85,7 @@ TEST_F(SdlDisplayTest, DrawsIntoTheHostsWindowLetterboxedWithGamma) {
   EXPECT_EQ(ReadPixel(renderer, 719, 479), 0xADABADu);
   EXPECT_EQ(ReadPixel(renderer, 720, 0), 0x000000u);
   display.Close();
+  EXPECT_FALSE(host::DisplayDrawsInto(window));
   // The host's window and renderer outlive the display.
   EXPECT_EQ(host::RendererFor(window, false), renderer);
 }
@@ -140,7 +142,9 @@ TEST_F(SdlDisplayTest, StopsDrawingWhenTheHostReleasesItsWindow) {
   ASSERT_TRUE(display.Open({}));
   const auto frame = TwoColourFrame(0x1234, 0x4321);
   display.Present(frame.data(), 640, 480, 640, 0);
+  EXPECT_TRUE(host::DisplayDrawsInto(window));
   host::ReleaseRenderer(window);
+  EXPECT_FALSE(host::DisplayDrawsInto(window));
   SDL_DestroyWindow(window);
   hostWindow_ = nullptr;
   display.Present(frame.data(), 640, 480, 640, 0);  // frames still count, nothing drawn

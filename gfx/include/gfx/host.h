@@ -44,6 +44,11 @@ DisplayKind ChosenDisplay();
 // Call on the program's thread with SDL video initialised.
 SDL_Renderer* RendererFor(SDL_Window* window, bool foreign);
 
+// True while a Glide display is open on this window. The picture then covers
+// the whole window (black bars included) at every swap, so the host should
+// not paint it itself: a fill it presents would show between two frames.
+bool DisplayDrawsInto(SDL_Window* window);
+
 // The host calls this before it destroys a window it has asked RendererFor
 // about (and before SDL_Quit, if it ever calls that rather than
 // SDL_QuitSubSystem): the library lets go of the textures it made on that renderer and
