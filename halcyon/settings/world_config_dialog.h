@@ -26,13 +26,13 @@ class WorldConfigDialog : public platform::Dialog {
   const platform::MessageTable* GetMessageTable() const override;
   void DoDataExchange(platform::DataExchange& exchange) override;
   BOOL OnInitDialog() override;
+  static const platform::MessageTable messageTable;  // derived dialogs chain to it
 
  private:
   // Button 1008: picks a file with the open-file dialog and puts its full
   // path into the edit box; the fields change only at OK.
   platform::Reply Browse(const platform::Message& message);
   static const platform::MessageTable::Entry messageEntries[1];
-  static const platform::MessageTable messageTable;
 };
 
 }  // namespace halcyon
