@@ -5,14 +5,18 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace sound {
 
 namespace {
 
-// Reads a whole file of at most kMaxModuleBytes; false for anything else (missing, a directory, too big).
+// Reads a whole regular file of at most kMaxModuleBytes; false for anything else (missing, a folder, a
+// device or pipe that could block or never end, too big).
 bool ReadSmallFile(const char* path, std::vector<std::byte>& bytes) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
   bool ok = false;

@@ -9,6 +9,8 @@
 #include <random>
 #include <span>
 
+#include <sys/stat.h>
+
 #include "test_modules.h"
 
 namespace sound {
@@ -123,6 +125,10 @@ TEST(ModuleTest, FilesThatCannotBeLoaded) {
   EXPECT_EQ(Module::FromFile(dir.Path("missing.xm").c_str()), nullptr);
   EXPECT_EQ(Module::FromFile(dir.Write("empty.xm", {}).c_str()), nullptr);
   EXPECT_EQ(Module::FromFile(dir.Path("").c_str()), nullptr);  // a folder
+  EXPECT_EQ(Module::FromFile("/dev/zero"), nullptr);           // endless
+  std::string pipe = dir.Path("pipe.xm").string();
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(Module::FromFile(pipe.c_str()), nullptr);  // opening it would wait for a writer
   EXPECT_EQ(Module::FromFile(dir.Write("text.xm", Bytes(300, 'x')).c_str()), nullptr);
 
   // A valid module padded past the size limit is refused without being read.
