@@ -1,0 +1,60 @@
+// The object saver's frame with 50 objects: clear, Update and Draw of every
+// body, swap, on the headless display. Also the motion step alone, which is
+// the saver's own share of the frame (the rest is rasterising).
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "tessera/scene/model.h"
+
+namespace {
+
+struct Scene {
+  tessera::ObjectScene scene;
+  tessera::Random random{1};
+
+  Scene() {
+    std::filesystem::current_path(TESSERA_DATA_DIR);
+    scene.objectCount = tessera::kObjectSlots;
+    tessera::SetUpScene(scene, random);
+  }
+};
+
+void OpenGlide() {
+  grGlideInit();
+  grSstSelect(0);
+  grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_RGBA, GR_ORIGIN_LOWER_LEFT, 2, 1);
+  guColorCombineFunction(GR_COLORCOMBINE_DECAL_TEXTURE);
+}
+
+void BM_FrameWith50Objects(benchmark::State& state) {
+  OpenGlide();
+  Scene s;
+  for (int slot = 0; slot < tessera::kTextureSlots; ++slot) {
+    s.scene.textureHandles[static_cast<size_t>(slot)] =
+        tessera::TryLoadTexture(tessera::kTextureFiles[static_cast<size_t>(slot)])
+            .value_or(GR_NULL_MIPMAP_HANDLE);
+  }
+  grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
+  grDepthBufferFunction(GR_CMP_LESS);
+  grDepthMask(FXTRUE);
+  for (int frame = 0; frame < 120; ++frame) tessera::DrawFrame(s.scene, s.random);  // objects spread out
+  for (auto _ : state) tessera::DrawFrame(s.scene, s.random);
+  grGlideShutdown();
+}
+BENCHMARK(BM_FrameWith50Objects)->Unit(benchmark::kMillisecond);
+
+void BM_MotionStepOf52Bodies(benchmark::State& state) {
+  Scene s;
+  for (auto _ : state) {
+    s.scene.dude.Update(s.random);
+    s.scene.plane.Update(s.random);
+    for (tessera::Model& object : s.scene.objects) object.Update(s.random);
+    benchmark::DoNotOptimize(s.scene.objects[0].vertices.data());
+  }
+}
+BENCHMARK(BM_MotionStepOf52Bodies)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

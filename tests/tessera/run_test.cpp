@@ -1,0 +1,177 @@
+// The program end to end, headless: a captured run from the data folder, a
+// run started elsewhere, and the two early ends (no board, a texture missing).
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+namespace tessera {
+namespace {
+
+using testing::DataFolder;
+using testing::ScratchFolder;
+
+struct Outcome {
+  int status = -1;
+  std::string errors;
+};
+
+// Runs the program in folder with the given environment added; status is
+// the exit status as the shell sees it.
+Outcome RunProgram(const std::filesystem::path& folder, const std::vector<std::string>& environment,
+                   const std::vector<std::string>& arguments = {}) {
+  const std::filesystem::path errorsFile = folder / "stderr.txt";
+  const pid_t child = fork();
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    const int errors = open(errorsFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(errors, 2);
+    for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
+    std::vector<char*> argv{const_cast<char*>(TESSERA_PROGRAM)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(TESSERA_PROGRAM, argv.data());
+    _exit(127);
+  }
+  Outcome outcome;
+  int status = 0;
+  waitpid(child, &status, 0);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  std::ifstream file(errorsFile);
+  std::stringstream text;
+  text << file.rdbuf();
+  outcome.errors = text.str();
+  std::filesystem::remove(errorsFile);
+  return outcome;
+}
+
+struct Frame {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+  const uint8_t* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+Frame ReadPng(const std::filesystem::path& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  Frame frame;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return frame;
+  image.format = PNG_FORMAT_RGB;
+  frame.width = static_cast<int>(image.width);
+  frame.height = static_cast<int>(image.height);
+  frame.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, frame.rgb.data(), 0, nullptr)) frame = {};
+  return frame;
+}
+
+std::vector<std::filesystem::path> Pngs(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> files;
+  if (!std::filesystem::exists(folder)) return files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".png") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// The saturated, bright colours of the figure's texture, against the dark
+// backdrop: how much of the middle of the screen the figure fills.
+double FigureShare(const Frame& frame) {
+  int bright = 0, total = 0;
+  for (int y = frame.height / 4; y < frame.height * 3 / 4; ++y) {
+    for (int x = frame.width * 3 / 8; x < frame.width * 5 / 8; ++x) {
+      const uint8_t* p = frame.At(x, y);
+      const int high = std::max({p[0], p[1], p[2]}), low = std::min({p[0], p[1], p[2]});
+      bright += high > 150 && high - low > 80;
+      ++total;
+    }
+  }
+  return static_cast<double>(bright) / total;
+}
+
+double BlackShare(const Frame& frame) {
+  size_t black = 0;
+  for (size_t i = 0; i < frame.rgb.size(); i += 3)
+    black += frame.rgb[i] + frame.rgb[i + 1] + frame.rgb[i + 2] == 0;
+  return static_cast<double>(black) / (frame.rgb.size() / 3);
+}
+
+std::vector<std::string> Headless(const std::filesystem::path& capture, int frames) {
+  return {"GLIDE_DISPLAY=headless",
+          "SDL_VIDEODRIVER=dummy",
+          "SDL_AUDIODRIVER=dummy",
+          "SAVER_SEED=1",
+          "SAVER_FRAMES=" + std::to_string(frames),
+          "GLIDE_CAPTURE=" + capture.string(),
+          "GLIDE_CAPTURE_EVERY=100"};
+}
+
+TEST(Run, CapturedFramesShowTheScene) {
+  ScratchFolder scratch;
+  std::vector<std::string> environment = Headless(scratch.path / "frames", 600);
+  environment.push_back("SAVER_HOME=" + scratch.path.string());
+  const Outcome outcome = RunProgram(DataFolder(), environment);
+  EXPECT_EQ(outcome.status, 0) << outcome.errors;
+  const std::vector<std::filesystem::path> frames = Pngs(scratch.path / "frames");
+  ASSERT_EQ(frames.size(), 6u);
+  for (const std::filesystem::path& path : frames) {
+    const Frame frame = ReadPng(path);
+    ASSERT_EQ(frame.width, 640) << path;
+    ASSERT_EQ(frame.height, 480) << path;
+    EXPECT_LT(BlackShare(frame), 0.01) << path << ": the backdrop covers the screen";
+    EXPECT_GT(FigureShare(frame), 0.10) << path << ": the figure is in the middle";
+  }
+  // The same seed gives the same frames.
+  const Outcome again = RunProgram(DataFolder(), [&] {
+    std::vector<std::string> e = Headless(scratch.path / "again", 100);
+    e.push_back("SAVER_HOME=" + scratch.path.string());
+    return e;
+  }());
+  EXPECT_EQ(again.status, 0);
+  ASSERT_EQ(Pngs(scratch.path / "again").size(), 1u);
+  EXPECT_EQ(ReadPng(Pngs(scratch.path / "again")[0]).rgb, ReadPng(frames[0]).rgb);
+}
+
+TEST(Run, FindsItsFilesFromAnotherFolder) {
+  ScratchFolder scratch;
+  std::vector<std::string> environment = Headless(scratch.path / "frames", 100);
+  environment.push_back("SAVER_HOME=" + scratch.path.string());
+  const Outcome outcome = RunProgram(scratch.path, environment);
+  EXPECT_EQ(outcome.status, 0) << outcome.errors;
+  const std::vector<std::filesystem::path> frames = Pngs(scratch.path / "frames");
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_GT(FigureShare(ReadPng(frames[0])), 0.10);
+}
+
+TEST(Run, WithoutABoardShowsTheMessageAndEndsInOrder) {
+  ScratchFolder scratch;
+  std::vector<std::string> environment = Headless(scratch.path / "frames", 10);
+  environment.push_back("GLIDE_NO_BOARD=1");
+  environment.push_back("SAVER_HOME=" + scratch.path.string());
+  const Outcome outcome = RunProgram(DataFolder(), environment);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_NE(outcome.errors.find("Unable to detect Voodoo Hardware"), std::string::npos) << outcome.errors;
+  EXPECT_TRUE(Pngs(scratch.path / "frames").empty());
+}
+
+TEST(Run, MissingTextureEndsWithAllBitsSet) {
+  ScratchFolder scratch;
+  scratch.CopyData({"dude.vh3", "object0.VH3", "tex1.3df", "tex2.3df", "tex4.3df", "tex5.3df", "plane.3df"});
+  std::vector<std::string> environment = Headless(scratch.path / "frames", 10);
+  environment.push_back("SAVER_HOME=" + scratch.path.string());
+  const Outcome outcome = RunProgram(scratch.path, environment);
+  EXPECT_EQ(outcome.status, 255);
+  EXPECT_TRUE(Pngs(scratch.path / "frames").empty()) << "no frame drawn";
+}
+
+}  // namespace
+}  // namespace tessera
