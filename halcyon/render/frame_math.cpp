@@ -14,18 +14,18 @@ const float floorCornerOow[4] = {
     std::bit_cast<float>(uint32_t{0x3E947AE1}), std::bit_cast<float>(uint32_t{0x3E947AE1}),
     std::bit_cast<float>(uint32_t{0x3C45F92C}), std::bit_cast<float>(uint32_t{0x3C45F92C})};
 
-SceneValues DrawSceneValues(RandomGenerator& random) {
+SceneValues DrawSceneValues(const std::function<int()>& draw) {
   SceneValues v;
-  v.spinRate = CentredDraw(random.Next()) * 0.015f;
-  v.scrollRate = CentredDraw(random.Next()) * 2.24f;
-  float rx = CentredDraw(random.Next());
-  float ry = CentredDraw(random.Next());
-  float rz = CentredDraw(random.Next());
+  v.spinRate = CentredDraw(draw()) * 0.015f;
+  v.scrollRate = CentredDraw(draw()) * 2.24f;
+  float rx = CentredDraw(draw());
+  float ry = CentredDraw(draw());
+  float rz = CentredDraw(draw());
   v.rotationRates = Vec3{rx, ry, rz}.Scaled(4.0f);
-  v.fogColour = fogColourTable[random.Next() % 11];
-  v.floorTexture = random.Next() % 15;
-  v.fogDensity = static_cast<float>(random.Next() % 100) * 0.001f + 0.0035f;
-  v.backgroundAlpha = static_cast<uint8_t>(random.Next() % 192 + 64);
+  v.fogColour = fogColourTable[draw() % 11];
+  v.floorTexture = draw() % 15;
+  v.fogDensity = static_cast<float>(draw() % 100) * 0.001f + 0.0035f;
+  v.backgroundAlpha = static_cast<uint8_t>(draw() % 192 + 64);
   return v;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "render/random.h"
 #include "render/vec3.h"
@@ -30,7 +31,10 @@ struct SceneValues {
 };
 // Nine draws: spin, scroll, three rotation rates, fog colour, floor texture,
 // fog density, floor opacity.
-SceneValues DrawSceneValues(RandomGenerator& random);
+SceneValues DrawSceneValues(const std::function<int()>& draw);
+inline SceneValues DrawSceneValues(RandomGenerator& random) {
+  return DrawSceneValues([&random] { return random.Next(); });
+}
 
 // ---- Fade cycle ----
 // Brightness 0..256 of a frame from the fade counter.

@@ -323,7 +323,7 @@ Image Planks() {
     // Each plank has one butt joint at its own place along the row.
     double joint = HashUnit(Hash3(row, 0, 0, 71));
     double along = Fract(u - joint);
-    int piece = row * 2 + (u - joint < 0 ? 1 : 0);
+    int piece = row;  // one board per row, from its joint round the wrap
     double seamV = SmoothStep(0.0, 0.04, inRow) * SmoothStep(1.0, 0.96, inRow);
     double seamU = SmoothStep(0.0, 0.01, along) * SmoothStep(1.0, 0.99, along);
     double grain = TileXY(u, v, 3, 24, 72 + piece) * 0.35;
