@@ -45,12 +45,14 @@ class GlideRaster : public ::testing::Test {
 
 TEST_F(GlideRaster, BiasedFanCoversEveryPixelOnceWhereThePlainOneDoes) {
   const float bias = 786432.0f, cx = 100.3f, cy = 90.7f;
+  // The programs add the bias to a finished screen coordinate: one rounding.
   auto fan = [&](float offset, float shiftX) {
+    auto at = [&](float x, float y) { return Vertex(offset + (x + shiftX), offset + y); };
     for (int i = 0; i < 10; ++i) {
       float a0 = 6.2831853f * i / 10, a1 = 6.2831853f * (i + 1) / 10;
-      GrVertex c = Vertex(offset + cx + shiftX, offset + cy);
-      GrVertex p = Vertex(offset + cx + shiftX + 60.13f * std::cos(a0), offset + cy + 55.71f * std::sin(a0));
-      GrVertex q = Vertex(offset + cx + shiftX + 60.13f * std::cos(a1), offset + cy + 55.71f * std::sin(a1));
+      GrVertex c = at(cx, cy);
+      GrVertex p = at(cx + 60.13f * std::cos(a0), cy + 55.71f * std::sin(a0));
+      GrVertex q = at(cx + 60.13f * std::cos(a1), cy + 55.71f * std::sin(a1));
       grDrawTriangle(&c, &p, &q);
     }
   };
