@@ -171,6 +171,12 @@ void SdlDisplay::WaitForRetraceBySleeping(int swapInterval) {
 
 void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) {
   if (renderer_ == nullptr || window_ == nullptr) return;
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) {
+    // Nothing to see, and a minimised window may not wait for the retrace:
+    // keep the pace without drawing.
+    if (swapInterval >= 1) WaitForRetraceBySleeping(swapInterval);
+    return;
+  }
   if (!PrepareTexture(width, height)) return;
   UploadFrame(pixels, width, height, strideInPixels);
 
