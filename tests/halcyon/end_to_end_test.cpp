@@ -82,8 +82,9 @@ TEST(EndToEnd, CaptureRunShowsTheFloorAndTheMesh) {
         }
       }
     ASSERT_GT(count, 3000) << "frame " << n;
-    EXPECT_NEAR(sumX / count, 320, 200) << "frame " << n;
-    EXPECT_NEAR(sumY / count, 240, 150) << "frame " << n;
+    // The mesh swings round the middle of the screen; its centre stays clear of the edges.
+    EXPECT_NEAR(sumX / count, 320, 280) << "frame " << n;
+    EXPECT_NEAR(sumY / count, 240, 200) << "frame " << n;
   }
 }
 
