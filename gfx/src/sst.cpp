@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <type_traits>
 
 #include "context.h"
@@ -82,6 +83,8 @@ void grGlideInit(void) {
   if (c.initialised) return;
   c.initialised = true;
   c.rasterizer = std::make_unique<Rasterizer>();
+  // Bands of rows on up to four cores; the picture is the same for any count.
+  c.rasterizer->SetThreadCount(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4));
   ResetSettings();
   ResetTextureMemory();
 }
