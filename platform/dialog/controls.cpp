@@ -596,9 +596,9 @@ void ListBox::Paint(Painter& painter, const PaintState& state) const {
     const RECT line{area.left, area.top + row * rowHeight, area.right, area.top + (row + 1) * rowHeight};
     const RECT clip = Intersect(line, area);
     const bool selected = index == selection;
-    if (selected) painter.Fill(clip, state.focused ? colour::Selection : colour::Face);
-    painter.Text(font, items[index], line.left + 2, line.top,
-                 selected && state.focused ? colour::SelectionText : colour::Text, clip);
+    if (selected) painter.Fill(clip, colour::Selection);
+    painter.Text(font, items[index], line.left + 2, line.top, selected ? colour::SelectionText : colour::Text,
+                 clip);
     if (selected && state.focused) painter.FocusRect(clip);
   }
 }

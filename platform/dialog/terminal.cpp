@@ -56,7 +56,7 @@ void Dialog::State::RunTerminal() {
     }
     return best != nullptr ? best->Text() : std::string("Field");
   };
-  auto printForm = [&] {
+  auto printForm = [&](bool withHelp) {
     std::printf("\n%s\n", dialogTemplate.caption.c_str());
     for (size_t n = 0; n < fields.size(); ++n) {
       const Control& field = *controls[fields[n]];
@@ -71,13 +71,16 @@ void Dialog::State::RunTerminal() {
     for (const auto& control : controls) {
       if (control->IsPushButton()) std::printf(" [%s]", control->Text().c_str());
     }
-    std::printf(
-        "\nA field's number changes it, a button's name presses it, an empty line or \"?\" shows "
-        "the form again.\n");
+    std::printf("\n");
+    if (withHelp) {
+      std::printf(
+          "A field's number changes it, a button's name presses it, an empty line or \"?\" shows "
+          "the form again.\n");
+    }
     std::fflush(stdout);
   };
 
-  printForm();
+  printForm(true);
   while (!dialog.ended) {
     if (!PumpPendingMessages()) {
       if (!dialog.ended) dialog.EndDialog(IDCANCEL);
@@ -96,7 +99,7 @@ void Dialog::State::RunTerminal() {
     }
     const std::string command = Trimmed(line);
     if (command.empty() || command == "?") {
-      printForm();
+      printForm(true);
       continue;
     }
     char* end = nullptr;
@@ -133,7 +136,7 @@ void Dialog::State::RunTerminal() {
       }
     }
     if (!pngPath.empty() && !dialog.ended) SavePng(pngPath);
-    if (!dialog.ended) printForm();
+    if (!dialog.ended) printForm(false);
   }
 }
 
