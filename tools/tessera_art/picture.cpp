@@ -209,8 +209,8 @@ Image RenderSaverPicture(const std::vector<Image>& textures, const Mesh& figure,
 
   const Body bodies[] = {
       {&figure, 4, 40.0f, {-12, 24, -8}, {0, -1, 15}},
-      {&objects[0], 0, 25.0f, {30, 20, 10}, {-26, 17, 120}},
-      {&objects[1], 1, 25.0f, {-35, 25, 0}, {30, -14, 95}},
+      {&objects[0], 0, 25.0f, {30, 20, 10}, {-21, 13, 80}},
+      {&objects[1], 1, 25.0f, {-35, 25, 0}, {22, -11, 65}},
       {&objects[2], 2, 25.0f, {10, 40, 30}, {-30, -20, 140}},
       {&objects[0], 3, 25.0f, {60, -20, 45}, {36, 22, 190}},
       {&objects[2], 4, 25.0f, {20, 10, 0}, {12, 30, 300}},
