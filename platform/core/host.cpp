@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "gfx/host.h"
 
 namespace platform {
 
@@ -59,9 +60,11 @@ Core& TheCore() {
 }
 
 Backend CurrentBackend() {
+  // The Glide library's rule decides whether there will be a screen; the
+  // platform follows it so that windows, input and the picture agree.
   static const Backend backend = [] {
-    const char* display = std::getenv("GLIDE_DISPLAY");
-    if (display != nullptr && std::strcmp(display, "headless") == 0) return Backend::Headless;
+    PrepareSdl();
+    if (gfx::host::ChosenDisplay() == gfx::host::DisplayKind::Headless) return Backend::Headless;
     return SdlDisplayAvailable() ? Backend::Sdl : Backend::Headless;
   }();
   return backend;

@@ -217,7 +217,9 @@ class SdlDriver : public Driver {
   }
 
   void Fill(WindowRecord& record, const RECT& rect, COLORREF colour) override {
-    if (record.native == nullptr) return;
+    // Where a Glide display shows its picture, a fill of ours would only
+    // flash between two frames.
+    if (record.native == nullptr || gfx::host::DisplayDrawsInto(record.native)) return;
     SDL_Renderer* renderer = gfx::host::RendererFor(record.native, record.hosted);
     if (renderer == nullptr) return;
     SDL_SetRenderDrawColor(renderer, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, 255);
@@ -462,13 +464,14 @@ SdlDriver* theSdlDriver = nullptr;
 
 }  // namespace
 
+void PrepareSdl() {
+  SetHints();
+}
+
 bool SdlDisplayAvailable() {
   SetHints();
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  const char* name = SDL_GetCurrentVideoDriver();
-  std::string driver = name != nullptr ? name : "";
-  if (driver == "dummy" || driver == "offscreen" || SDL_GetNumVideoDisplays() < 1) {
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "platform: no display (%s); running headless\n", SDL_GetError());
     return false;
   }
   return true;
