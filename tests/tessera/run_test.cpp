@@ -158,6 +158,26 @@ TEST(Run, FindsItsFilesFromAnotherFolder) {
   EXPECT_GT(FigureShare(ReadPng(frames[0])), 0.10);
 }
 
+// The pointer's first appearance is not a movement; the next move ends the
+// run after the frame in progress. Letter keys do not end it; Escape (and
+// Space or Enter on the focused OK button) do, as in any dialog.
+TEST(Run, PointerMovementEndsTheSaver) {
+  struct Case {
+    const char* events;
+    size_t framesShown;  // captured every 10 frames, of at most 60
+  };
+  for (const Case& c : {Case{"5:mousemove 100 100;25:mousemove 101 100", 2}, Case{"5:key a;15:key b", 6},
+                        Case{"5:mousemove 100 100;15:mousemove 100 100", 6}, Case{"33:key escape", 3}}) {
+    ScratchFolder scratch;
+    std::vector<std::string> environment = Headless(scratch.path / "frames", 60, 10);
+    environment.push_back("SAVER_HOME=" + scratch.path.string());
+    environment.push_back(std::string("SAVER_EVENTS=") + c.events);
+    const Outcome outcome = RunProgram(DataFolder(), environment);
+    EXPECT_EQ(outcome.status, 0) << c.events << outcome.errors;
+    EXPECT_EQ(Pngs(scratch.path / "frames").size(), c.framesShown) << c.events;
+  }
+}
+
 TEST(Run, WithoutABoardShowsTheMessageAndEndsInOrder) {
   ScratchFolder scratch;
   std::vector<std::string> environment = Headless(scratch.path / "frames", 10);
