@@ -10,16 +10,37 @@
 
 namespace gfx {
 
-bool RefreshForeignWindowSize(SDL_Window* window) {
+#if defined(GFX_DISPLAY_HAVE_X11) && defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+// Xlib's default handler ends the process on any error; while asking about a
+// window that may be gone, errors are only noted.
+int caughtXError = 0;
+int NoteXError(::Display*, XErrorEvent* event) {
+  caughtXError = event->error_code;
+  return 0;
+}
+
+}  // namespace
+#endif
+
+ForeignWindowState RefreshForeignWindowSize(SDL_Window* window) {
 #if defined(GFX_DISPLAY_HAVE_X11) && defined(SDL_VIDEO_DRIVER_X11)
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (window == nullptr || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
-    return false;
+    return ForeignWindowState::Unknown;
   }
+  ::Display* display = info.info.x11.display;
+  XSync(display, False);
+  caughtXError = 0;
+  auto* previous = XSetErrorHandler(NoteXError);
   XWindowAttributes attributes;
-  if (XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes) == 0) return false;
-  if (attributes.width <= 0 || attributes.height <= 0) return false;
+  const Status asked = XGetWindowAttributes(display, info.info.x11.window, &attributes);
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  if (asked == 0 || caughtXError != 0) return ForeignWindowState::Gone;
+  if (attributes.width <= 0 || attributes.height <= 0) return ForeignWindowState::Unknown;
   int width = 0;
   int height = 0;
   SDL_GetWindowSize(window, &width, &height);
@@ -28,10 +49,10 @@ bool RefreshForeignWindowSize(SDL_Window* window) {
   if (width != attributes.width || height != attributes.height) {
     SDL_SetWindowSize(window, attributes.width, attributes.height);
   }
-  return true;
+  return ForeignWindowState::Present;
 #else
   (void)window;
-  return false;
+  return ForeignWindowState::Unknown;
 #endif
 }
 

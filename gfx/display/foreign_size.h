@@ -7,9 +7,15 @@ struct SDL_Window;
 
 namespace gfx {
 
+enum class ForeignWindowState {
+  Present,  // asked; SDL now knows the window's size
+  Unknown,  // cannot be asked here (not X11): SDL's belief stands
+  Gone,     // the other program has destroyed the window: draw no more into it
+};
+
 // Asks the window system for the window's size now and, when it differs from
 // what SDL believes, tells SDL (so that the software renderer's surface
-// follows). False when the size cannot be asked for; SDL's own belief stays.
-bool RefreshForeignWindowSize(SDL_Window* window);
+// follows). An X error (the window destroyed under us) is caught, not fatal.
+ForeignWindowState RefreshForeignWindowSize(SDL_Window* window);
 
 }  // namespace gfx

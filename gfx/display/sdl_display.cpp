@@ -114,12 +114,17 @@ void SdlDisplay::Close() {
 
 void SdlDisplay::ForgetRenderer() {
   // SDL destroys the renderer's textures with it; drop ours first so nothing dangles.
+  StopDrawing();
+  rendererTicket_ = 0;
+  if (!ownWindow_) window_ = nullptr;
+}
+
+void SdlDisplay::StopDrawing() {
+  if (renderer_ == nullptr) return;
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   texture_ = nullptr;
   host::MarkDisplayOn(window_, false);
   renderer_ = nullptr;
-  rendererTicket_ = 0;
-  if (!ownWindow_) window_ = nullptr;
 }
 
 bool SdlDisplay::PrepareTexture(int width, int height) {
@@ -170,10 +175,21 @@ void SdlDisplay::WaitForRetraceBySleeping(int swapInterval) {
 }
 
 void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) {
-  if (renderer_ == nullptr || window_ == nullptr) return;
+  if (renderer_ == nullptr || window_ == nullptr) {
+    // The window is gone; the program runs on until it notices, at the board's pace.
+    if (swapInterval >= 1) WaitForRetraceBySleeping(swapInterval);
+    return;
+  }
   if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) {
     // Nothing to see, and a minimised window may not wait for the retrace:
     // keep the pace without drawing.
+    if (swapInterval >= 1) WaitForRetraceBySleeping(swapInterval);
+    return;
+  }
+  // SDL tells nothing when another program resizes its window: ask every frame.
+  if (foreign_ && RefreshForeignWindowSize(window_) == ForeignWindowState::Gone) {
+    // The other program has destroyed its window: SDL must not touch it again.
+    StopDrawing();
     if (swapInterval >= 1) WaitForRetraceBySleeping(swapInterval);
     return;
   }
@@ -182,8 +198,6 @@ void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideI
 
   int outputWidth = 0;
   int outputHeight = 0;
-  // SDL tells nothing when another program resizes its window: ask every frame.
-  if (foreign_) RefreshForeignWindowSize(window_);
   SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
   const PixelRect fit = LetterboxRect(outputWidth, outputHeight, width, height);
   const bool wholeMultiple =

@@ -39,6 +39,7 @@ class SdlDisplay final : public FrameDisplay {
   void SetVsync(bool wanted);
   void WaitForRetraceBySleeping(int swapInterval);
   void ForgetRenderer();  // the host is destroying the window
+  void StopDrawing();     // drops the texture; no more drawing into the window
 
   const bool fullScreen_;
   bool videoStarted_ = false;

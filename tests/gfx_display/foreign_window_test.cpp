@@ -71,5 +71,22 @@ TEST_F(ForeignWindowTest, DrawsWithSoftwareAndFollowsTheWindowsSize) {
   display.Close();
 }
 
+TEST_F(ForeignWindowTest, OutlivesTheOtherProgramDestroyingItsWindow) {
+  host::SetWindowResolver([&](uint32_t) { return host::WindowTarget{window_, true}; });
+  int shown = 0;
+  host::SetSwapListener([&](uint64_t) { ++shown; });
+  SdlDisplay display(false, std::nullopt);
+  ASSERT_TRUE(display.Open({}));
+  const std::vector<uint16_t> frame(640 * 480, 0x7BEF);
+  display.Present(frame.data(), 640, 480, 640, 0);
+  xWindow_.Destroy();
+  // Xlib's default handler would end the process on the first request about the lost window.
+  for (int i = 0; i < 3; ++i) display.Present(frame.data(), 640, 480, 640, 0);
+  EXPECT_FALSE(host::DisplayDrawsInto(window_));
+  display.Close();
+  host::SetSwapListener(nullptr);
+  EXPECT_EQ(shown, 4);
+}
+
 }  // namespace
 }  // namespace gfx

@@ -29,6 +29,13 @@ void X11TestWindow::Resize(int width, int height) {
   XSync(display, False);
 }
 
+void X11TestWindow::Destroy() {
+  auto* display = static_cast<::Display*>(display_);
+  XDestroyWindow(display, window_);
+  XSync(display, False);
+  window_ = 0;
+}
+
 void* X11TestWindow::Handle() const {
   return reinterpret_cast<void*>(window_);
 }

@@ -15,6 +15,8 @@ class X11TestWindow {
   bool Create(int width, int height);
   // Resizes the window and waits until the server has done it.
   void Resize(int width, int height);
+  // Destroys the window, as its owner would, and waits until the server has done it.
+  void Destroy();
   // The X window id, as SDL_CreateWindowFrom wants it.
   void* Handle() const;
 
