@@ -64,10 +64,47 @@ uint32_t ToHardwareColour(uint32_t colour) {
   return ToHardwareColour(colour, Ctx().colourFormat);
 }
 
+namespace {
+
+bool Same(const CombineUnit& a, const CombineUnit& b) {
+  return a.function == b.function && a.factor == b.factor && a.local == b.local && a.other == b.other &&
+         a.invert == b.invert;
+}
+
+// Programs often set the same state again for every object; the rasteriser
+// then need not derive it again.
+bool Same(const Settings& a, const Settings& b) {
+  const TextureCombine &ta = a.textureCombine, &tb = b.textureCombine;
+  const TextureSource &sa = a.source, &sb = b.source;
+  return Same(a.colour, b.colour) && Same(a.alpha, b.alpha) && ta.rgbFunction == tb.rgbFunction &&
+         ta.rgbFactor == tb.rgbFactor && ta.alphaFunction == tb.alphaFunction &&
+         ta.alphaFactor == tb.alphaFactor && ta.rgbInvert == tb.rgbInvert &&
+         ta.alphaInvert == tb.alphaInvert && sa.valid == sb.valid && sa.startAddress == sb.startAddress &&
+         sa.evenOdd == sb.evenOdd && sa.smallLod == sb.smallLod && sa.largeLod == sb.largeLod &&
+         sa.aspect == sb.aspect && sa.format == sb.format && a.sClamp == b.sClamp && a.tClamp == b.tClamp &&
+         a.minFilter == b.minFilter && a.magFilter == b.magFilter && a.mipmapMode == b.mipmapMode &&
+         a.lodBias == b.lodBias && a.nccSelect == b.nccSelect && a.fogMode == b.fogMode &&
+         a.fogColour == b.fogColour && a.blend.rgbSource == b.blend.rgbSource &&
+         a.blend.rgbDestination == b.blend.rgbDestination && a.blend.alphaSource == b.blend.alphaSource &&
+         a.blend.alphaDestination == b.blend.alphaDestination && a.depth.mode == b.depth.mode &&
+         a.depth.function == b.depth.function && a.depth.writeMask == b.depth.writeMask &&
+         a.depth.bias == b.depth.bias && a.constantColour == b.constantColour && a.cullMode == b.cullMode &&
+         a.ditherMode == b.ditherMode && a.rgbWriteMask == b.rgbWriteMask &&
+         a.alphaWriteMask == b.alphaWriteMask && a.alphaTestFunction == b.alphaTestFunction &&
+         a.alphaReference == b.alphaReference && a.chromaKey == b.chromaKey &&
+         a.chromaKeyValue == b.chromaKeyValue && a.clipMinX == b.clipMinX && a.clipMinY == b.clipMinY &&
+         a.clipMaxX == b.clipMaxX && a.clipMaxY == b.clipMaxY && a.originLowerLeft == b.originLowerLeft &&
+         a.allowMipmapDither == b.allowMipmapDither;
+}
+
+}  // namespace
+
 void ApplyState() {
   Context& c = Ctx();
   if (!c.dirty || !c.rasterizer) return;
   const Settings& s = c.settings;
+  c.dirty = false;
+  if (c.applied && !c.contentsChanged && Same(s, c.appliedSettings)) return;
   RasterState r;
   r.colour = s.colour;
   r.alpha = s.alpha;
@@ -115,7 +152,9 @@ void ApplyState() {
   r.clipMaxY = std::min(s.clipMaxY, c.height);
   r.originLowerLeft = s.originLowerLeft;
   c.rasterizer->SetState(r);
-  c.dirty = false;
+  c.appliedSettings = s;
+  c.applied = true;
+  c.contentsChanged = false;
 }
 
 void FinishRendering() {
@@ -160,6 +199,7 @@ void ResetSettings() {
   s.clipMaxY = c.height;
   c.settings = s;
   c.dirty = true;
+  c.contentsChanged = true;
 }
 
 }  // namespace gfx

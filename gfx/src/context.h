@@ -77,7 +77,10 @@ struct Context {
   int colourBufferCount = 2;
   bool hasAux = true;
   Settings settings;
-  bool dirty = true;  // settings changed since the last Rasterizer::SetState
+  bool dirty = true;            // a setter ran since the last Rasterizer::SetState
+  bool contentsChanged = true;  // texture memory or a table changed since then
+  bool applied = false;         // appliedSettings holds what the rasteriser has
+  Settings appliedSettings;
 
   // Colour buffers: index 0 is shown, 1 is the back buffer, 2 the third.
   std::vector<uint16_t> colour[kMaxColourBuffers];
@@ -121,6 +124,11 @@ uint32_t ToHardwareColour(uint32_t colour);
 // Settings to derive from; call after every change.
 inline void MarkDirty() {
   Ctx().dirty = true;
+}
+// Texture memory, the palette, an NCC table or the fog table changed.
+inline void MarkContentsDirty() {
+  Ctx().dirty = true;
+  Ctx().contentsChanged = true;
 }
 // Hands the settings to the rasteriser when they changed (before a draw or clear).
 void ApplyState();

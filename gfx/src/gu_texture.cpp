@@ -240,6 +240,7 @@ void guTexSource(GrMipMapId_t id) {
       c.nccNextSlot ^= 1;
       c.ncc[slot] = ToHardwareNcc(info.ncc_table);
       c.nccResident[slot] = id;
+      MarkContentsDirty();
     }
     s.nccSelect = slot;
   }

@@ -363,7 +363,7 @@ void grFogTable(const GrFog_t table[GR_FOG_TABLE_SIZE]) {
   }
   FinishRendering();
   std::copy(table, table + GR_FOG_TABLE_SIZE, Ctx().fogTable);
-  MarkDirty();
+  MarkContentsDirty();
 }
 
 }  // extern "C"

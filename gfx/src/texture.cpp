@@ -268,7 +268,7 @@ void grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTe
     }
     src += static_cast<size_t>(w) * h * BytesPerTexel(info->format);
   }
-  MarkDirty();
+  MarkContentsDirty();
 }
 
 void grTexDownloadMipMapLevelPartial(GrChipID_t tmu, FxU32 startAddress, GrLOD_t thisLod, GrLOD_t largeLod,
@@ -292,7 +292,7 @@ void grTexDownloadMipMapLevelPartial(GrChipID_t tmu, FxU32 startAddress, GrLOD_t
   if (start > end) return;
   StoreLevel(startAddress & ~7u, thisLod, largeLod, aspectRatio, format, evenOdd,
              static_cast<const uint8_t*>(data), start, end);
-  MarkDirty();
+  MarkContentsDirty();
 }
 
 void grTexDownloadMipMapLevel(GrChipID_t tmu, FxU32 startAddress, GrLOD_t thisLod, GrLOD_t largeLod,
@@ -324,7 +324,7 @@ void grTexDownloadTablePartial(GrChipID_t tmu, GrTexTable_t type, void* data, in
     c.ncc[type] = ToHardwareNcc(*static_cast<const GuNccTable*>(data));
     c.nccResident[type] = GR_NULL_MIPMAP_HANDLE;
   }
-  MarkDirty();
+  MarkContentsDirty();
 }
 
 void grTexDownloadTable(GrChipID_t tmu, GrTexTable_t type, void* data) {

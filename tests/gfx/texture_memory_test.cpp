@@ -178,5 +178,21 @@ TEST_F(TextureMemoryTest, TexelsLandWhereTheSourceReadsThem) {
   EXPECT_TRUE(Errors().empty());
 }
 
+TEST_F(TextureMemoryTest, NewTexelsShowWithoutAnyStateChange) {
+  const GrMipMapId_t id = Allocate(GR_TEXFMT_RGB_565, GR_LOD_1, GR_LOD_1);
+  guColorCombineFunction(GR_COLORCOMBINE_DECAL_TEXTURE);
+  grTexCombineFunction(GR_TMU0, GR_TEXTURECOMBINE_DECAL);
+  grDitherMode(GR_DITHER_DISABLE);
+  guTexSource(id);
+  for (const uint16_t texel : {0x1234, 0x4321, 0xFFFF}) {
+    guTexDownloadMipMap(id, &texel, nullptr);
+    // The same state again, as programs do for every object.
+    guColorCombineFunction(GR_COLORCOMBINE_DECAL_TEXTURE);
+    guTexSource(id);
+    Rect(0, 0, 4, 4);
+    EXPECT_EQ(Pixel(1, 1), texel);
+  }
+}
+
 }  // namespace
 }  // namespace gfxtest

@@ -12,6 +12,7 @@
 #include "fog.h"
 #include "pipeline.h"
 #include "setup.h"
+#include "span.h"
 #include "texture.h"
 #include "write.h"
 
@@ -159,36 +160,62 @@ inline __m128i Dither565x4(__m128i lo, __m128i hi, __m128i ditherLo, __m128i dit
   return _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
 }
 
+// Texel addresses of a 2x2 footprint in one level, four lanes at once.
+struct Footprint {
+  __m128i a00, a10, a01, a11;
+};
+inline Footprint Addresses(__m128i si, __m128i ti, __m128i sMask, __m128i tMask, __m128i widthShift,
+                           bool sClamp, bool tClamp) {
+  const __m128i one = _mm_set1_epi32(1);
+  __m128i i0 = _mm_srai_epi32(si, 4), j0 = _mm_srai_epi32(ti, 4);
+  __m128i i1 = _mm_add_epi32(i0, one), j1 = _mm_add_epi32(j0, one);
+  i0 = Wrap4(i0, sMask, sClamp);
+  i1 = Wrap4(i1, sMask, sClamp);
+  j0 = _mm_sll_epi32(Wrap4(j0, tMask, tClamp), widthShift);
+  j1 = _mm_sll_epi32(Wrap4(j1, tMask, tClamp), widthShift);
+  return Footprint{_mm_add_epi32(j0, i0), _mm_add_epi32(j0, i1), _mm_add_epi32(j1, i0),
+                   _mm_add_epi32(j1, i1)};
+}
+
+// Draws rows [bandStart, bandEnd) of a triangle in one of the fast states.
+// What is fixed for the triangle is set up once; on rows where W does not
+// change along x (a floor seen without roll) the divide, the depth value,
+// the fog factor and the level are worked out once per row.
 template <class C>
-void FastSpan(const SpanContext& ctx, int y, int x0, int x1) {
+void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   const Derived& d = *ctx.derived;
   const RasterState& st = d.state;
   const TriangleSetup& tri = *ctx.tri;
   const Framebuffer& fb = *ctx.target;
   const DerivedTexture& tex = d.texture;
-  RasterCounters& counters = *ctx.counters;
-  if (fb.depth == nullptr) return ReferenceSpan(ctx, y, x0, x1);  // no aux buffer: no depth test at all
+  if (fb.depth == nullptr) {  // no aux buffer: no depth test at all
+    WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) { ReferenceSpan(ctx, y, x0, x1); });
+    return;
+  }
 
-  const int rowOffset = y - tri.refY;
-  const __m128 wRow = _mm_set1_ps(tri.w.RowBase(rowOffset)), sRow = _mm_set1_ps(tri.s.RowBase(rowOffset));
-  const __m128 tRow = _mm_set1_ps(tri.t.RowBase(rowOffset));
   const __m128 wDx = _mm_set1_ps(tri.w.dx), sDx = _mm_set1_ps(tri.s.dx), tDx = _mm_set1_ps(tri.t.dx);
   const __m128 limitLo = _mm_set1_ps(-kTexCoordLimit), limitHi = _mm_set1_ps(kTexCoordLimit);
-  const __m128 half = _mm_set1_ps(8.0f);
-  uint16_t* colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
-  uint16_t* depthRow = fb.depth + static_cast<ptrdiff_t>(y) * fb.stride;
+  const __m128 half = _mm_set1_ps(8.0f), four = _mm_set1_ps(4.0f), lanesOffset = _mm_setr_ps(0, 1, 2, 3);
   const bool depthWrite = st.depth.writeMask;
+  // W fixed along x: w.dx is zero, so wRow + w.dx * dx == wRow for any
+  // non-zero finite wRow (a zero could change sign).
+  const bool wFlatX = tri.w.dx == 0.0f;
 
-  // Level state when there is one level.
-  const int fixedLevel = tex.lodMin;
-  const TextureLevel& fixedLv = tex.levels[fixedLevel];
-  const uint8_t* fixedTexels = fixedLv.texels;
-  const __m128i sMask = _mm_set1_epi32((1 << fixedLv.widthLog2) - 1);
-  const __m128i tMask = _mm_set1_epi32((1 << fixedLv.heightLog2) - 1);
-  const __m128i widthShift = _mm_cvtsi32_si128(fixedLv.widthLog2);
-  const __m128 fixedScale = _mm_set1_ps(LevelScale(fixedLevel));
-  const int lodMin88 = tex.lodMin << 8, lodMax88 = tex.lodMax << 8;
-  const int lodOffset = tri.lodBase88 + tex.lodBias88;
+  // Level masks and shifts (index = level - lodMin).
+  const int lodMin = tex.lodMin;
+  const int levelCount = tex.lodMax - tex.lodMin + 1;
+  int32_t widthMask[9], heightMask[9], widthLog2[9];
+  const uint8_t* levelTexels[9];
+  for (int k = 0; k < levelCount; ++k) {
+    const TextureLevel& lv = tex.levels[lodMin + k];
+    widthMask[k] = (1 << lv.widthLog2) - 1;
+    heightMask[k] = (1 << lv.heightLog2) - 1;
+    widthLog2[k] = lv.widthLog2;
+    levelTexels[k] = lv.texels;
+  }
+  const __m128 fixedScale = _mm_set1_ps(LevelScale(lodMin));
+  const __m128i lodLo = _mm_set1_epi32(tex.lodMin << 8), lodHi = _mm_set1_epi32(tex.lodMax << 8);
+  const __m128i lodOffset = _mm_set1_epi32(tri.lodBase88 + tex.lodBias88);
 
   // Fog colour and blend factors in 16-bit lanes (B G R A).
   const uint32_t fogColour = st.fog.colour;
@@ -198,207 +225,252 @@ void FastSpan(const SpanContext& ctx, int y, int x0, int x1) {
   const __m128i srcFactor = _mm_set1_epi16(static_cast<short>(alpha + 1));
   const __m128i dstFactor = _mm_set1_epi16(static_cast<short>(256 - alpha));
   const __m128i zero = _mm_setzero_si128();
-
-  // The 4x4 dither values of this row for lanes 0..3 (x advances by four, so
-  // x & 3 of each lane is fixed for the span).
-  __m128i ditherLo = _mm_setzero_si128(), ditherHi = _mm_setzero_si128();
-  if constexpr (C::dither) {
-    short dv[4];
-    for (int lane = 0; lane < 4; ++lane) dv[lane] = kDither4x4[y & 3][(x0 + lane) & 3];
-    ditherLo = _mm_setr_epi16(dv[0], dv[0], dv[0], 0, dv[1], dv[1], dv[1], 0);
-    ditherHi = _mm_setr_epi16(dv[2], dv[2], dv[2], 0, dv[3], dv[3], dv[3], 0);
-  }
+  const __m128i bias16 = _mm_set1_epi16(static_cast<short>(0x8000));
   const uint16_t* fogByW = d.fogByW ? d.fogByW->factor : nullptr;
-  uint64_t depthFailed = 0;
-  for (int x = x0; x < x1; x += 4) {
-    const int lanes = x1 - x < 4 ? x1 - x : 4;
-    // Per-pixel W, S/W, T/W: the reference's operations, four lanes at once.
-    __m128 dx = _mm_add_ps(_mm_set1_ps(static_cast<float>(x - tri.refX)), _mm_setr_ps(0, 1, 2, 3));
-    __m128 w = _mm_add_ps(wRow, _mm_mul_ps(wDx, dx));
-    __m128 sPlane = _mm_add_ps(sRow, _mm_mul_ps(sDx, dx));
-    __m128 tPlane = _mm_add_ps(tRow, _mm_mul_ps(tDx, dx));
-    __m128 recip = _mm_div_ps(_mm_set1_ps(1.0f), w);
-    __m128 negative = _mm_cmplt_ps(w, _mm_setzero_ps());
-    __m128 s = _mm_andnot_ps(negative, _mm_mul_ps(sPlane, recip));
-    __m128 t = _mm_andnot_ps(negative, _mm_mul_ps(tPlane, recip));
+  uint64_t pixelsIn = 0, depthFailed = 0;
 
-    alignas(16) int32_t level[4];
-    __m128 scale = fixedScale;
-    if constexpr (C::mipmap) {
-      __m128i log = _mm_sub_epi32(_mm_srai_epi32(_mm_castps_si128(w), 15), _mm_set1_epi32(127 << 8));
-      __m128i lod = _mm_sub_epi32(_mm_set1_epi32(lodOffset), log);
-      __m128i lo = _mm_set1_epi32(lodMin88), hi = _mm_set1_epi32(lodMax88);
-      __m128i below = _mm_cmplt_epi32(lod, lo), above = _mm_cmpgt_epi32(lod, hi);
-      lod = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(below, above), lod),
-                         _mm_or_si128(_mm_and_si128(below, lo), _mm_and_si128(above, hi)));
-      __m128i levels = _mm_srai_epi32(lod, 8);
-      _mm_store_si128(reinterpret_cast<__m128i*>(level), levels);
-      scale = _mm_castsi128_ps(
-          _mm_slli_epi32(_mm_sub_epi32(_mm_set1_epi32(127 + 4), levels), 23));  // 16 / 2^level
-    }
-    __m128 s16 = _mm_sub_ps(_mm_mul_ps(s, scale), half);
-    __m128 t16 = _mm_sub_ps(_mm_mul_ps(t, scale), half);
-    __m128i si = FloorPs(_mm_min_ps(_mm_max_ps(s16, limitLo), limitHi));
-    __m128i ti = FloorPs(_mm_min_ps(_mm_max_ps(t16, limitLo), limitHi));
-    alignas(16) int32_t sInt[4], tInt[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(sInt), si);
-    _mm_store_si128(reinterpret_cast<__m128i*>(tInt), ti);
-
-    // 16-bit floating w of the four lanes (WFloat, lane-wise).
-    __m128i wf4 = WFloat4(w);
-    alignas(16) int32_t wf[4];
+  // Level of detail of four lanes from W, as the reference clamps it.
+  auto levelsOf = [&](__m128 w) {
+    __m128i log = _mm_sub_epi32(_mm_srai_epi32(_mm_castps_si128(w), 15), _mm_set1_epi32(127 << 8));
+    __m128i lod = _mm_sub_epi32(lodOffset, log);
+    __m128i below = _mm_cmplt_epi32(lod, lodLo), above = _mm_cmpgt_epi32(lod, lodHi);
+    lod = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(below, above), lod),
+                       _mm_or_si128(_mm_and_si128(below, lodLo), _mm_and_si128(above, lodHi)));
+    return _mm_srai_epi32(lod, 8);
+  };
+  auto fogOf = [&](__m128i wf4, __m128i* fl, __m128i* fh) {
+    alignas(16) int32_t wf[4], fog[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(wf), wf4);
+    for (int lane = 0; lane < 4; ++lane) fog[lane] = fogByW[wf[lane]];
+    Spread(_mm_load_si128(reinterpret_cast<const __m128i*>(fog)), fl, fh);
+  };
 
-    // Depth test.
-    const unsigned full = (1u << lanes) - 1;
-    unsigned pass = full;
-    if constexpr (C::depthLess) {
-      __m128i stored;
-      if (lanes == 4) {
-        stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow + x)), zero);
-      } else {
-        alignas(16) int32_t part[4] = {0, 0, 0, 0};
-        for (int lane = 0; lane < lanes; ++lane) part[lane] = depthRow[x + lane];
-        stored = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
-      }
-      pass &= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(wf4, stored))));
-      depthFailed += static_cast<unsigned>(Popcount4(full & ~pass));
-      if (pass == 0) continue;
-    }
+  auto row = [&]<bool kFlat>(int y, int x0, int x1) {
+    const int rowOffset = y - tri.refY;
+    const __m128 wRow = _mm_set1_ps(tri.w.RowBase(rowOffset)), sRow = _mm_set1_ps(tri.s.RowBase(rowOffset));
+    const __m128 tRow = _mm_set1_ps(tri.t.RowBase(rowOffset));
+    uint16_t* colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
+    uint16_t* depthRow = fb.depth + static_cast<ptrdiff_t>(y) * fb.stride;
 
-    // Texel gathers: every lane reads its own four texels.
-    alignas(16) uint32_t c00[4], c10[4], c01[4], c11[4];
-    alignas(16) int32_t fog[4] = {0, 0, 0, 0};
-    if constexpr (C::fog) {
-      for (int lane = 0; lane < 4; ++lane) fog[lane] = fogByW[wf[lane]];
-    }
-    if constexpr (C::mipmap) {
-      for (int lane = 0; lane < 4; ++lane) {
-        const TextureLevel& lv = tex.levels[level[lane]];
-        const int i = sInt[lane] >> 4, j = tInt[lane] >> 4;
-        const int i0 = WrapIndex(i, lv.widthLog2, tex.sClamp),
-                  i1 = WrapIndex(i + 1, lv.widthLog2, tex.sClamp);
-        const int j0 = WrapIndex(j, lv.heightLog2, tex.tClamp),
-                  j1 = WrapIndex(j + 1, lv.heightLog2, tex.tClamp);
-        const int row0 = j0 << lv.widthLog2, row1 = j1 << lv.widthLog2;
-        Gather<C>(tex, lv.texels, row0 + i0, row0 + i1, row1 + i0, row1 + i1, &c00[lane], &c10[lane],
-                  &c01[lane], &c11[lane]);
-      }
-    } else {
-      // One level: wrap or clamp and the texel addresses four lanes at once.
-      __m128i i0 = _mm_srai_epi32(si, 4), j0 = _mm_srai_epi32(ti, 4);
-      __m128i one = _mm_set1_epi32(1);
-      __m128i i1 = _mm_add_epi32(i0, one), j1 = _mm_add_epi32(j0, one);
-      i0 = Wrap4(i0, sMask, tex.sClamp);
-      i1 = Wrap4(i1, sMask, tex.sClamp);
-      j0 = _mm_sll_epi32(Wrap4(j0, tMask, tex.tClamp), widthShift);
-      j1 = _mm_sll_epi32(Wrap4(j1, tMask, tex.tClamp), widthShift);
-      alignas(16) int32_t a00[4], a10[4], a01[4], a11[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(a00), _mm_add_epi32(j0, i0));
-      _mm_store_si128(reinterpret_cast<__m128i*>(a10), _mm_add_epi32(j0, i1));
-      _mm_store_si128(reinterpret_cast<__m128i*>(a01), _mm_add_epi32(j1, i0));
-      _mm_store_si128(reinterpret_cast<__m128i*>(a11), _mm_add_epi32(j1, i1));
-      for (int lane = 0; lane < 4; ++lane)
-        Gather<C>(tex, fixedTexels, a00[lane], a10[lane], a01[lane], a11[lane], &c00[lane], &c10[lane],
-                  &c01[lane], &c11[lane]);
+    // Per-row values when W is flat along the row.
+    __m128 flatRecip = _mm_setzero_ps(), flatNegative = _mm_setzero_ps();
+    __m128i flatWf = zero, flatDepth = zero, flatFogLo = zero, flatFogHi = zero, flatLevels = zero;
+    if constexpr (kFlat) {
+      flatRecip = _mm_div_ps(_mm_set1_ps(1.0f), wRow);
+      flatNegative = _mm_cmplt_ps(wRow, _mm_setzero_ps());
+      flatWf = WFloat4(wRow);
+      flatDepth = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(flatWf, _mm_set1_epi32(32768)), zero), bias16);
+      if constexpr (C::fog) fogOf(flatWf, &flatFogLo, &flatFogHi);
+      if constexpr (C::mipmap) flatLevels = levelsOf(wRow);
     }
 
-    // Bilinear weights (4-bit fractions) spread to the channels.
-    __m128i fs = _mm_and_si128(si, _mm_set1_epi32(15)), ft = _mm_and_si128(ti, _mm_set1_epi32(15));
-    __m128i sixteen = _mm_set1_epi32(16);
-    __m128i ifs = _mm_sub_epi32(sixteen, fs), ift = _mm_sub_epi32(sixteen, ft);
-    __m128i w00 = _mm_mullo_epi16(ifs, ift), w10 = _mm_mullo_epi16(fs, ift);
-    __m128i w01 = _mm_mullo_epi16(ifs, ft), w11 = _mm_mullo_epi16(fs, ft);
-    __m128i w00l, w00h, w10l, w10h, w01l, w01h, w11l, w11h;
-    Spread(w00, &w00l, &w00h);
-    Spread(w10, &w10l, &w10h);
-    Spread(w01, &w01l, &w01h);
-    Spread(w11, &w11l, &w11h);
-    __m128i t00 = _mm_load_si128(reinterpret_cast<const __m128i*>(c00));
-    __m128i t10 = _mm_load_si128(reinterpret_cast<const __m128i*>(c10));
-    __m128i t01 = _mm_load_si128(reinterpret_cast<const __m128i*>(c01));
-    __m128i t11 = _mm_load_si128(reinterpret_cast<const __m128i*>(c11));
-    if constexpr (C::sixteenBit) {
-      t00 = Decode565x4(t00);
-      t10 = Decode565x4(t10);
-      t01 = Decode565x4(t01);
-      t11 = Decode565x4(t11);
-    }
-    __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t00, zero), w00l),
-                                             _mm_mullo_epi16(_mm_unpacklo_epi8(t10, zero), w10l)),
-                               _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t01, zero), w01l),
-                                             _mm_mullo_epi16(_mm_unpacklo_epi8(t11, zero), w11l)));
-    __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t00, zero), w00h),
-                                             _mm_mullo_epi16(_mm_unpackhi_epi8(t10, zero), w10h)),
-                               _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t01, zero), w01h),
-                                             _mm_mullo_epi16(_mm_unpackhi_epi8(t11, zero), w11h)));
-    lo = _mm_srli_epi16(lo, 8);
-    hi = _mm_srli_epi16(hi, 8);
-
-    // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
-    if constexpr (C::fog) {
-      __m128i fl, fh;
-      Spread(_mm_load_si128(reinterpret_cast<const __m128i*>(fog)), &fl, &fh);
-      __m128i n256 = _mm_set1_epi16(256);
-      lo = _mm_srli_epi16(
-          _mm_add_epi16(_mm_mullo_epi16(lo, _mm_sub_epi16(n256, fl)), _mm_mullo_epi16(fogC, fl)), 8);
-      hi = _mm_srli_epi16(
-          _mm_add_epi16(_mm_mullo_epi16(hi, _mm_sub_epi16(n256, fh)), _mm_mullo_epi16(fogC, fh)), 8);
-    }
-
-    alignas(16) uint16_t out[8];
-    if constexpr (C::blend) {
-      // Source alpha / one minus source alpha with the constant alpha: the
-      // weights sum to 257, so the sum fits 16 bits unsigned.
-      __m128i dstPixels;
-      if (lanes == 4) {
-        dstPixels = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colourRow + x));
-      } else {
-        alignas(16) uint16_t dst[8] = {};
-        for (int lane = 0; lane < lanes; ++lane) dst[lane] = colourRow[x + lane];
-        dstPixels = _mm_load_si128(reinterpret_cast<const __m128i*>(dst));
-      }
-      __m128i dl, dh;
-      Expand565x4(dstPixels, &dl, &dh);
-      lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, srcFactor), _mm_mullo_epi16(dl, dstFactor)), 8);
-      hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, srcFactor), _mm_mullo_epi16(dh, dstFactor)), 8);
-    }
+    // The 4x4 dither values of this row for lanes 0..3 (x advances by four,
+    // so x & 3 of each lane is fixed for the span).
+    __m128i ditherLo = zero, ditherHi = zero;
     if constexpr (C::dither) {
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), Dither565x4(lo, hi, ditherLo, ditherHi));
-    } else {
-      __m128i packed = _mm_xor_si128(Pack565x4(lo, hi), _mm_set1_epi16(static_cast<short>(0x8000)));
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+      short dv[4];
+      for (int lane = 0; lane < 4; ++lane) dv[lane] = kDither4x4[y & 3][(x0 + lane) & 3];
+      ditherLo = _mm_setr_epi16(dv[0], dv[0], dv[0], 0, dv[1], dv[1], dv[1], 0);
+      ditherHi = _mm_setr_epi16(dv[2], dv[2], dv[2], 0, dv[3], dv[3], dv[3], 0);
     }
-    if (pass == 15) {
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(colourRow + x),
-                       _mm_load_si128(reinterpret_cast<const __m128i*>(out)));
-      if (depthWrite) {
-        __m128i packed = _mm_packs_epi32(_mm_sub_epi32(wf4, _mm_set1_epi32(32768)), zero);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow + x),
-                         _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000))));
+
+    __m128 dx = _mm_add_ps(_mm_set1_ps(static_cast<float>(x0 - tri.refX)), lanesOffset);
+    for (int x = x0; x < x1; x += 4, dx = _mm_add_ps(dx, four)) {
+      const int lanes = x1 - x < 4 ? x1 - x : 4;
+      // Per-pixel W: the reference's operations, four lanes at once.
+      __m128 w = wRow;
+      __m128i wf4 = flatWf;
+      if constexpr (!kFlat) {
+        w = _mm_add_ps(wRow, _mm_mul_ps(wDx, dx));
+        wf4 = WFloat4(w);
       }
-    } else {
-      for (int lane = 0; lane < lanes; ++lane) {
-        if (!(pass & (1u << lane))) continue;
-        colourRow[x + lane] = out[lane];
-        if (depthWrite) depthRow[x + lane] = static_cast<uint16_t>(wf[lane]);
+
+      // Depth test first: a quad hidden everywhere costs no texturing.
+      const unsigned full = (1u << lanes) - 1;
+      unsigned pass = full;
+      if constexpr (C::depthLess) {
+        __m128i stored;
+        if (lanes == 4) {
+          stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow + x)), zero);
+        } else {
+          alignas(16) int32_t part[4] = {0, 0, 0, 0};
+          for (int lane = 0; lane < lanes; ++lane) part[lane] = depthRow[x + lane];
+          stored = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+        }
+        pass &= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(wf4, stored))));
+        if (pass != full) {
+          depthFailed += static_cast<unsigned>(Popcount4(full & ~pass));
+          if (pass == 0) continue;
+        }
+      }
+
+      // S/W and T/W.
+      __m128 recip = flatRecip, negative = flatNegative;
+      if constexpr (!kFlat) {
+        recip = _mm_div_ps(_mm_set1_ps(1.0f), w);
+        negative = _mm_cmplt_ps(w, _mm_setzero_ps());
+      }
+      __m128 sPlane = _mm_add_ps(sRow, _mm_mul_ps(sDx, dx));
+      __m128 tPlane = _mm_add_ps(tRow, _mm_mul_ps(tDx, dx));
+      __m128 s = _mm_andnot_ps(negative, _mm_mul_ps(sPlane, recip));
+      __m128 t = _mm_andnot_ps(negative, _mm_mul_ps(tPlane, recip));
+
+      __m128 scale = fixedScale;
+      __m128i levels = flatLevels;
+      if constexpr (C::mipmap) {
+        if constexpr (!kFlat) levels = levelsOf(w);
+        scale = _mm_castsi128_ps(
+            _mm_slli_epi32(_mm_sub_epi32(_mm_set1_epi32(127 + 4), levels), 23));  // 16 / 2^level
+      }
+      __m128 s16 = _mm_sub_ps(_mm_mul_ps(s, scale), half);
+      __m128 t16 = _mm_sub_ps(_mm_mul_ps(t, scale), half);
+      __m128i si = FloorPs(_mm_min_ps(_mm_max_ps(s16, limitLo), limitHi));
+      __m128i ti = FloorPs(_mm_min_ps(_mm_max_ps(t16, limitLo), limitHi));
+
+      // Texel gathers: every lane reads its own four texels. The addresses
+      // are worked out four lanes at once when the lanes share a level.
+      alignas(16) uint32_t c00[4], c10[4], c01[4], c11[4];
+      int level0 = 0;
+      bool shared = true;
+      if constexpr (C::mipmap) {
+        level0 = _mm_cvtsi128_si32(levels) - lodMin;
+        shared = _mm_movemask_epi8(_mm_cmpeq_epi32(levels, _mm_shuffle_epi32(levels, 0))) == 0xFFFF;
+      }
+      if (shared) {
+        Footprint f = Addresses(si, ti, _mm_set1_epi32(widthMask[level0]), _mm_set1_epi32(heightMask[level0]),
+                                _mm_cvtsi32_si128(widthLog2[level0]), tex.sClamp, tex.tClamp);
+        alignas(16) int32_t a00[4], a10[4], a01[4], a11[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(a00), f.a00);
+        _mm_store_si128(reinterpret_cast<__m128i*>(a10), f.a10);
+        _mm_store_si128(reinterpret_cast<__m128i*>(a01), f.a01);
+        _mm_store_si128(reinterpret_cast<__m128i*>(a11), f.a11);
+        const uint8_t* texels = levelTexels[level0];
+        for (int lane = 0; lane < 4; ++lane)
+          Gather<C>(tex, texels, a00[lane], a10[lane], a01[lane], a11[lane], &c00[lane], &c10[lane],
+                    &c01[lane], &c11[lane]);
+      } else {
+        alignas(16) int32_t level[4], sInt[4], tInt[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(level), levels);
+        _mm_store_si128(reinterpret_cast<__m128i*>(sInt), si);
+        _mm_store_si128(reinterpret_cast<__m128i*>(tInt), ti);
+        for (int lane = 0; lane < 4; ++lane) {
+          const TextureLevel& lv = tex.levels[level[lane]];
+          const int i = sInt[lane] >> 4, j = tInt[lane] >> 4;
+          const int i0 = WrapIndex(i, lv.widthLog2, tex.sClamp),
+                    i1 = WrapIndex(i + 1, lv.widthLog2, tex.sClamp);
+          const int j0 = WrapIndex(j, lv.heightLog2, tex.tClamp),
+                    j1 = WrapIndex(j + 1, lv.heightLog2, tex.tClamp);
+          const int row0 = j0 << lv.widthLog2, row1 = j1 << lv.widthLog2;
+          Gather<C>(tex, lv.texels, row0 + i0, row0 + i1, row1 + i0, row1 + i1, &c00[lane], &c10[lane],
+                    &c01[lane], &c11[lane]);
+        }
+      }
+
+      // Bilinear weights (4-bit fractions) spread to the channels.
+      __m128i fs = _mm_and_si128(si, _mm_set1_epi32(15)), ft = _mm_and_si128(ti, _mm_set1_epi32(15));
+      __m128i sixteen = _mm_set1_epi32(16);
+      __m128i ifs = _mm_sub_epi32(sixteen, fs), ift = _mm_sub_epi32(sixteen, ft);
+      __m128i w00 = _mm_mullo_epi16(ifs, ift), w10 = _mm_mullo_epi16(fs, ift);
+      __m128i w01 = _mm_mullo_epi16(ifs, ft), w11 = _mm_mullo_epi16(fs, ft);
+      __m128i w00l, w00h, w10l, w10h, w01l, w01h, w11l, w11h;
+      Spread(w00, &w00l, &w00h);
+      Spread(w10, &w10l, &w10h);
+      Spread(w01, &w01l, &w01h);
+      Spread(w11, &w11l, &w11h);
+      __m128i t00 = _mm_load_si128(reinterpret_cast<const __m128i*>(c00));
+      __m128i t10 = _mm_load_si128(reinterpret_cast<const __m128i*>(c10));
+      __m128i t01 = _mm_load_si128(reinterpret_cast<const __m128i*>(c01));
+      __m128i t11 = _mm_load_si128(reinterpret_cast<const __m128i*>(c11));
+      if constexpr (C::sixteenBit) {
+        t00 = Decode565x4(t00);
+        t10 = Decode565x4(t10);
+        t01 = Decode565x4(t01);
+        t11 = Decode565x4(t11);
+      }
+      __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t00, zero), w00l),
+                                               _mm_mullo_epi16(_mm_unpacklo_epi8(t10, zero), w10l)),
+                                 _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t01, zero), w01l),
+                                               _mm_mullo_epi16(_mm_unpacklo_epi8(t11, zero), w11l)));
+      __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t00, zero), w00h),
+                                               _mm_mullo_epi16(_mm_unpackhi_epi8(t10, zero), w10h)),
+                                 _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t01, zero), w01h),
+                                               _mm_mullo_epi16(_mm_unpackhi_epi8(t11, zero), w11h)));
+      lo = _mm_srli_epi16(lo, 8);
+      hi = _mm_srli_epi16(hi, 8);
+
+      // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
+      if constexpr (C::fog) {
+        __m128i fl = flatFogLo, fh = flatFogHi;
+        if constexpr (!kFlat) fogOf(wf4, &fl, &fh);
+        const __m128i n256 = _mm_set1_epi16(256);
+        lo = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(lo, _mm_sub_epi16(n256, fl)), _mm_mullo_epi16(fogC, fl)), 8);
+        hi = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(hi, _mm_sub_epi16(n256, fh)), _mm_mullo_epi16(fogC, fh)), 8);
+      }
+
+      if constexpr (C::blend) {
+        // Source alpha / one minus source alpha with the constant alpha: the
+        // weights sum to 257, so the sum fits 16 bits unsigned.
+        __m128i dstPixels;
+        if (lanes == 4) {
+          dstPixels = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colourRow + x));
+        } else {
+          alignas(16) uint16_t dst[8] = {};
+          for (int lane = 0; lane < lanes; ++lane) dst[lane] = colourRow[x + lane];
+          dstPixels = _mm_load_si128(reinterpret_cast<const __m128i*>(dst));
+        }
+        __m128i dl, dh;
+        Expand565x4(dstPixels, &dl, &dh);
+        lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, srcFactor), _mm_mullo_epi16(dl, dstFactor)), 8);
+        hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, srcFactor), _mm_mullo_epi16(dh, dstFactor)), 8);
+      }
+      __m128i colour;
+      if constexpr (C::dither)
+        colour = Dither565x4(lo, hi, ditherLo, ditherHi);
+      else
+        colour = _mm_xor_si128(Pack565x4(lo, hi), bias16);
+      __m128i depth = flatDepth;
+      if constexpr (!kFlat)
+        depth = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(wf4, _mm_set1_epi32(32768)), zero), bias16);
+      if (pass == 15) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(colourRow + x), colour);
+        if (depthWrite) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow + x), depth);
+      } else {
+        alignas(16) uint16_t out[8], depthOut[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
+        _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
+        for (int lane = 0; lane < lanes; ++lane) {
+          if (!(pass & (1u << lane))) continue;
+          colourRow[x + lane] = out[lane];
+          if (depthWrite) depthRow[x + lane] = depthOut[lane];
+        }
       }
     }
-  }
-  const uint64_t pixels = static_cast<uint64_t>(x1 - x0);
-  counters.pixelsIn += pixels;
+    pixelsIn += static_cast<uint64_t>(x1 - x0);
+  };
+
+  WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) {
+    if (wFlatX) {
+      const float wRow = tri.w.RowBase(y - tri.refY);
+      if (wRow != 0.0f && wRow - wRow == 0.0f) return row.template operator()<true>(y, x0, x1);  // finite
+    }
+    row.template operator()<false>(y, x0, x1);
+  });
+  RasterCounters& counters = *ctx.counters;
+  counters.pixelsIn += pixelsIn;
   counters.depthFailed += depthFailed;
-  counters.pixelsWritten += pixels - depthFailed;
+  counters.pixelsWritten += pixelsIn - depthFailed;
 }
 
 template <bool kSixteenBit, bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
-SpanFunction Span() {
-  return FastSpan<Config<kSixteenBit, kMipmap, kFog, kBlend, kDepthLess, kDither>>;
+BandFunction Band() {
+  return FastBand<Config<kSixteenBit, kMipmap, kFog, kBlend, kDepthLess, kDither>>;
 }
 
 }  // namespace
 
-SpanFunction PickFastSpan(const Derived& d, const char** name) {
+BandFunction PickFastBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
   const RasterState& st = d.state;
   const DerivedTexture& tex = d.texture;
   // Pixel colour = texel colour: decal texture combine, colour = the TMU output.
@@ -424,24 +496,27 @@ SpanFunction PickFastSpan(const Derived& d, const char** name) {
   bool less = st.depth.function == 1;
   bool sixteen = tex.sixteenBit;
   bool mipmap = tex.lodMin != tex.lodMax;
+  *needsAllPlanes = false;
+  *needsLod = mipmap;
 
   // The combinations the programs use; anything else stays on the reference.
   if (!sixteen && !mipmap && fog && blend && !less && !dither) {
     *name = "floor";
-    return Span<false, false, true, true, false, false>();
+    return Band<false, false, true, true, false, false>();
   }
   if (!sixteen && !mipmap && !fog && !blend && less && !dither) {
     *name = "mesh";
-    return Span<false, false, false, false, true, false>();
+    return Band<false, false, false, false, true, false>();
   }
   if (!fog && !blend && less && dither) {
     *name = sixteen ? (mipmap ? "bodies565-mip" : "bodies565") : (mipmap ? "bodies8-mip" : "bodies8");
     if (sixteen)
-      return mipmap ? Span<true, true, false, false, true, true>()
-                    : Span<true, false, false, false, true, true>();
-    return mipmap ? Span<false, true, false, false, true, true>()
-                  : Span<false, false, false, false, true, true>();
+      return mipmap ? Band<true, true, false, false, true, true>()
+                    : Band<true, false, false, false, true, true>();
+    return mipmap ? Band<false, true, false, false, true, true>()
+                  : Band<false, false, false, false, true, true>();
   }
+  *needsAllPlanes = *needsLod = true;
   return nullptr;
 }
 

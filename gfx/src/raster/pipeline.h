@@ -6,6 +6,7 @@
 //   1. setup.h     snap to 12.4 (bias removed), cull, sort, clip rows, planes
 // Per band of rows (on a worker, or the calling thread):
 //   2. span.h      walk rows with the top-left rule, hand spans to the span function
+//                  (fast paths walk the rows themselves with the same stepper)
 // Per pixel, in this order (reference.cpp calls them one by one; the fast
 // spans in fast_spans.cpp compute exactly the same values four at a time):
 //   3. write.h     depth value and depth test (the write itself comes last)
@@ -93,6 +94,9 @@ struct SpanContext {
 };
 // Draws physical row y from x0 (inclusive) to x1 (exclusive); x0 < x1, both in the clip window.
 using SpanFunction = void (*)(const SpanContext& ctx, int y, int x0, int x1);
+// Draws rows [bandStart, bandEnd) of a triangle, walking them itself (span.h
+// WalkRows), so what is fixed for the triangle is worked out once.
+using BandFunction = void (*)(const SpanContext& ctx, int bandStart, int bandEnd);
 
 // A RasterState as recorded by SetState: the tables copied, their pointers
 // cleared, so two records compare by content.
@@ -121,7 +125,12 @@ struct Derived {
   bool alphaBuffer = false;  // the aux buffer holds alpha (depth buffering off)
   bool depthEnabled = false;
   SpanFunction span = nullptr;
+  BandFunction band = nullptr;  // when set, draws whole bands instead of span
   const char* spanName = "reference";
+  // What triangle setup must produce for the span: the fast spans read only
+  // the W, S and T planes, and the level of detail only when mipmapping.
+  bool needsAllPlanes = true;
+  bool needsLod = true;
 };
 
 // Builds derived from a recorded state and picks the span function.
@@ -130,7 +139,8 @@ void Derive(const RecordedState& recorded, bool referenceOnly, std::shared_ptr<c
             Derived* derived);
 
 void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1);
-// Returns a specialised span for the state, or null when only the reference fits.
-SpanFunction PickFastSpan(const Derived& derived, const char** name);
+// Returns a specialised band function for the state, or null when only the
+// reference fits; sets name and what the setup must provide.
+BandFunction PickFastBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
 
 }  // namespace gfx::raster

@@ -154,8 +154,11 @@ class Rasterizer {
   // before the framebuffer is read or shown and before texture memory changes.
   void Finish();
   // Worker threads for bands of rows: 1 = draw on the calling thread.
-  // The picture is identical for every count.
+  // The picture is identical for every count. A new Rasterizer draws with
+  // min(2, cores) threads. GLIDE_THREADS=n in the environment, when set,
+  // wins over both the default and this call, so a user can pin the count.
   void SetThreadCount(int count);
+  int ThreadCount() const;
   // Use the generic reference path only (tests compare it with the fast paths).
   void SetReferenceOnly(bool referenceOnly);
 

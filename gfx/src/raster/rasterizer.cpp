@@ -5,6 +5,7 @@
 // sees the draws in the order they were made, whatever the thread count).
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -30,6 +31,24 @@ struct Command {
   TriangleSetup tri;
   Framebuffer target;
 };
+
+// GLIDE_THREADS=n (1..kMaxThreads) as the user set it, or 0 when unset or not a number.
+int ThreadCountFromEnvironment() {
+  const char* text = std::getenv("GLIDE_THREADS");
+  if (text == nullptr || *text == '\0') return 0;
+  char* end = nullptr;
+  long count = std::strtol(text, &end, 10);
+  if (*end != '\0' || count < 1) return 0;
+  return static_cast<int>(std::min<long>(count, kMaxThreads));
+}
+
+// Two threads where the machine has two cores or more: the second core halves
+// the frame time, more threads than that mostly contend with the program.
+int DefaultThreadCount() {
+  if (int fromEnvironment = ThreadCountFromEnvironment()) return fromEnvironment;
+  unsigned cores = std::thread::hardware_concurrency();
+  return cores >= 2 ? 2 : 1;
+}
 
 }  // namespace
 
@@ -141,7 +160,10 @@ struct Rasterizer::Impl {
   }
 };
 
-Rasterizer::Rasterizer() : impl(new Impl) {}
+Rasterizer::Rasterizer() : impl(new Impl) {
+  int count = DefaultThreadCount();
+  if (count > 1) impl->StartWorkers(count);
+}
 
 Rasterizer::~Rasterizer() {
   impl->StopWorkers();
@@ -164,9 +186,11 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
     ++im.counters.trianglesCulled;
     return;
   }
-  TriangleSetup tri;
-  if (!SetupTriangle(a, b, c, st, target, &tri)) return;
   const Derived& d = im.Current();
+  TriangleSetup tri;
+  // Without an aux buffer the fast paths hand their rows to the reference, which reads every plane.
+  bool allPlanes = d.needsAllPlanes || target.depth == nullptr;
+  if (!SetupTriangle(a, b, c, st, target, &tri, allPlanes, d.needsLod || allPlanes)) return;
   if (im.threadCount <= 1) {
     SpanContext ctx{&d, &tri, &target, &im.counters};
     WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
@@ -211,9 +235,14 @@ void Rasterizer::Finish() {
 }
 
 void Rasterizer::SetThreadCount(int count) {
+  if (int fromEnvironment = ThreadCountFromEnvironment()) count = fromEnvironment;
   count = std::clamp(count, 1, kMaxThreads);
   if (count == impl->threadCount) return;
   impl->StartWorkers(count);
+}
+
+int Rasterizer::ThreadCount() const {
+  return impl->threadCount;
 }
 
 void Rasterizer::SetReferenceOnly(bool referenceOnly) {

@@ -47,7 +47,7 @@ Plane MakePlane(const double px[3], const double py[3], const double value[3], d
 }  // namespace
 
 bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, const RasterState& state,
-                   const Framebuffer& target, TriangleSetup* setup) {
+                   const Framebuffer& target, TriangleSetup* setup, bool allPlanes, bool withLod) {
   const VertexIn* in[3] = {&va, &vb, &vc};
   int64_t x[3], y[3];
   const int64_t height16 = static_cast<int64_t>(target.height) * 16;
@@ -69,7 +69,9 @@ bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, c
 
   // Sort by y (top first), keeping the original indices for the planes.
   int order[3] = {0, 1, 2};
-  std::sort(order, order + 3, [&](int i, int j) { return y[i] < y[j]; });
+  // Stable insertion sort: vertices on one row keep their order.
+  for (int i = 1; i < 3; ++i)
+    for (int k = i; k > 0 && y[order[k]] < y[order[k - 1]]; --k) std::swap(order[k], order[k - 1]);
   for (int i = 0; i < 3; ++i) {
     setup->x[i] = x[order[i]];
     setup->y[i] = y[order[i]];
@@ -108,11 +110,14 @@ bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, c
   setup->w = plane(&VertexIn::oow);
   setup->s = plane(&VertexIn::sow0);
   setup->t = plane(&VertexIn::tow0);
-  setup->z = plane(&VertexIn::ooz);
-  setup->r = plane(&VertexIn::r);
-  setup->g = plane(&VertexIn::g);
-  setup->b = plane(&VertexIn::b);
-  setup->a = plane(&VertexIn::a);
+  if (allPlanes) {
+    setup->z = plane(&VertexIn::ooz);
+    setup->r = plane(&VertexIn::r);
+    setup->g = plane(&VertexIn::g);
+    setup->b = plane(&VertexIn::b);
+    setup->a = plane(&VertexIn::a);
+  }
+  if (!withLod) return true;
 
   // Level of detail base: the longer texel step of S and T per pixel at LOD 0
   // (before the per-pixel division by W, which the span adds as -log2(oow)).

@@ -45,8 +45,10 @@ bool SnapCoordinate(float value, int64_t* snapped);
 bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode);
 
 // Full setup; false when nothing can be drawn (bad coordinates, empty after
-// snapping or clipping).
+// snapping or clipping). Without allPlanes only W, S and T get planes (the
+// others stay zero); without withLod, lodBase88 stays zero.
 bool SetupTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c, const RasterState& state,
-                   const Framebuffer& target, TriangleSetup* setup);
+                   const Framebuffer& target, TriangleSetup* setup, bool allPlanes = true,
+                   bool withLod = true);
 
 }  // namespace gfx::raster

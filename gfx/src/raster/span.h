@@ -1,18 +1,91 @@
 // span.h — the span walk: for each covered row of a set-up triangle inside a
 // band of rows, the first and last pixel by the top-left rule, handed to the
-// span function of the current state.
+// span function of the current state (or walked by the state's band function,
+// which draws the rows itself with its per-triangle values hoisted).
 #pragma once
+
+#include <algorithm>
 
 #include "pipeline.h"
 #include "setup.h"
 
 namespace gfx::raster {
 
-// Walks rows [bandStart, bandEnd) of the triangle (already clipped to the
-// clip window) and calls ctx.derived->span for every non-empty span. A pixel
-// is covered when its centre lies inside: left edges and the top inclusive,
-// right edges and the bottom exclusive, so triangles sharing an edge cover
-// every pixel along it exactly once.
+// First pixel whose centre is at or right of edge (xa,ya)-(xb,yb) (12.4,
+// yb > ya), row after row: ceil(((xa - 8) * dy + (yc - ya) * (xb - xa)) / (16 * dy))
+// for the row centre yc, kept as an exact quotient and remainder that step by
+// 16 * (xb - xa) per row, so no row needs a division.
+class EdgeStepper {
+ public:
+  void Start(int64_t xa, int64_t ya, int64_t xb, int64_t yb, int64_t yc) {
+    den = 16 * (yb - ya);
+    int64_t num = (xa - 8) * (yb - ya) + (yc - ya) * (xb - xa);
+    quotient = CeilDiv(num, den);
+    remainder = num - quotient * den;  // in (-den, 0]
+    int64_t step = 16 * (xb - xa);
+    stepQuotient = FloorDiv(step, den);
+    stepRemainder = step - stepQuotient * den;  // in [0, den)
+  }
+  int64_t Pixel() const { return quotient; }
+  void NextRow() {
+    quotient += stepQuotient;
+    remainder += stepRemainder;
+    if (remainder > 0) {
+      remainder -= den;
+      ++quotient;
+    }
+  }
+
+  static int64_t CeilDiv(int64_t num, int64_t den) {  // den > 0
+    int64_t q = num / den;
+    return (num % den != 0 && num > 0) ? q + 1 : q;
+  }
+  static int64_t FloorDiv(int64_t num, int64_t den) {  // den > 0
+    int64_t q = num / den;
+    return (num % den != 0 && num < 0) ? q - 1 : q;
+  }
+
+ private:
+  int64_t den = 1, quotient = 0, remainder = 0, stepQuotient = 0, stepRemainder = 0;
+};
+
+// Calls draw(y, x0, x1) for every non-empty span of rows [bandStart, bandEnd)
+// of the triangle (already clipped to the clip window). A pixel is covered
+// when its centre lies inside: left edges and the top inclusive, right edges
+// and the bottom exclusive, so triangles sharing an edge cover every pixel
+// along it exactly once.
+template <class Draw>
+inline void WalkRows(const TriangleSetup& tri, int bandStart, int bandEnd, Draw&& draw) {
+  const int rowStart = std::max(tri.rowStart, bandStart);
+  const int rowEnd = std::min(tri.rowEnd, bandEnd);
+  if (rowStart >= rowEnd) return;
+  const int64_t* x = tri.x;
+  const int64_t* y = tri.y;
+  int64_t yc = int64_t{rowStart} * 16 + 8;
+  EdgeStepper longEdge, shortEdge;
+  longEdge.Start(x[0], y[0], x[2], y[2], yc);
+  bool upper = yc < y[1];
+  if (upper)
+    shortEdge.Start(x[0], y[0], x[1], y[1], yc);
+  else
+    shortEdge.Start(x[1], y[1], x[2], y[2], yc);
+  for (int row = rowStart; row < rowEnd; ++row, yc += 16) {
+    if (upper && yc >= y[1]) {
+      upper = false;
+      shortEdge.Start(x[1], y[1], x[2], y[2], yc);
+    }
+    int64_t left = tri.midOnLeft ? shortEdge.Pixel() : longEdge.Pixel();
+    int64_t right = tri.midOnLeft ? longEdge.Pixel() : shortEdge.Pixel();
+    longEdge.NextRow();
+    shortEdge.NextRow();
+    left = std::max<int64_t>(left, tri.clipX0);
+    right = std::min<int64_t>(right, tri.clipX1);
+    if (left < right) draw(row, static_cast<int>(left), static_cast<int>(right));
+  }
+}
+
+// Walks rows [bandStart, bandEnd) of the triangle: the state's band function
+// when it has one, else the span function row by row.
 void WalkTriangle(const SpanContext& ctx, int bandStart, int bandEnd);
 
 }  // namespace gfx::raster

@@ -68,12 +68,17 @@ void Derive(const RecordedState& recorded, bool referenceOnly, std::shared_ptr<c
   d->alphaBuffer = !d->depthEnabled;
 
   d->span = ReferenceSpan;
+  d->band = nullptr;
   d->spanName = "reference";
+  d->needsAllPlanes = d->needsLod = true;
   if (!referenceOnly) {
     const char* name = nullptr;
-    if (SpanFunction fast = PickFastSpan(*d, &name)) {
-      d->span = fast;
+    bool allPlanes = true, lod = true;
+    if (BandFunction fast = PickFastBand(*d, &name, &allPlanes, &lod)) {
+      d->band = fast;
       d->spanName = name;
+      d->needsAllPlanes = allPlanes;
+      d->needsLod = lod;
     }
   }
 }
