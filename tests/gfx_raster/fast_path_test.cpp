@@ -3,8 +3,10 @@
 // number of worker threads.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_util.h"
@@ -106,6 +108,27 @@ TEST(Threads, ThreeThreadsAndChangingCountKeepThePicture) {
   scene->Draw(a, one.target);
   b.Finish();
   EXPECT_EQ(one.colour, many.colour);
+}
+
+// The default count and GLIDE_THREADS, which wins over SetThreadCount.
+TEST(Threads, DefaultIsTwoWhereThereAreTwoCoresAndTheEnvironmentPinsIt) {
+  struct Case {
+    const char* value;  // null: unset
+    int requested, expected;
+  };
+  const int cores = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  const Case cases[] = {{nullptr, 0, cores}, {nullptr, 3, 3}, {"1", 0, 1},      {"1", 3, 1},
+                        {"3", 2, 3},         {"0", 0, cores}, {"x2", 0, cores}, {"", 0, cores}};
+  for (const Case& c : cases) {
+    if (c.value)
+      setenv("GLIDE_THREADS", c.value, 1);
+    else
+      unsetenv("GLIDE_THREADS");
+    gfx::Rasterizer r;
+    if (c.requested) r.SetThreadCount(c.requested);
+    EXPECT_EQ(r.ThreadCount(), c.expected) << (c.value ? c.value : "unset") << " " << c.requested;
+  }
+  unsetenv("GLIDE_THREADS");
 }
 
 }  // namespace

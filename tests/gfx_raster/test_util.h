@@ -11,6 +11,13 @@ namespace gfx::testing {
 
 using scenes::Canvas;
 
+// The pixel tests read the canvas straight after drawing, so they draw on
+// the calling thread; the thread tests set their counts themselves.
+class Rasterizer : public gfx::Rasterizer {
+ public:
+  Rasterizer() { SetThreadCount(1); }
+};
+
 inline VertexIn V(float x, float y, float oow = 1.0f, float sow = 0.0f, float tow = 0.0f) {
   VertexIn v{};
   v.x = x;
