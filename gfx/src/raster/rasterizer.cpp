@@ -186,9 +186,11 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
     ++im.counters.trianglesCulled;
     return;
   }
-  TriangleSetup tri;
-  if (!SetupTriangle(a, b, c, st, target, &tri)) return;
   const Derived& d = im.Current();
+  TriangleSetup tri;
+  // Without an aux buffer the fast paths hand their rows to the reference, which reads every plane.
+  bool allPlanes = d.needsAllPlanes || target.depth == nullptr;
+  if (!SetupTriangle(a, b, c, st, target, &tri, allPlanes, d.needsLod || allPlanes)) return;
   if (im.threadCount <= 1) {
     SpanContext ctx{&d, &tri, &target, &im.counters};
     WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
