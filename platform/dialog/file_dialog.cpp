@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 
 #include "dialog_state.h"
 #include "platform/host.h"
 #include "platform/resources.h"
+#include "terminal_input.h"
 
 namespace platform {
 
@@ -312,7 +312,8 @@ const MessageTable::Entry OpenFileBox::entries[3] = {
 const MessageTable OpenFileBox::messageTable = {&Dialog::messageTable, entries};
 
 // The chooser on a terminal: the folder's contents, then a name to take.
-bool ChooseOnTerminal(const std::string& initialName, const std::vector<FileType>& types, std::string& path) {
+bool ChooseOnTerminal(const std::string& initialName, const std::vector<FileType>& types, std::string& path,
+                      const std::function<bool()>& stop) {
   fs::path folder;
   std::string name;
   SplitInitialName(initialName, folder, name);
@@ -342,7 +343,7 @@ bool ChooseOnTerminal(const std::string& initialName, const std::vector<FileType
                 name.c_str());
     std::fflush(stdout);
     std::string line;
-    if (!std::getline(std::cin, line)) return false;
+    if (!ReadTerminalLine(line, stop)) return false;
     std::string entry = Trimmed(line);
     if (entry == "cancel") return false;
     if (entry.rfind("type ", 0) == 0) {
@@ -380,7 +381,12 @@ bool OpenFileDialog(HWND owner, const std::string& initialName, const std::strin
   const std::string initial = initialName.substr(0, std::min(initialName.size(), kMaxInitialName));
   const std::vector<FileType> types = ParseFilter(filter);
   if (!Script::Instance().Active() && CurrentBackend() == Backend::Headless && isatty(STDIN_FILENO) != 0) {
-    return ChooseOnTerminal(initial, types, path);
+    // A close request that ends the dialog underneath ends the chooser too.
+    const auto* ownerDialog = dynamic_cast<const Dialog*>(WindowFromHandle(owner));
+    const HWND ownerHandle = owner;
+    return ChooseOnTerminal(initial, types, path, [ownerDialog, ownerHandle] {
+      return ownerDialog != nullptr && (!IsWindow(ownerHandle) || ownerDialog->HasEnded());
+    });
   }
   if (FindDialogTemplate(kOpenFileTemplateId) == nullptr) RegisterDialogTemplate(OpenFileTemplate());
   OpenFileBox box(WindowFromHandle(owner), initial, types);

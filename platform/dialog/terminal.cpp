@@ -4,9 +4,9 @@
 
 #include <cctype>
 #include <cstdio>
-#include <iostream>
 
 #include "dialog_state.h"
+#include "terminal_input.h"
 
 namespace platform {
 
@@ -90,8 +90,9 @@ void Dialog::State::RunTerminal() {
     std::printf("%s> ", dialogTemplate.caption.c_str());
     std::fflush(stdout);
     std::string line;
-    if (!std::getline(std::cin, line)) {
-      // End of input is Cancel.
+    const auto ended = [this] { return dialog.ended; };
+    if (!dialog::ReadTerminalLine(line, ended)) {
+      // End of input (or Ctrl+C) is Cancel.
       std::printf("\n");
       Notify(IDCANCEL, BN_CLICKED);
       if (!dialog.ended) dialog.EndDialog(IDCANCEL);
@@ -113,8 +114,7 @@ void Dialog::State::RunTerminal() {
         std::printf("%s [%s]: ", label(field).c_str(), field.Text().c_str());
         std::fflush(stdout);
         std::string value;
-        if (!std::getline(std::cin, value)) continue;
-        if (!value.empty() && value.back() == '\r') value.pop_back();
+        if (!dialog::ReadTerminalLine(value, ended)) continue;
         dialog.SetDlgItemText(field.Id(), value);
       }
     } else {
