@@ -83,6 +83,15 @@ std::string FormatMessage(std::string text, const std::vector<std::string>& argu
 
 constexpr size_t kIntegerFieldChars = 31;
 
+// Gives a desktop window the keyboard again after a box or dialog over it closed.
+void TakeKeyboard(HWND hwnd) {
+  SDL_Window* window = SdlWindowOf(hwnd);
+  if (window != nullptr && SDL_GetKeyboardFocus() != window) {
+    SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);
+  }
+}
+
 }  // namespace
 
 // ---- Data exchange -------------------------------------------------------------
@@ -135,6 +144,8 @@ void DataExchange::Check(int id, int32_t& value) {
 void DataExchange::Fail(int id) {
   failed = true;
   dialog.GotoDlgCtrl(id);
+  // The message box had the keyboard; it comes back to the dialog.
+  TakeKeyboard(dialog.Handle());
 }
 
 // ---- Running state -------------------------------------------------------------
@@ -568,6 +579,7 @@ INT_PTR Dialog::DoModal() {
   if (Handle() != 0) DestroyWindow();
   delete state;
   state = nullptr;
+  if (parent != nullptr) TakeKeyboard(parent->Handle());
   return result;
 }
 
