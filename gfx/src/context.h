@@ -139,6 +139,9 @@ Framebuffer RenderTarget();
 // The colour buffer behind GR_BUFFER_FRONTBUFFER / BACKBUFFER, or null.
 uint16_t* ColourBuffer(int buffer);
 
+// Ends every frame buffer lock (the buffers are going away).
+void ReleaseLfbLocks();
+
 // Resets every setting to the state grSstWinOpen leaves.
 void ResetSettings();
 

@@ -1,6 +1,9 @@
 // lfb.cpp — the linear frame buffer: reading and writing regions of a colour
 // buffer or the aux buffer, and locks that hand out a pointer to a buffer.
-// Rows count from the top of the screen unless a lock asks for the lower left.
+// Rows count from the top of the screen unless a lock asks for the lower left
+// (grLfbReadRegion always counts from the top, as the board's library does).
+// Writes go straight to the buffer: a lock's pixel-pipeline flag is accepted
+// but the pixels are not shaded, blended or depth tested.
 #include <cstring>
 #include <vector>
 
@@ -87,6 +90,14 @@ void ConvertFromPlane(uint16_t p, int mode, int colourFormat, uint8_t* dst) {
 }
 
 }  // namespace
+
+void ReleaseLfbLocks() {
+  for (Lock& lock : locks) {
+    lock.active = false;
+    std::vector<uint8_t>().swap(lock.staging);
+  }
+}
+
 }  // namespace gfx
 
 using namespace gfx;

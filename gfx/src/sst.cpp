@@ -41,6 +41,7 @@ void CloseWindow() {
   Context& c = Ctx();
   if (!c.open) return;
   FinishRendering();
+  ReleaseLfbLocks();
   if (c.display) c.display->Close();
   c.display.reset();
   for (auto& buffer : c.colour) std::vector<uint16_t>().swap(buffer);
