@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-ttf-dev libopenmpt-dev libpng-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-dejavu-extra
 )
 missing=()
 for p in "${packages[@]}"; do
