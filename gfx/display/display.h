@@ -34,8 +34,9 @@ class Display {
 };
 
 // The display GLIDE_DISPLAY asks for (fullscreen, window, headless; by default
-// full screen where a video device can be opened, headless otherwise), with
-// GLIDE_CAPTURE / GLIDE_CAPTURE_EVERY applied. Never null.
+// full screen where a video device can be opened, headless otherwise: the rule
+// of gfx::host::ChosenDisplay), with GLIDE_CAPTURE / GLIDE_CAPTURE_EVERY
+// applied. Never null.
 std::unique_ptr<Display> CreateDisplayFromEnvironment();
 
 // False when GLIDE_NO_BOARD=1: the library then behaves as on a machine without the card.
