@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <ostream>
 
 #include "tessera/scene/model.h"
 
@@ -27,6 +28,9 @@ TEST(SineTable, TellingRowsAndAccuracy) {
 struct Turn {
   int32_t angle, spin, after;
 };
+void PrintTo(const Turn& turn, std::ostream* out) {
+  *out << turn.angle << " + " << turn.spin << " -> " << turn.after;
+}
 class AngleWrap : public ::testing::TestWithParam<Turn> {};
 
 TEST_P(AngleWrap, StaysWithinAWholeTurn) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ostream>
 
 #include "platform/host.h"
 #include "tessera/settings/settings.h"
@@ -20,6 +21,9 @@ struct ArgumentCase {
   const char* commandLine;
   bool configure;
 };
+void PrintTo(const ArgumentCase& c, std::ostream* out) {
+  *out << "[" << c.commandLine << "]";
+}
 class ArgumentRule : public ::testing::TestWithParam<ArgumentCase> {};
 
 TEST_P(ArgumentRule, OnlyTheWholeTextConfigures) {
