@@ -474,6 +474,15 @@ bool SdlDisplayAvailable() {
     std::fprintf(stderr, "platform: no display (%s); running headless\n", SDL_GetError());
     return false;
   }
+  // SDL falls back to drivers that show nothing when it cannot reach a display.
+  const char* name = SDL_GetCurrentVideoDriver();
+  std::string driver = name != nullptr ? name : "";
+  if (driver == "dummy" || driver == "offscreen") {
+    std::fprintf(stderr, "platform: no display (SDL video driver \"%s\"); running headless\n",
+                 driver.c_str());
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
   return true;
 }
 
