@@ -26,6 +26,7 @@ RendererServices RendererServices::Defaults() {
     platform::App* app = platform::TheApp();
     return app != nullptr && app->mainWindow != nullptr ? app->mainWindow->Handle() : 0;
   };
+  s.lowerPriority = [] { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE); };
   s.mesh = WorldMeshTables();
   s.music = std::make_shared<MidasMusicPlayer>();
   s.musicSettings = std::make_shared<ProfileMusicSettings>();
@@ -160,7 +161,7 @@ void WorldRenderer::Start() {
 
   musicModule = 0;
   musicModule = StartMusic(*services.music, *services.musicSettings);
-  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
+  services.lowerPriority();
   setupFailed = false;
   started = 1;
 }

@@ -33,6 +33,8 @@ struct RendererServices {
   std::function<std::optional<uint32_t>()> seedOverride;
   std::function<std::vector<uint8_t>()> loadTextureBank;
   std::function<HWND()> mainWindow;
+  // Lowers the drawing thread to idle priority at the end of the set-up.
+  std::function<void()> lowerPriority;
   MeshTables mesh;
   std::shared_ptr<MusicPlayer> music;
   std::shared_ptr<MusicSettings> musicSettings;

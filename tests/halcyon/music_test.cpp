@@ -22,6 +22,9 @@ struct StepCase {
   Log calls;
   MusicModule playing;
 };
+void PrintTo(const StepCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class MusicStep : public ::testing::TestWithParam<StepCase> {};
 
@@ -131,6 +134,8 @@ TEST_F(RendererMusic, MusicStartsAfterGlideSetUpAndStopsAfterGlideShutdown) {
   for (int i = 0; i < static_cast<int>(log.size()); ++i)
     if (log[i] == "grGlideGetState") lastState = i;
   EXPECT_LT(lastState, IndexOf(log, "MIDASinit"));
+  // Idle priority comes last, after the music has started.
+  EXPECT_LT(IndexOf(log, "MIDASplayModule 7 0"), IndexOf(log, "SetThreadPriority idle"));
   EXPECT_LT(IndexOf(log, "grGlideShutdown"), IndexOf(log, "MIDASstopModule 7"));
 }
 

@@ -23,6 +23,9 @@ struct SwitchCase {
   std::vector<std::string> arguments;
   RunMode mode;
 };
+void PrintTo(const SwitchCase& c, std::ostream* out) {
+  *out << '"' << (c.arguments.empty() ? std::string("(none)") : c.arguments[0]) << '"';
+}
 
 class Switches : public ::testing::TestWithParam<SwitchCase> {};
 
@@ -80,6 +83,9 @@ struct InputCase {
   std::vector<Message> messages;  // message, wParam, lParam
   bool closes;
 };
+void PrintTo(const InputCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class InputRules : public SaverWindowTest, public ::testing::WithParamInterface<InputCase> {};
 

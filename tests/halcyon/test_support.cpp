@@ -62,6 +62,9 @@ RendererServices TestRig::Services() {
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
   };
   s.mainWindow = [] { return HWND{0}; };
+  // The test runner keeps its priority; the set-up notes the request instead.
+  auto log = this->log;
+  s.lowerPriority = [log] { log->Note("SetThreadPriority idle"); };
   s.mesh = mesh->Tables();
   s.music = player;
   s.musicSettings = settings;

@@ -189,6 +189,9 @@ struct SetupFault {
   const char* name;
   void (*spoil)(test::TestRig& rig);
 };
+void PrintTo(const SetupFault& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class WorldRendererSetupFault : public WorldRendererTest, public ::testing::WithParamInterface<SetupFault> {};
 
