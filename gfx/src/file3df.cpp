@@ -2,6 +2,7 @@
 // format name, level range, aspect ratio), an NCC table or a palette for the
 // formats that need one, then every level's texels, 16-bit texels big-endian.
 // Nothing is read past the file's end or written past the caller's buffer.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -134,9 +135,15 @@ bool ReadFile(const char* function, const char* filename, std::vector<uint8_t>* 
   }
   FILE* file = std::fopen(filename, "rb");
   if (!file) return false;
-  constexpr size_t kLimit = 1u << 20;
-  bytes->resize(kLimit);
-  const size_t got = std::fread(bytes->data(), 1, kLimit, file);
+  constexpr long kLimit = 1L << 20;
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+    std::fclose(file);
+    return false;
+  }
+  bytes->resize(static_cast<size_t>(std::min(size, kLimit)));
+  const size_t got = std::fread(bytes->data(), 1, bytes->size(), file);
   std::fclose(file);
   bytes->resize(got);
   return true;
