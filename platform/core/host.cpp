@@ -78,7 +78,8 @@ Driver& TheDriver() {
 }
 
 bool IsHosted() {
-  return TheCore().hostedWindow.has_value();
+  // Only a desktop run can draw into the host's window; a headless run draws nowhere.
+  return TheCore().hostedWindow.has_value() && TheDriver().Kind() == Backend::Sdl;
 }
 
 std::optional<uint32_t> SeedOverride() {

@@ -4,6 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/core.h"
@@ -34,14 +35,7 @@ BOOL SetThreadPriority(HANDLE thread, int priority) {
   if (thread != GetCurrentThread()) return FALSE;
   // Linux keeps a nice value per thread: the idle class is the weakest (19);
   // the steps between lie evenly from normal (0) down to it.
-  int nice = 0;
-  if (priority == THREAD_PRIORITY_IDLE) {
-    nice = 19;
-  } else if (priority < 0) {
-    nice = -priority * 5;
-  } else {
-    nice = -priority * 5;
-  }
+  int nice = priority == THREAD_PRIORITY_IDLE ? 19 : std::clamp(-priority * 5, -20, 19);
   pid_t tid = static_cast<pid_t>(syscall(SYS_gettid));
   return setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0 ? TRUE : FALSE;
 }

@@ -55,7 +55,11 @@ class HeadlessDriver : public Driver {
   void SleepMs(DWORD ms) override { sleptMs += ms; }
 
   int ShowMessageBox(HWND, const std::string& text, const std::string& caption, UINT) override {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    if (caption.empty()) {
+      std::fprintf(stderr, "%s\n", text.c_str());
+    } else {
+      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
     return IDOK;
   }
 
