@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 
 #include <cstring>
+#include <type_traits>
 
 #include "dither.h"
 #include "fog.h"
@@ -31,19 +32,6 @@ inline uint32_t Load16(const uint8_t* p) {
   uint16_t v;
   std::memcpy(&v, p, sizeof v);  // texels are little-endian, as is the host
   return v;
-}
-
-// RGB565 texels in 32-bit lanes to 0xAARRGGBB, as Decode16 does it.
-inline __m128i Decode565x4(__m128i v) {
-  const __m128i five = _mm_set1_epi32(31), six = _mm_set1_epi32(63);
-  __m128i r = _mm_and_si128(_mm_srli_epi32(v, 11), five);
-  __m128i g = _mm_and_si128(_mm_srli_epi32(v, 5), six);
-  __m128i b = _mm_and_si128(v, five);
-  r = _mm_or_si128(_mm_slli_epi32(r, 3), _mm_srli_epi32(r, 2));
-  g = _mm_or_si128(_mm_slli_epi32(g, 2), _mm_srli_epi32(g, 4));
-  b = _mm_or_si128(_mm_slli_epi32(b, 3), _mm_srli_epi32(b, 2));
-  __m128i argb = _mm_or_si128(_mm_slli_epi32(r, 16), _mm_or_si128(_mm_slli_epi32(g, 8), b));
-  return _mm_or_si128(argb, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
 }
 
 inline int Popcount4(unsigned mask) {
@@ -122,14 +110,19 @@ inline __m128i Wrap4(__m128i i, __m128i mask, bool clamp) {
   return _mm_or_si128(_mm_andnot_si128(over, i), _mm_and_si128(over, mask));
 }
 
+// A gathered texel: the raw 16-bit value (Expand565x4 widens four at once)
+// or the 8-bit index already looked up.
+template <class C>
+using Texel = std::conditional_t<C::sixteenBit, uint16_t, uint32_t>;
+
 template <class C>
 inline void Gather(const DerivedTexture& tex, const uint8_t* texels, int a00, int a10, int a01, int a11,
-                   uint32_t* c00, uint32_t* c10, uint32_t* c01, uint32_t* c11) {
-  if constexpr (C::sixteenBit) {  // raw texels; Decode565x4 expands them
-    *c00 = Load16(texels + 2 * a00);
-    *c10 = Load16(texels + 2 * a10);
-    *c01 = Load16(texels + 2 * a01);
-    *c11 = Load16(texels + 2 * a11);
+                   Texel<C>* c00, Texel<C>* c10, Texel<C>* c01, Texel<C>* c11) {
+  if constexpr (C::sixteenBit) {
+    *c00 = static_cast<uint16_t>(Load16(texels + 2 * a00));
+    *c10 = static_cast<uint16_t>(Load16(texels + 2 * a10));
+    *c01 = static_cast<uint16_t>(Load16(texels + 2 * a01));
+    *c11 = static_cast<uint16_t>(Load16(texels + 2 * a11));
   } else {
     *c00 = tex.lut8[texels[a00]];
     *c10 = tex.lut8[texels[a10]];
@@ -159,6 +152,21 @@ inline __m128i Dither565x4(__m128i lo, __m128i hi, __m128i ditherLo, __m128i dit
   __m128i packed = _mm_packs_epi32(_mm_sub_epi32(both, _mm_set1_epi32(32768)), _mm_setzero_si128());
   return _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
 }
+
+// The dither values of four consecutive pixels in 16-bit lanes (B G R of two
+// pixels per register), by row & 3 and first column & 3: built once, so a row
+// loads them instead of assembling them.
+struct DitherLanes {
+  alignas(16) int16_t lanes[4][4][2][8];
+  constexpr DitherLanes() : lanes() {
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x)
+        for (int lane = 0; lane < 4; ++lane)
+          for (int c = 0; c < 3; ++c)
+            lanes[y][x][lane / 2][(lane % 2) * 4 + c] = kDither4x4[y][(x + lane) & 3];
+  }
+};
+constexpr DitherLanes kDitherLanes;
 
 // Texel addresses of a 2x2 footprint in one level, four lanes at once.
 struct Footprint {
@@ -201,18 +209,12 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   // non-zero finite wRow (a zero could change sign).
   const bool wFlatX = tri.w.dx == 0.0f;
 
-  // Level masks and shifts (index = level - lodMin).
   const int lodMin = tex.lodMin;
-  const int levelCount = tex.lodMax - tex.lodMin + 1;
-  int32_t widthMask[9], heightMask[9], widthLog2[9];
-  const uint8_t* levelTexels[9];
-  for (int k = 0; k < levelCount; ++k) {
-    const TextureLevel& lv = tex.levels[lodMin + k];
-    widthMask[k] = (1 << lv.widthLog2) - 1;
-    heightMask[k] = (1 << lv.heightLog2) - 1;
-    widthLog2[k] = lv.widthLog2;
-    levelTexels[k] = lv.texels;
-  }
+  // Without mipmaps every quad reads the one level: its masks are fixed.
+  const TextureLevel& baseLevel = tex.levels[lodMin];
+  const __m128i baseWidthMask = _mm_set1_epi32((1 << baseLevel.widthLog2) - 1);
+  const __m128i baseHeightMask = _mm_set1_epi32((1 << baseLevel.heightLog2) - 1);
+  const __m128i baseWidthShift = _mm_cvtsi32_si128(baseLevel.widthLog2);
   const __m128 fixedScale = _mm_set1_ps(LevelScale(lodMin));
   const __m128i lodLo = _mm_set1_epi32(tex.lodMin << 8), lodHi = _mm_set1_epi32(tex.lodMax << 8);
   const __m128i lodOffset = _mm_set1_epi32(tri.lodBase88 + tex.lodBias88);
@@ -268,10 +270,9 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     // so x & 3 of each lane is fixed for the span).
     __m128i ditherLo = zero, ditherHi = zero;
     if constexpr (C::dither) {
-      short dv[4];
-      for (int lane = 0; lane < 4; ++lane) dv[lane] = kDither4x4[y & 3][(x0 + lane) & 3];
-      ditherLo = _mm_setr_epi16(dv[0], dv[0], dv[0], 0, dv[1], dv[1], dv[1], 0);
-      ditherHi = _mm_setr_epi16(dv[2], dv[2], dv[2], 0, dv[3], dv[3], dv[3], 0);
+      const int16_t(&dv)[2][8] = kDitherLanes.lanes[y & 3][x0 & 3];
+      ditherLo = _mm_load_si128(reinterpret_cast<const __m128i*>(dv[0]));
+      ditherHi = _mm_load_si128(reinterpret_cast<const __m128i*>(dv[1]));
     }
 
     __m128 dx = _mm_add_ps(_mm_set1_ps(static_cast<float>(x0 - tri.refX)), lanesOffset);
@@ -329,22 +330,28 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 
       // Texel gathers: every lane reads its own four texels. The addresses
       // are worked out four lanes at once when the lanes share a level.
-      alignas(16) uint32_t c00[4], c10[4], c01[4], c11[4];
-      int level0 = 0;
+      alignas(16) Texel<C> c00[4], c10[4], c01[4], c11[4];
+      int level0 = lodMin;
       bool shared = true;
       if constexpr (C::mipmap) {
-        level0 = _mm_cvtsi128_si32(levels) - lodMin;
+        level0 = _mm_cvtsi128_si32(levels);
         shared = _mm_movemask_epi8(_mm_cmpeq_epi32(levels, _mm_shuffle_epi32(levels, 0))) == 0xFFFF;
       }
       if (shared) {
-        Footprint f = Addresses(si, ti, _mm_set1_epi32(widthMask[level0]), _mm_set1_epi32(heightMask[level0]),
-                                _mm_cvtsi32_si128(widthLog2[level0]), tex.sClamp, tex.tClamp);
+        const TextureLevel& lv = tex.levels[level0];
+        __m128i widthMask = baseWidthMask, heightMask = baseHeightMask, widthShift = baseWidthShift;
+        if constexpr (C::mipmap) {
+          widthMask = _mm_set1_epi32((1 << lv.widthLog2) - 1);
+          heightMask = _mm_set1_epi32((1 << lv.heightLog2) - 1);
+          widthShift = _mm_cvtsi32_si128(lv.widthLog2);
+        }
+        Footprint f = Addresses(si, ti, widthMask, heightMask, widthShift, tex.sClamp, tex.tClamp);
         alignas(16) int32_t a00[4], a10[4], a01[4], a11[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(a00), f.a00);
         _mm_store_si128(reinterpret_cast<__m128i*>(a10), f.a10);
         _mm_store_si128(reinterpret_cast<__m128i*>(a01), f.a01);
         _mm_store_si128(reinterpret_cast<__m128i*>(a11), f.a11);
-        const uint8_t* texels = levelTexels[level0];
+        const uint8_t* texels = lv.texels;
         for (int lane = 0; lane < 4; ++lane)
           Gather<C>(tex, texels, a00[lane], a10[lane], a01[lane], a11[lane], &c00[lane], &c10[lane],
                     &c01[lane], &c11[lane]);
@@ -377,24 +384,27 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       Spread(w10, &w10l, &w10h);
       Spread(w01, &w01l, &w01h);
       Spread(w11, &w11l, &w11h);
-      __m128i t00 = _mm_load_si128(reinterpret_cast<const __m128i*>(c00));
-      __m128i t10 = _mm_load_si128(reinterpret_cast<const __m128i*>(c10));
-      __m128i t01 = _mm_load_si128(reinterpret_cast<const __m128i*>(c01));
-      __m128i t11 = _mm_load_si128(reinterpret_cast<const __m128i*>(c11));
-      if constexpr (C::sixteenBit) {
-        t00 = Decode565x4(t00);
-        t10 = Decode565x4(t10);
-        t01 = Decode565x4(t01);
-        t11 = Decode565x4(t11);
+      // Texels as 8-bit channels in 16-bit lanes B G R A, two pixels per register.
+      __m128i e00l, e00h, e10l, e10h, e01l, e01h, e11l, e11h;
+      if constexpr (C::sixteenBit) {  // 565 widens as Decode16 does it; alpha (unused) reads 0
+        Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c00)), &e00l, &e00h);
+        Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c10)), &e10l, &e10h);
+        Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c01)), &e01l, &e01h);
+        Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c11)), &e11l, &e11h);
+      } else {
+        __m128i t00 = _mm_load_si128(reinterpret_cast<const __m128i*>(c00));
+        __m128i t10 = _mm_load_si128(reinterpret_cast<const __m128i*>(c10));
+        __m128i t01 = _mm_load_si128(reinterpret_cast<const __m128i*>(c01));
+        __m128i t11 = _mm_load_si128(reinterpret_cast<const __m128i*>(c11));
+        e00l = _mm_unpacklo_epi8(t00, zero), e00h = _mm_unpackhi_epi8(t00, zero);
+        e10l = _mm_unpacklo_epi8(t10, zero), e10h = _mm_unpackhi_epi8(t10, zero);
+        e01l = _mm_unpacklo_epi8(t01, zero), e01h = _mm_unpackhi_epi8(t01, zero);
+        e11l = _mm_unpacklo_epi8(t11, zero), e11h = _mm_unpackhi_epi8(t11, zero);
       }
-      __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t00, zero), w00l),
-                                               _mm_mullo_epi16(_mm_unpacklo_epi8(t10, zero), w10l)),
-                                 _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t01, zero), w01l),
-                                               _mm_mullo_epi16(_mm_unpacklo_epi8(t11, zero), w11l)));
-      __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t00, zero), w00h),
-                                               _mm_mullo_epi16(_mm_unpackhi_epi8(t10, zero), w10h)),
-                                 _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t01, zero), w01h),
-                                               _mm_mullo_epi16(_mm_unpackhi_epi8(t11, zero), w11h)));
+      __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(e00l, w00l), _mm_mullo_epi16(e10l, w10l)),
+                                 _mm_add_epi16(_mm_mullo_epi16(e01l, w01l), _mm_mullo_epi16(e11l, w11l)));
+      __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(e00h, w00h), _mm_mullo_epi16(e10h, w10h)),
+                                 _mm_add_epi16(_mm_mullo_epi16(e01h, w01h), _mm_mullo_epi16(e11h, w11h)));
       lo = _mm_srli_epi16(lo, 8);
       hi = _mm_srli_epi16(hi, 8);
 
