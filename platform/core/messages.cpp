@@ -156,6 +156,11 @@ void WaitForMessage(MSG* msg) {
   for (;;) {
     PollAll();
     if (NextMessage(msg, true)) return;
+    if (TheCore().windows.empty()) {
+      // No window is left to receive anything: the loop would wait forever.
+      PostQuitMessage(0);
+      continue;
+    }
     TheDriver().WaitIdle(kWaitSliceMs);
   }
 }

@@ -313,6 +313,12 @@ TEST_F(WindowTest, CloseRequestEndsTopModalAsCancelElseClosesMainWindow) {
   EXPECT_EQ(main.Handle(), 0u);  // WM_CLOSE's default processing destroyed it
 }
 
+TEST_F(WindowTest, MessageLoopWithoutAnyWindowEnds) {
+  PostMessageA(0, WM_USER, 0, 0);  // a thread message, for no window
+  EXPECT_EQ(RunMessageLoop(), 0);
+  EXPECT_EQ(testing::QueuedMessages(), 0u);
+}
+
 TEST_F(WindowTest, CursorHiddenBySetCursorNullAndShownAgain) {
   EXPECT_TRUE(testing::CursorVisible());
   SetCursor(nullptr);

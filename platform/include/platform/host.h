@@ -18,11 +18,13 @@ namespace platform {
 class Window;
 
 enum class Backend { Sdl, Headless };
-// Chosen once, at the first call: SDL when a video device can be opened and
+// Chosen once, at the first call, by the Glide library's display rule
+// (gfx::host::ChosenDisplay): SDL when a video device can be opened and
 // GLIDE_DISPLAY is not "headless"; headless otherwise.
 Backend CurrentBackend();
 // True when drawing into another program's window (XSCREENSAVER_WINDOW or
-// -window-id / --window-id among the arguments): input does not end the saver.
+// -window-id / --window-id among the arguments, on the SDL backend): input
+// does not end the saver. Set by RunApp.
 bool IsHosted();
 
 // The SDL window behind a window handle (null headless or for an unknown handle).
