@@ -3,6 +3,8 @@
 // deactivation, system commands), and the frame limit.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "headless/script.h"
 #include "test_support.h"
 
@@ -206,6 +208,90 @@ TEST_F(InputTest, HeadlessMessageBoxTakesActivationAndIsRecorded) {
   EXPECT_EQ(testing::MessageBoxes()[1].caption, "Question");
   EXPECT_EQ(testing::MessageBoxes()[1].answer, IDCANCEL);
 }
+
+}  // namespace
+}  // namespace platform::test
+
+namespace platform::test {
+namespace {
+
+// A saver-shaped program: a full-screen window that shows one frame per
+// paint and closes on a key or a move after the first.
+class SaverApp : public App {
+ public:
+  class SaverWindow : public RecordingWindow {
+   public:
+    int moves = 0;
+    Reply OnPaint(const Message&) {
+      testing::ShowFrames(1);
+      InvalidateRect(Handle(), nullptr, FALSE);
+      return Reply::Handled();
+    }
+    Reply OnMove(const Message&) {
+      if (++moves > 1) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+      return Reply::Default();
+    }
+    Reply OnKey(const Message&) {
+      PostMessageA(Handle(), WM_CLOSE, 0, 0);
+      return Reply::Default();
+    }
+    Reply OnDestroy(const Message&) {
+      PostQuitMessage(0);
+      return Reply::Default();
+    }
+
+   protected:
+    const MessageTable* GetMessageTable() const override { return &table; }
+    static const MessageTable::Entry entries[];
+    static const MessageTable table;
+  };
+  SaverWindow window;
+  uint64_t framesAtEnd = 0;
+  bool Initialize() override {
+    window.Create(WS_POPUP | WS_VISIBLE, {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+                  0, WS_EX_TOPMOST);
+    mainWindow = &window;
+    return true;
+  }
+  int ExitInstance() override {
+    framesAtEnd = testing::ShownFrames();
+    return 0;
+  }
+};
+const MessageTable::Entry SaverApp::SaverWindow::entries[] = {
+    {WM_PAINT, 0, &Bind<&SaverApp::SaverWindow::OnPaint>},
+    {WM_MOUSEMOVE, 0, &Bind<&SaverApp::SaverWindow::OnMove>},
+    {WM_KEYDOWN, 0, &Bind<&SaverApp::SaverWindow::OnKey>},
+    {WM_DESTROY, 0, &Bind<&SaverApp::SaverWindow::OnDestroy>}};
+const MessageTable SaverApp::SaverWindow::table{&Window::messageTable, entries};
+
+struct RunCase {
+  const char* events;
+  const char* frames;
+  uint64_t framesAtEnd;
+};
+
+class SaverRun : public PlatformTest, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(SaverRun, EndsWhereTheEnvironmentSays) {
+  setenv("SAVER_EVENTS", GetParam().events, 1);
+  setenv("SAVER_FRAMES", GetParam().frames, 1);
+  SaverApp app;
+  std::array<char*, 3> argv{const_cast<char*>("saver"), const_cast<char*>("/s"), nullptr};
+  EXPECT_EQ(RunApp(app, 2, argv.data()), 0);
+  unsetenv("SAVER_EVENTS");
+  unsetenv("SAVER_FRAMES");
+  EXPECT_EQ(app.framesAtEnd, GetParam().framesAtEnd);
+  EXPECT_EQ(app.window.Handle(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Environment, SaverRun,
+    ::testing::Values(RunCase{"", "120", 120},                                 // SAVER_FRAMES alone
+                      RunCase{"10:mousemove 5 5;20:mousemove 5 5", "50", 50},  // a still pointer
+                      RunCase{"10:mousemove 5 5;20:mousemove 6 5", "50", 20},  // one pixel ends it
+                      RunCase{"bogus;15:key;x:key", "50", 15},                 // bad entries skipped
+                      RunCase{"30:syscommand screensave;40:key", "", 40}));
 
 }  // namespace
 }  // namespace platform::test
