@@ -240,11 +240,20 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
                        _mm_or_si128(_mm_and_si128(below, lodLo), _mm_and_si128(above, lodHi)));
     return _mm_srai_epi32(lod, 8);
   };
-  auto fogOf = [&](__m128i wf4, __m128i* fl, __m128i* fh) {
+  // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8,
+  // all unsigned 16-bit. The factors 256 - f and fog * f of four lanes.
+  struct FogTerms {
+    __m128i keepLo, keepHi, addLo, addHi;
+  };
+  auto fogOf = [&](__m128i wf4) {
     alignas(16) int32_t wf[4], fog[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(wf), wf4);
     for (int lane = 0; lane < 4; ++lane) fog[lane] = fogByW[wf[lane]];
-    Spread(_mm_load_si128(reinterpret_cast<const __m128i*>(fog)), fl, fh);
+    __m128i fl, fh;
+    Spread(_mm_load_si128(reinterpret_cast<const __m128i*>(fog)), &fl, &fh);
+    const __m128i n256 = _mm_set1_epi16(256);
+    return FogTerms{_mm_sub_epi16(n256, fl), _mm_sub_epi16(n256, fh), _mm_mullo_epi16(fogC, fl),
+                    _mm_mullo_epi16(fogC, fh)};
   };
 
   auto row = [&]<bool kFlat>(int y, int x0, int x1) {
@@ -256,13 +265,14 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 
     // Per-row values when W is flat along the row.
     __m128 flatRecip = _mm_setzero_ps(), flatNegative = _mm_setzero_ps();
-    __m128i flatWf = zero, flatDepth = zero, flatFogLo = zero, flatFogHi = zero, flatLevels = zero;
+    __m128i flatWf = zero, flatDepth = zero, flatLevels = zero;
+    FogTerms flatFog{zero, zero, zero, zero};
     if constexpr (kFlat) {
       flatRecip = _mm_div_ps(_mm_set1_ps(1.0f), wRow);
       flatNegative = _mm_cmplt_ps(wRow, _mm_setzero_ps());
       flatWf = WFloat4(wRow);
       flatDepth = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(flatWf, _mm_set1_epi32(32768)), zero), bias16);
-      if constexpr (C::fog) fogOf(flatWf, &flatFogLo, &flatFogHi);
+      if constexpr (C::fog) flatFog = fogOf(flatWf);
       if constexpr (C::mipmap) flatLevels = levelsOf(wRow);
     }
 
@@ -408,15 +418,11 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       lo = _mm_srli_epi16(lo, 8);
       hi = _mm_srli_epi16(hi, 8);
 
-      // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
       if constexpr (C::fog) {
-        __m128i fl = flatFogLo, fh = flatFogHi;
-        if constexpr (!kFlat) fogOf(wf4, &fl, &fh);
-        const __m128i n256 = _mm_set1_epi16(256);
-        lo = _mm_srli_epi16(
-            _mm_add_epi16(_mm_mullo_epi16(lo, _mm_sub_epi16(n256, fl)), _mm_mullo_epi16(fogC, fl)), 8);
-        hi = _mm_srli_epi16(
-            _mm_add_epi16(_mm_mullo_epi16(hi, _mm_sub_epi16(n256, fh)), _mm_mullo_epi16(fogC, fh)), 8);
+        FogTerms fog = flatFog;
+        if constexpr (!kFlat) fog = fogOf(wf4);
+        lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, fog.keepLo), fog.addLo), 8);
+        hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, fog.keepHi), fog.addHi), 8);
       }
 
       if constexpr (C::blend) {
