@@ -48,6 +48,16 @@ inline void Spread(__m128i v, __m128i* lo, __m128i* hi) {
   *hi = _mm_unpackhi_epi32(pairs, pairs);
 }
 
+// The same for eight 16-bit lanes holding two values of four lanes each,
+// {a0 a1 a2 a3 b0 b1 b2 b3}: a spread to aLo/aHi and b to bLo/bHi.
+inline void SpreadPair(__m128i v, __m128i* aLo, __m128i* aHi, __m128i* bLo, __m128i* bHi) {
+  __m128i a = _mm_unpacklo_epi16(v, v), b = _mm_unpackhi_epi16(v, v);
+  *aLo = _mm_unpacklo_epi32(a, a);
+  *aHi = _mm_unpackhi_epi32(a, a);
+  *bLo = _mm_unpacklo_epi32(b, b);
+  *bHi = _mm_unpackhi_epi32(b, b);
+}
+
 // Floor of clamped floats, as FloorClamped does it.
 inline __m128i FloorPs(__m128 v) {
   __m128i t = _mm_cvttps_epi32(v);
@@ -385,15 +395,15 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 
       // Bilinear weights (4-bit fractions) spread to the channels.
       __m128i fs = _mm_and_si128(si, _mm_set1_epi32(15)), ft = _mm_and_si128(ti, _mm_set1_epi32(15));
-      __m128i sixteen = _mm_set1_epi32(16);
-      __m128i ifs = _mm_sub_epi32(sixteen, fs), ift = _mm_sub_epi32(sixteen, ft);
-      __m128i w00 = _mm_mullo_epi16(ifs, ift), w10 = _mm_mullo_epi16(fs, ift);
-      __m128i w01 = _mm_mullo_epi16(ifs, ft), w11 = _mm_mullo_epi16(fs, ft);
+      // In 16-bit lanes, two weights of four lanes per multiply: {w00 | w10} and {w01 | w11}.
+      __m128i fst = _mm_packs_epi32(fs, ft);                  // fs | ft
+      __m128i ifst = _mm_sub_epi16(_mm_set1_epi16(16), fst);  // 16 - fs | 16 - ft
+      __m128i sPair = _mm_unpacklo_epi64(ifst, fst);          // 16 - fs | fs
+      __m128i wTop = _mm_mullo_epi16(sPair, _mm_unpackhi_epi64(ifst, ifst));
+      __m128i wBottom = _mm_mullo_epi16(sPair, _mm_unpackhi_epi64(fst, fst));
       __m128i w00l, w00h, w10l, w10h, w01l, w01h, w11l, w11h;
-      Spread(w00, &w00l, &w00h);
-      Spread(w10, &w10l, &w10h);
-      Spread(w01, &w01l, &w01h);
-      Spread(w11, &w11l, &w11h);
+      SpreadPair(wTop, &w00l, &w00h, &w10l, &w10h);
+      SpreadPair(wBottom, &w01l, &w01h, &w11l, &w11h);
       // Texels as 8-bit channels in 16-bit lanes B G R A, two pixels per register.
       __m128i e00l, e00h, e10l, e10h, e01l, e01h, e11l, e11h;
       if constexpr (C::sixteenBit) {  // 565 widens as Decode16 does it; alpha (unused) reads 0
