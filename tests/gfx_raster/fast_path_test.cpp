@@ -14,13 +14,23 @@
 namespace gfx::testing {
 namespace {
 
-enum class Kind { Floor, Lump, Halcyon, Bodies565, Bodies8 };
+enum class Kind { Floor, FloorBehind, Lump, Halcyon, Bodies565, Bodies8 };
 
 std::unique_ptr<scenes::Scene> Build(Kind kind, float timeS) {
   auto scene = std::make_unique<scenes::Scene>();
   switch (kind) {
     case Kind::Floor:
       scenes::BuildFloor(scene.get(), timeS);
+      break;
+    case Kind::FloorBehind:  // W negative and flat along rows: the texture coordinates clamp to 0
+      scenes::BuildFloor(scene.get(), timeS);
+      for (scenes::Batch& batch : scene->batches)
+        for (VertexIn& v : batch.vertices) {
+          v.oow = -v.oow;
+          v.oow0 = -v.oow0;
+          v.sow0 = -v.sow0;
+          v.tow0 = -v.tow0;
+        }
       break;
     case Kind::Lump:
       scenes::BuildLump(scene.get(), timeS);
@@ -93,8 +103,8 @@ TEST_P(FastPath, TwoThreadsDrawTheOneThreadPicture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, FastPath,
-                         ::testing::Values(Kind::Floor, Kind::Lump, Kind::Halcyon, Kind::Bodies565,
-                                           Kind::Bodies8));
+                         ::testing::Values(Kind::Floor, Kind::FloorBehind, Kind::Lump, Kind::Halcyon,
+                                           Kind::Bodies565, Kind::Bodies8));
 
 TEST(Threads, ThreeThreadsAndChangingCountKeepThePicture) {
   auto scene = Build(Kind::Halcyon, 2.0f);

@@ -274,12 +274,11 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     uint16_t* depthRow = fb.depth + static_cast<ptrdiff_t>(y) * fb.stride;
 
     // Per-row values when W is flat along the row.
-    __m128 flatRecip = _mm_setzero_ps(), flatNegative = _mm_setzero_ps();
+    __m128 flatRecip = _mm_setzero_ps();
     __m128i flatWf = zero, flatDepth = zero, flatLevels = zero;
     FogTerms flatFog{zero, zero, zero, zero};
     if constexpr (kFlat) {
       flatRecip = _mm_div_ps(_mm_set1_ps(1.0f), wRow);
-      flatNegative = _mm_cmplt_ps(wRow, _mm_setzero_ps());
       flatWf = WFloat4(wRow);
       flatDepth = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(flatWf, _mm_set1_epi32(32768)), zero), bias16);
       if constexpr (C::fog) flatFog = fogOf(flatWf);
@@ -326,15 +325,18 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       }
 
       // S/W and T/W.
-      __m128 recip = flatRecip, negative = flatNegative;
+      __m128 recip = flatRecip, negative = _mm_setzero_ps();
       if constexpr (!kFlat) {
         recip = _mm_div_ps(_mm_set1_ps(1.0f), w);
         negative = _mm_cmplt_ps(w, _mm_setzero_ps());
       }
       __m128 sPlane = _mm_add_ps(sRow, _mm_mul_ps(sDx, dx));
       __m128 tPlane = _mm_add_ps(tRow, _mm_mul_ps(tDx, dx));
-      __m128 s = _mm_andnot_ps(negative, _mm_mul_ps(sPlane, recip));
-      __m128 t = _mm_andnot_ps(negative, _mm_mul_ps(tPlane, recip));
+      __m128 s = _mm_mul_ps(sPlane, recip), t = _mm_mul_ps(tPlane, recip);
+      if constexpr (!kFlat) {  // flat rows are in front of the eye (W > 0)
+        s = _mm_andnot_ps(negative, s);
+        t = _mm_andnot_ps(negative, t);
+      }
 
       __m128 scale = fixedScale;
       __m128i levels = flatLevels;
@@ -479,7 +481,8 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) {
     if (wFlatX) {
       const float wRow = tri.w.RowBase(y - tri.refY);
-      if (wRow != 0.0f && wRow - wRow == 0.0f) return row.template operator()<true>(y, x0, x1);  // finite
+      // Finite and positive; rows behind the eye take the general path.
+      if (wRow > 0.0f && wRow - wRow == 0.0f) return row.template operator()<true>(y, x0, x1);
     }
     row.template operator()<false>(y, x0, x1);
   });
