@@ -29,8 +29,14 @@ bool WorldSaverApp::Initialize() {
   return true;
 }
 
+int WorldSaverApp::ExitInstance() {
+  return exitStatus;
+}
+
 void WorldSaverApp::RunConfiguration() {
-  halcyon::RunConfiguration(*this);
+  // A dialog that cannot be shown (no display, no terminal) changed nothing
+  // and said why; the exit status tells the caller too.
+  if (halcyon::RunConfigurationDialog(*this) < 0) exitStatus = 1;
 }
 
 }  // namespace halcyon

@@ -12,7 +12,12 @@ class WorldSaverApp : public platform::App {
   // Configure: the dialog, then false. Preview and any other switch: false.
   // Run: the full-screen saver window becomes the main window; true.
   bool Initialize() override;
+  // 0, or 1 when the configuration dialog could not be shown at all.
+  int ExitInstance() override;
   void RunConfiguration();
+
+ private:
+  int exitStatus = 0;
 };
 
 }  // namespace halcyon
