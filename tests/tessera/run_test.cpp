@@ -178,6 +178,31 @@ TEST(Run, PointerMovementEndsTheSaver) {
   }
 }
 
+// Configuration mode stores the confirmed count and never touches Glide
+// (no board message even without a board); Cancel stores nothing.
+TEST(Run, ConfigurationStoresTheCountOnOk) {
+  ScratchFolder scratch;
+  auto configure = [&](const char* script, const char* argument) {
+    std::vector<std::string> environment = Headless(scratch.path / "frames", 10);
+    environment.push_back("SAVER_HOME=" + scratch.path.string());
+    environment.push_back("GLIDE_NO_BOARD=1");
+    environment.push_back(std::string("SAVER_DIALOG_SCRIPT=") + script);
+    return RunProgram(scratch.path, environment, {argument});
+  };
+  const std::filesystem::path settings = scratch.path / "tessera.INI";
+  Outcome outcome = configure("type 33;cancel", "/c");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_FALSE(std::filesystem::exists(settings));
+
+  outcome = configure("type 33;ok", "-C");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.errors.find("Voodoo"), std::string::npos) << outcome.errors;
+  std::ifstream file(settings);
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_NE(text.str().find("MaxObjects=33"), std::string::npos) << text.str();
+}
+
 TEST(Run, WithoutABoardShowsTheMessageAndEndsInOrder) {
   ScratchFolder scratch;
   std::vector<std::string> environment = Headless(scratch.path / "frames", 10);
