@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "tessera/scene/random.h"
