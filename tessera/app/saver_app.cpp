@@ -149,8 +149,11 @@ int SaverStartup::Run(std::string_view commandLine) {
 
 int SaverStartup::Configure() {
   ConfigDialog dialog;
-  if (dialog.DoModal() == IDOK) WriteMaxObjects(dialog.enteredCount);
-  return 0;
+  const INT_PTR result = dialog.DoModal();
+  if (result == IDOK) WriteMaxObjects(dialog.enteredCount);
+  // -1: the dialog could not be shown at all (no display, no terminal); it
+  // said why and nothing was written. Tell the caller too.
+  return result < 0 ? 1 : 0;
 }
 
 // ---- SaverApp ----------------------------------------------------------------
