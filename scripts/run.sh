@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DSAVERS_BENCH=OFF >/dev/null
-cmake --build build-release -j"$(nproc)" >/dev/null
+cmake --build build-release -j"$(nproc)" --target halcyon tessera >/dev/null
 
 saver=${1:-halcyon}
 [ $# -gt 0 ] && shift
