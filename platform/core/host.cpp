@@ -152,7 +152,10 @@ std::string BuildCommandLine(const std::string& program, const std::vector<std::
     return quoted + "\"";
   };
   std::string line = quote(program);
-  for (const auto& argument : arguments) line += " " + quote(argument);
+  for (const auto& argument : arguments) {
+    line += ' ';
+    line += quote(argument);
+  }
   return line;
 }
 
