@@ -95,10 +95,10 @@ Image Light(const Surface& s, double relief, double ambient = 0.38, double shini
       double nl = std::sqrt(dx * dx + dy * dy + 1.0);
       double nx = -dx / nl, ny = -dy / nl, nz = 1.0 / nl;
       double diffuse = std::max(0.0, (nx * lx + ny * ly + nz * lz) / ll);
-      double spec = std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hl), shininess);
+      double specular = std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hl), shininess);
       size_t i = static_cast<size_t>(y) * kTile + x;
       Rgb c = s.albedo[i] * (ambient + (1.0 - ambient) * 1.25 * diffuse);
-      image.pixels[i] = c + Rgb{1, 0.97, 0.9} * (s.gloss[i] * spec);
+      image.pixels[i] = c + Rgb{1, 0.97, 0.9} * (s.gloss[i] * specular);
     }
   }
   return image;
@@ -156,11 +156,11 @@ Image SphereMap() {
           // Reflection of the view ray (0, 0, 1 into the screen) about the normal.
           double rz = 1.0 - 2.0 * nz * nz, rx = -2.0 * nz * nx, ry = -2.0 * nz * ny;
           double rl = (rx * lx + ry * ly + rz * lz) / ll;
-          double spec = std::pow(std::max(0.0, rl), 60.0);
+          double specular = std::pow(std::max(0.0, rl), 60.0);
           double sheen = std::pow(std::max(0.0, rl), 8.0);
           double rim = std::pow(std::sqrt(r2), 6.0);
           Rgb colour = albedo * (0.10 + 0.95 * diffuse) + Mul(albedo, Hex(0x6FA8FF)) * (0.35 * fill);
-          colour = colour + Rgb{1.0, 0.96, 0.85} * (1.3 * spec) + Rgb{0.8, 0.85, 1.0} * (0.22 * sheen);
+          colour = colour + Rgb{1.0, 0.96, 0.85} * (1.3 * specular) + Rgb{0.8, 0.85, 1.0} * (0.22 * sheen);
           colour = colour + Hex(0x3FA0FF) * (0.35 * rim * (0.3 + diffuse));
           colour = colour * (1.0 - 0.45 * rim * (1.0 - diffuse));
           sum = sum + colour;
