@@ -39,7 +39,19 @@ void BM_FrameWith50Objects(benchmark::State& state) {
   grDepthBufferFunction(GR_CMP_LESS);
   grDepthMask(FXTRUE);
   for (int frame = 0; frame < 120; ++frame) tessera::DrawFrame(s.scene, s.random);  // objects spread out
+  grSstResetPerfStats();
+  FxU32 trianglesBefore = 0, drawnBefore = 0;
+  grTriStats(&trianglesBefore, &drawnBefore);
   for (auto _ : state) tessera::DrawFrame(s.scene, s.random);
+  // What a frame asks of the pixel pipeline, for reading the time against.
+  GrSstPerfStats_t stats;
+  grSstPerfStats(&stats);
+  FxU32 triangles = 0, drawn = 0;
+  grTriStats(&triangles, &drawn);
+  const double frames = static_cast<double>(state.iterations());
+  state.counters["pixelsIn/frame"] = static_cast<double>(stats.pixelsIn) / frames;
+  state.counters["pixelsOut/frame"] = static_cast<double>(stats.pixelsOut) / frames;
+  state.counters["triangles/frame"] = static_cast<double>(drawn - drawnBefore) / frames;
   grGlideShutdown();
 }
 BENCHMARK(BM_FrameWith50Objects)->Unit(benchmark::kMillisecond);
