@@ -1,6 +1,7 @@
 // scenes.cpp — geometry, textures and render states of the synthetic scenes.
 #include "scenes.h"
 
+#include <atomic>
 #include <cmath>
 
 namespace gfx::scenes {
@@ -8,6 +9,13 @@ namespace gfx::scenes {
 namespace {
 
 constexpr float kSnapBias = 786432.0f;
+
+// Every scene's texels are new to a rasteriser that drew an earlier scene
+// (whose memory may have been at the same address).
+uint64_t NextContentVersion() {
+  static std::atomic<uint64_t> version{0};
+  return ++version;
+}
 
 uint32_t NextRandom(uint32_t* state) {
   *state = *state * 214013u + 2531011u;
@@ -57,6 +65,7 @@ RasterState HalcyonBase(Scene* scene) {
   st.texture.valid = true;
   st.texture.memory = scene->memory.data();
   st.texture.memorySize = static_cast<uint32_t>(scene->memory.size());
+  st.texture.contentVersion = NextContentVersion();
   st.texture.format = 5;
   st.texture.minFilter = st.texture.magFilter = 1;
   st.texture.aspect = 3;
@@ -194,6 +203,7 @@ void BuildBodies(Scene* scene, uint32_t seed, bool eightBit) {
   constexpr int kTextures = 6;
   uint32_t offsets[kTextures][9];
   int bytes = eightBit ? 1 : 2;
+  const uint64_t version = NextContentVersion();
   FillPalette(scene->palette[0], seed);
   for (int k = 0; k < kTextures; ++k) {
     for (int lod = 0; lod <= 8; ++lod) {
@@ -232,6 +242,7 @@ void BuildBodies(Scene* scene, uint32_t seed, bool eightBit) {
     tex.valid = true;
     tex.memory = scene->memory.data();
     tex.memorySize = static_cast<uint32_t>(scene->memory.size());
+    tex.contentVersion = version;
     tex.format = eightBit ? 5 : 10;
     tex.largeLod = 0;
     tex.smallLod = 8;

@@ -113,6 +113,7 @@ void ApplyState() {
   t.valid = s.source.valid;
   t.memory = c.textureMemory.data();
   t.memorySize = static_cast<uint32_t>(c.textureMemory.size());
+  t.contentVersion = c.textureMemoryVersion;
   t.format = s.source.format;
   t.largeLod = s.source.largeLod;
   t.smallLod = s.source.smallLod;

@@ -88,6 +88,7 @@ struct Context {
   std::vector<uint16_t> aux;
 
   std::vector<uint8_t> textureMemory = std::vector<uint8_t>(kTextureMemoryBytes);
+  uint64_t textureMemoryVersion = 0;  // counts the writes into textureMemory
   uint32_t palette[256] = {};
   NccTable ncc[2];
   GrMipMapId_t nccResident[2] = {GR_NULL_MIPMAP_HANDLE, GR_NULL_MIPMAP_HANDLE};

@@ -111,6 +111,7 @@ void StoreLevel(uint32_t startAddress, int lod, int largeLod, int aspect, int fo
   if (fit < count) ReportError("texture download", "texture reaches past the end of texture memory");
   // Texels stay little-endian in texture memory: 16-bit values are stored as the host holds them.
   std::memcpy(c.textureMemory.data() + from, data, fit);
+  ++c.textureMemoryVersion;
 }
 
 NccTable ToHardwareNcc(const GuNccTable& table) {

@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "dither.h"
+#include "fast_shape.h"
 #include "fog.h"
 #include "pipeline.h"
 #include "setup.h"
@@ -499,32 +500,44 @@ BandFunction Band() {
 
 }  // namespace
 
-BandFunction PickFastBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
+bool FastShapeOf(const Derived& d, FastShape* shape) {
   const RasterState& st = d.state;
   const DerivedTexture& tex = d.texture;
   // Pixel colour = texel colour: decal texture combine, colour = the TMU output.
   bool decal = st.textureCombine.rgbFunction == 1 && !st.textureCombine.rgbInvert &&
                st.colour.function == 3 && st.colour.factor == 8 && st.colour.other == 1 && !st.colour.invert;
   bool plain = !st.chromaKey && st.alphaTestFunction == 7 && st.rgbWriteMask;
-  bool texture = tex.enabled && tex.minBilinear && tex.magBilinear &&
-                 tex.levels[tex.lodMin].texels != nullptr && (tex.format <= 5 || tex.format == 10);
+  bool texture = tex.enabled && tex.minBilinear && tex.magBilinear;
   for (int lod = tex.lodMin; texture && lod <= tex.lodMax; ++lod) texture = tex.levels[lod].texels != nullptr;
   bool depth = st.depth.mode == 2 && st.depth.bias == 0 && (st.depth.function == 1 || st.depth.function == 7);
-  if (!decal || !plain || !texture || !depth) return nullptr;
+  if (!decal || !plain || !texture || !depth) return false;
 
   bool fog = st.fog.mode == 2;
-  if (!fog && (st.fog.mode & 0xFF) >= 1 && (st.fog.mode & 0xFF) <= 3) return nullptr;
+  if (!fog && (st.fog.mode & 0xFF) >= 1 && (st.fog.mode & 0xFF) <= 3) return false;
   bool blend = d.blendEnabled;
   if (blend) {
     // Source alpha / one minus source alpha, the alpha being the constant's.
     bool constantAlpha = st.alpha.function == 1 && st.alpha.local == 1 && !st.alpha.invert;
-    if (st.blend.rgbSource != 1 || st.blend.rgbDestination != 5 || !constantAlpha) return nullptr;
+    if (st.blend.rgbSource != 1 || st.blend.rgbDestination != 5 || !constantAlpha) return false;
   }
-  if (st.ditherMode != 0 && st.ditherMode != 2) return nullptr;
-  bool dither = st.ditherMode == 2;
-  bool less = st.depth.function == 1;
-  bool sixteen = tex.sixteenBit;
-  bool mipmap = tex.lodMin != tex.lodMax;
+  if (st.ditherMode != 0 && st.ditherMode != 2) return false;
+  shape->sixteenBit = tex.sixteenBit;
+  shape->mipmap = tex.lodMin != tex.lodMax;
+  shape->fog = fog;
+  shape->blend = blend;
+  shape->depthLess = st.depth.function == 1;
+  shape->dither = st.ditherMode == 2;
+  return true;
+}
+
+BandFunction PickFastBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
+  FastShape shape;
+  if (!FastShapeOf(d, &shape)) return nullptr;
+  // These spans decode 8-bit texels through the table and 16-bit ones as RGB565.
+  const int format = d.texture.format;
+  if (format > 5 && format != 10) return nullptr;
+  const bool sixteen = shape.sixteenBit, mipmap = shape.mipmap, fog = shape.fog, blend = shape.blend;
+  const bool less = shape.depthLess, dither = shape.dither;
   *needsAllPlanes = false;
   *needsLod = mipmap;
 

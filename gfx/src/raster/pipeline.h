@@ -81,8 +81,11 @@ struct DerivedTexture {
 // Fog factor + 1 for every 16-bit floating w, built once per fog table.
 struct FogLut {
   uint8_t table[64] = {};
-  uint16_t factor[65536] = {};
+  // One entry of slack: the wide spans read 32 bits at 2 * w.
+  uint16_t factor[65536 + 1] = {};
 };
+
+struct ExpandedTexture;
 
 struct TriangleSetup;
 struct Derived;
@@ -119,7 +122,8 @@ struct Derived {
   const uint8_t* fogTable = recorded.fogTable;
   uint8_t fogDelta[64] = {};  // 6.2 step to the next entry, 8 bits as the hardware keeps it
   DerivedTexture texture;
-  std::shared_ptr<const FogLut> fogByW;  // set when table fog is on
+  std::shared_ptr<const FogLut> fogByW;             // set when table fog is on
+  std::shared_ptr<const ExpandedTexture> expanded;  // set when a wide span draws
 
   bool blendEnabled = false;
   bool alphaBuffer = false;  // the aux buffer holds alpha (depth buffering off)
@@ -133,14 +137,31 @@ struct Derived {
   bool needsLod = true;
 };
 
-// Builds derived from a recorded state and picks the span function.
-// fogCache holds the last fog lookup table and is reused when the table is unchanged.
-void Derive(const RecordedState& recorded, bool referenceOnly, std::shared_ptr<const FogLut>* fogCache,
+// What derivation keeps from one state to the next: the last fog lookup
+// table (reused while the table is unchanged) and the expanded textures.
+class ExpandedTextureCache;
+struct DeriveCaches {
+  DeriveCaches();
+  ~DeriveCaches();
+  std::shared_ptr<const FogLut> fog;
+  std::unique_ptr<ExpandedTextureCache> textures;
+};
+
+// The widest vector instructions this processor runs.
+Rasterizer::Simd BestSimd();
+
+// Builds derived from a recorded state and picks the span function: the
+// reference when referenceOnly, else the fast span for the state with the
+// widest instructions up to simd.
+void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd simd, DeriveCaches* caches,
             Derived* derived);
 
 void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1);
 // Returns a specialised band function for the state, or null when only the
 // reference fits; sets name and what the setup must provide.
 BandFunction PickFastBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
+// The same with AVX2, eight pixels at a time, reading derived.expanded (which
+// the caller sets when this returns a band).
+BandFunction PickWideBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
 
 }  // namespace gfx::raster

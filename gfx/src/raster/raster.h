@@ -56,6 +56,9 @@ struct TextureState {
   int lodBias = 0;                    // 4.2 fixed point (quarter levels), -32..31
   const uint32_t* palette = nullptr;  // 256 entries 0x00RRGGBB (P_8, AP_88)
   const NccTable* ncc = nullptr;      // YIQ_422, AYIQ_8422
+  // The owner changes this whenever the bytes under memory change (a
+  // download), so what was decoded from them earlier is not used again.
+  uint64_t contentVersion = 0;
 
   bool operator==(const TextureState&) const = default;
 };
@@ -161,6 +164,11 @@ class Rasterizer {
   int ThreadCount() const;
   // Use the generic reference path only (tests compare it with the fast paths).
   void SetReferenceOnly(bool referenceOnly);
+  // The widest vector instructions the fast paths may use. A new Rasterizer
+  // uses the widest the processor runs; asking for more than that gets that.
+  enum class Simd { kSse2, kAvx2 };
+  void SetSimd(Simd simd);
+  Simd CurrentSimd() const;
 
   // Name of the span function the current state draws with: "reference"
   // or the fast path's name (tests and benchmarks report it).

@@ -57,7 +57,8 @@ struct Rasterizer::Impl {
   bool dirty = true;
   bool referenceOnly = false;
   std::shared_ptr<const Derived> derived;
-  std::shared_ptr<const FogLut> fogCache;
+  Simd simd = BestSimd();
+  DeriveCaches caches;
   RasterCounters counters;
 
   // Worker pool: worker i (1..n-1) draws the bands i, i+n, ...; the calling
@@ -76,7 +77,7 @@ struct Rasterizer::Impl {
     if (dirty || !derived) {
       if (!derived || !(derived->recorded == pending)) {
         auto fresh = std::make_shared<Derived>();
-        Derive(pending, referenceOnly, &fogCache, fresh.get());
+        Derive(pending, referenceOnly, simd, &caches, fresh.get());
         derived = std::move(fresh);
       }
       dirty = false;
@@ -250,6 +251,19 @@ void Rasterizer::SetReferenceOnly(bool referenceOnly) {
   impl->referenceOnly = referenceOnly;
   impl->derived.reset();
   impl->dirty = true;
+}
+
+void Rasterizer::SetSimd(Simd simd) {
+  simd = std::min(simd, BestSimd());
+  if (simd == impl->simd) return;
+  impl->Flush();
+  impl->simd = simd;
+  impl->derived.reset();
+  impl->dirty = true;
+}
+
+Rasterizer::Simd Rasterizer::CurrentSimd() const {
+  return impl->simd;
 }
 
 const char* Rasterizer::SpanName() {

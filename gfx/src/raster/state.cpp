@@ -1,5 +1,6 @@
 // state.cpp — set, derive, draw: recording a RasterState and deriving the
 // tables and the span function from it once per change.
+#include "expanded_texture.h"
 #include "fog.h"
 #include "pipeline.h"
 #include "texture.h"
@@ -38,8 +39,18 @@ bool UsesTexture(const RasterState& st) {
 
 }  // namespace
 
-void Derive(const RecordedState& recorded, bool referenceOnly, std::shared_ptr<const FogLut>* fogCache,
+DeriveCaches::DeriveCaches() : textures(std::make_unique<ExpandedTextureCache>()) {}
+DeriveCaches::~DeriveCaches() = default;
+
+Rasterizer::Simd BestSimd() {
+  static const Rasterizer::Simd best =
+      __builtin_cpu_supports("avx2") ? Rasterizer::Simd::kAvx2 : Rasterizer::Simd::kSse2;
+  return best;
+}
+
+void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd simd, DeriveCaches* caches,
             Derived* d) {
+  std::shared_ptr<const FogLut>* fogCache = &caches->fog;
   d->recorded = recorded;
   d->state = recorded.state;
   d->state.texture.palette = d->recorded.palette;
@@ -74,7 +85,13 @@ void Derive(const RecordedState& recorded, bool referenceOnly, std::shared_ptr<c
   if (!referenceOnly) {
     const char* name = nullptr;
     bool allPlanes = true, lod = true;
-    if (BandFunction fast = PickFastBand(*d, &name, &allPlanes, &lod)) {
+    BandFunction fast = nullptr;
+    if (simd == Rasterizer::Simd::kAvx2) fast = PickWideBand(*d, &name, &allPlanes, &lod);
+    if (fast)
+      d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion);
+    else
+      fast = PickFastBand(*d, &name, &allPlanes, &lod);
+    if (fast) {
       d->band = fast;
       d->spanName = name;
       d->needsAllPlanes = allPlanes;

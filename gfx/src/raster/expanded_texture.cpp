@@ -1,0 +1,87 @@
+// expanded_texture.cpp — decoding a texture's levels with their borders, and
+// the cache of decoded textures.
+#include "expanded_texture.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "texture.h"
+
+namespace gfx::raster {
+
+bool ExpandedTexture::BuiltFrom(const DerivedTexture& tex, uint64_t version) const {
+  if (contentVersion != version || lodMin != tex.lodMin || lodMax != tex.lodMax || format != tex.format ||
+      sClamp != tex.sClamp || tClamp != tex.tClamp)
+    return false;
+  for (int lod = lodMin; lod <= lodMax; ++lod) {
+    const TextureLevel& level = tex.levels[lod];
+    if (levelTexels[lod] != level.texels || widthMask[lod] != (1 << level.widthLog2) - 1 ||
+        heightMask[lod] != (1 << level.heightLog2) - 1)
+      return false;
+  }
+  return std::memcmp(lut8, tex.lut8, sizeof lut8) == 0;
+}
+
+std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, uint64_t version) {
+  auto out = std::make_shared<ExpandedTexture>();
+  ExpandedTexture& e = *out;
+  e.lodMin = tex.lodMin;
+  e.lodMax = tex.lodMax;
+  e.format = tex.format;
+  e.sClamp = tex.sClamp;
+  e.tClamp = tex.tClamp;
+  e.contentVersion = version;
+  std::memcpy(e.lut8, tex.lut8, sizeof e.lut8);
+
+  size_t total = 0;
+  for (int lod = tex.lodMin; lod <= tex.lodMax; ++lod) {
+    const TextureLevel& level = tex.levels[lod];
+    const int width = 1 << level.widthLog2, height = 1 << level.heightLog2;
+    e.offset[lod] = static_cast<int32_t>(total);
+    e.stride[lod] = width + 2;
+    e.widthMask[lod] = width - 1;
+    e.heightMask[lod] = height - 1;
+    e.levelTexels[lod] = level.texels;
+    total += static_cast<size_t>(width + 2) * static_cast<size_t>(height + 2);
+  }
+  // One texel of slack: the last footprint's 8-byte read may start at the final texel.
+  e.texels.assign(total + 1, 0u);
+
+  for (int lod = tex.lodMin; lod <= tex.lodMax; ++lod) {
+    const TextureLevel& level = tex.levels[lod];
+    if (level.texels == nullptr) continue;  // reads as zero, as the reference has it
+    const int width = 1 << level.widthLog2, height = 1 << level.heightLog2;
+    // Border row or column k (-1 .. size) to the texel index it repeats.
+    auto source = [](int k, int size, bool clamp) {
+      return clamp ? std::clamp(k, 0, size - 1) : k & (size - 1);
+    };
+    std::vector<uint32_t> decoded(static_cast<size_t>(width));
+    uint32_t* out = e.texels.data() + e.offset[lod];
+    for (int row = -1; row <= height; ++row) {
+      const int j = source(row, height, tex.tClamp);
+      for (int i = 0; i < width; ++i) decoded[static_cast<size_t>(i)] = FetchTexel(tex, level, i, j);
+      uint32_t* line = out + static_cast<ptrdiff_t>(row + 1) * (width + 2);
+      line[0] = decoded[static_cast<size_t>(source(-1, width, tex.sClamp))];
+      std::memcpy(line + 1, decoded.data(), decoded.size() * sizeof(uint32_t));
+      line[width + 1] = decoded[static_cast<size_t>(source(width, width, tex.sClamp))];
+    }
+  }
+  return out;
+}
+
+std::shared_ptr<const ExpandedTexture> ExpandedTextureCache::Get(const DerivedTexture& tex,
+                                                                 uint64_t version) {
+  for (size_t k = 0; k < entries.size(); ++k) {
+    if (!entries[k]->BuiltFrom(tex, version)) continue;
+    std::rotate(entries.begin(), entries.begin() + static_cast<ptrdiff_t>(k),
+                entries.begin() + static_cast<ptrdiff_t>(k) + 1);
+    return entries.front();
+  }
+  // Entries of an older content version can never match again.
+  std::erase_if(entries, [&](const auto& entry) { return entry->contentVersion != version; });
+  if (entries.size() >= kEntries) entries.pop_back();
+  entries.insert(entries.begin(), ExpandTexture(tex, version));
+  return entries.front();
+}
+
+}  // namespace gfx::raster

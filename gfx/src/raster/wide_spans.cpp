@@ -1,0 +1,466 @@
+// wide_spans.cpp — the fast spans again, eight pixels at a time with AVX2,
+// for processors that have it (the rasteriser asks the processor once).
+// They read the expanded texture (texels decoded, with a border), so a
+// bilinear footprint is two 8-byte gathers and the filter is one
+// multiply-add of bytes per row of the footprint. Every value is computed
+// with the same operations as the reference span, so the pictures are
+// identical (tests hold them to it).
+//
+// Only the functions below the target pragma use AVX2; the shared headers
+// are compiled for the baseline before it, so nothing the linker may merge
+// with other files carries AVX2 instructions.
+#include <immintrin.h>
+
+#include <cstring>
+
+#include "dither.h"
+#include "expanded_texture.h"
+#include "fast_shape.h"
+#include "pipeline.h"
+#include "setup.h"
+#include "span.h"
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace gfx::raster {
+
+namespace {
+
+template <bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
+struct Config {
+  static constexpr bool mipmap = kMipmap, fog = kFog, blend = kBlend, depthLess = kDepthLess,
+                        dither = kDither;
+};
+
+// Per 128-bit half: the 16-bit value in the low bits of each 64-bit element, four times.
+inline __m256i Repeat16(__m256i v) {
+  const __m256i pattern = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 8, 9, 8, 9, 8, 9, 8, 9, 0, 1, 0, 1, 0, 1,
+                                           0, 1, 8, 9, 8, 9, 8, 9, 8, 9);
+  return _mm256_shuffle_epi8(v, pattern);
+}
+
+// The low 16 bits of 32-bit lanes 0..3 (or 4..7) spread to four 16-bit lanes each.
+inline __m256i SpreadLow(__m256i v) {
+  return Repeat16(_mm256_cvtepu32_epi64(_mm256_castsi256_si128(v)));
+}
+inline __m256i SpreadHigh(__m256i v) {
+  return Repeat16(_mm256_cvtepu32_epi64(_mm256_extracti128_si256(v, 1)));
+}
+
+// Floor of clamped floats, as FloorClamped does it.
+inline __m256i FloorPs(__m256 v) {
+  __m256i t = _mm256_cvttps_epi32(v);
+  __m256 back = _mm256_cvtepi32_ps(t);
+  return _mm256_add_epi32(t, _mm256_castps_si256(_mm256_cmp_ps(back, v, _CMP_GT_OQ)));
+}
+
+// WFloat for eight lanes.
+inline __m256i WFloat8(__m256 oow) {
+  __m256i bits = _mm256_castps_si256(oow);
+  __m256i exponent = _mm256_srli_epi32(bits, 23);  // the sign bit lands above the exponent
+  __m256i zeros = _mm256_sub_epi32(_mm256_set1_epi32(126), exponent);
+  __m256i mantissa = _mm256_and_si256(_mm256_srli_epi32(bits, 11), _mm256_set1_epi32(0xFFF));
+  __m256i wf =
+      _mm256_sub_epi32(_mm256_add_epi32(_mm256_slli_epi32(zeros, 12), _mm256_set1_epi32(0x1000)), mantissa);
+  __m256i max = _mm256_set1_epi32(0xFFFF);
+  __m256i tooFar =
+      _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(111), exponent), _mm256_cmpgt_epi32(wf, max));
+  __m256i near = _mm256_cmpgt_epi32(exponent, _mm256_set1_epi32(126));
+  wf = _mm256_blendv_epi8(wf, max, tooFar);
+  return _mm256_andnot_si256(near, wf);
+}
+
+// Eight 32-bit lanes holding values 0..65535 to eight 16-bit values in order.
+inline __m128i Narrow(__m256i v) {
+  return _mm_packus_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+}
+
+// 565 pixels (eight) to 8-bit channels in 16-bit lanes B G R A, four pixels per register.
+inline void Expand565x8(__m128i pixels, __m256i* lo, __m256i* hi) {
+  const __m256i masks = _mm256_setr_epi16(
+      0x001F, 0x07E0, static_cast<short>(0xF800), 0, 0x001F, 0x07E0, static_cast<short>(0xF800), 0, 0x001F,
+      0x07E0, static_cast<short>(0xF800), 0, 0x001F, 0x07E0, static_cast<short>(0xF800), 0);
+  const __m256i align = _mm256_setr_epi16(2048, 32, 1, 0, 2048, 32, 1, 0, 2048, 32, 1, 0, 2048, 32, 1, 0);
+  const __m256i high =
+      _mm256_setr_epi16(256, 256, 256, 0, 256, 256, 256, 0, 256, 256, 256, 0, 256, 256, 256, 0);
+  const __m256i low =
+      _mm256_setr_epi16(8, 4, 8, 0, 8, 4, 8, 0, 8, 4, 8, 0, 8, 4, 8, 0);  // >> 13, >> 14, >> 13
+  __m256i parts[2] = {Repeat16(_mm256_cvtepu16_epi64(pixels)),
+                      Repeat16(_mm256_cvtepu16_epi64(_mm_unpackhi_epi64(pixels, pixels)))};
+  for (__m256i& p : parts) {
+    __m256i t = _mm256_mullo_epi16(_mm256_and_si256(p, masks), align);
+    p = _mm256_or_si256(_mm256_mulhi_epu16(t, high), _mm256_mulhi_epu16(t, low));
+  }
+  *lo = parts[0];
+  *hi = parts[1];
+}
+
+// Per-pixel 32-bit values of two registers (each pixel's two halves in
+// adjacent lanes, pixels 0..3 in a, 4..7 in b) summed and put in pixel order.
+inline __m256i SumPairs(__m256i a, __m256i b) {
+  __m256i sums = _mm256_hadd_epi32(a, b);  // 0 1 4 5 | 2 3 6 7
+  return _mm256_permutevar8x32_epi32(sums, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7));
+}
+
+// 8-bit channels (four pixels per register) to eight 565 pixels, truncating.
+inline __m128i Pack565x8(__m256i lo, __m256i hi) {
+  const __m256i keep =
+      _mm256_setr_epi16(0xF8, 0xFC, 0xF8, 0, 0xF8, 0xFC, 0xF8, 0, 0xF8, 0xFC, 0xF8, 0, 0xF8, 0xFC, 0xF8, 0);
+  const __m256i weights = _mm256_setr_epi16(1, 64, 2048, 0, 1, 64, 2048, 0, 1, 64, 2048, 0, 1, 64, 2048, 0);
+  __m256i a = _mm256_madd_epi16(_mm256_and_si256(lo, keep), weights);
+  __m256i b = _mm256_madd_epi16(_mm256_and_si256(hi, keep), weights);
+  return Narrow(_mm256_srli_epi32(SumPairs(a, b), 3));
+}
+
+// Dither565 for eight pixels: (2v - (v >> 4) + (v >> 7) + d) >> 4 for red and
+// blue, (4v - (v >> 4) + (v >> 6) + d) >> 4 for green.
+inline __m128i Dither565x8(__m256i lo, __m256i hi, __m256i ditherLo, __m256i ditherHi) {
+  const __m256i times = _mm256_setr_epi16(2, 4, 2, 0, 2, 4, 2, 0, 2, 4, 2, 0, 2, 4, 2, 0);
+  const __m256i down = _mm256_setr_epi16(512, 1024, 512, 0, 512, 1024, 512, 0, 512, 1024, 512, 0, 512, 1024,
+                                         512, 0);  // >> 7, >> 6, >> 7
+  const __m256i place = _mm256_setr_epi16(1, 32, 2048, 0, 1, 32, 2048, 0, 1, 32, 2048, 0, 1, 32, 2048, 0);
+  const __m256i fields = _mm256_setr_epi16(31, 63, 31, 0, 31, 63, 31, 0, 31, 63, 31, 0, 31, 63, 31, 0);
+  __m256i v[2] = {lo, hi};
+  const __m256i d[2] = {ditherLo, ditherHi};
+  for (int k = 0; k < 2; ++k) {
+    __m256i t = _mm256_sub_epi16(_mm256_mullo_epi16(v[k], times), _mm256_srli_epi16(v[k], 4));
+    t = _mm256_add_epi16(_mm256_add_epi16(t, _mm256_mulhi_epu16(v[k], down)), d[k]);
+    t = _mm256_and_si256(_mm256_srli_epi16(t, 4), fields);
+    v[k] = _mm256_madd_epi16(t, place);
+  }
+  return Narrow(SumPairs(v[0], v[1]));
+}
+
+// The 4x4 dither values of eight consecutive pixels in 16-bit lanes (B G R
+// of four pixels per register), by row & 3 and first column & 3.
+struct DitherLanes8 {
+  alignas(32) int16_t lanes[4][4][2][16];
+  constexpr DitherLanes8() : lanes() {
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x)
+        for (int lane = 0; lane < 8; ++lane)
+          for (int c = 0; c < 3; ++c)
+            lanes[y][x][lane / 4][(lane % 4) * 4 + c] = kDither4x4[y][(x + lane) & 3];
+  }
+};
+constexpr DitherLanes8 kDitherLanes8;
+
+// Wrap (AND with the mask) or clamp to [-1, mask] of eight texel indices,
+// plus one: the border column or row of the expanded level.
+template <bool kClamp>
+inline __m256i BorderIndex(__m256i i, __m256i mask) {
+  const __m256i one = _mm256_set1_epi32(1);
+  if constexpr (kClamp)
+    return _mm256_add_epi32(_mm256_min_epi32(_mm256_max_epi32(i, _mm256_set1_epi32(-1)), mask), one);
+  return _mm256_add_epi32(_mm256_and_si256(i, mask), one);
+}
+
+// Bilinear filter of eight footprints at texel addresses addr (top-left of
+// each footprint) in rows of `stride` texels: 8-bit channels of pixels 0..3
+// in *lo and 4..7 in *hi, as 16-bit lanes B G R A.
+inline void Filter(const uint32_t* texels, __m256i addr, __m256i stride, __m256i fs, __m256i ft, __m256i* lo,
+                   __m256i* hi) {
+  const long long* base = reinterpret_cast<const long long*>(texels);
+  __m256i below = _mm256_add_epi32(addr, stride);
+  __m256i top[2] = {_mm256_i32gather_epi64(base, _mm256_castsi256_si128(addr), 4),
+                    _mm256_i32gather_epi64(base, _mm256_extracti128_si256(addr, 1), 4)};
+  __m256i bottom[2] = {_mm256_i32gather_epi64(base, _mm256_castsi256_si128(below), 4),
+                       _mm256_i32gather_epi64(base, _mm256_extracti128_si256(below, 1), 4)};
+  // Texel pairs B0 G0 R0 A0 B1 G1 R1 A1 to B0 B1 G0 G1 R0 R1 A0 A1, so one
+  // multiply-add of bytes weighs the left and right texel of each channel.
+  const __m256i interleave = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15, 0, 4, 1,
+                                              5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+  // Weights 16 - fs and fs as a byte pair per pixel; 16 - ft and ft per channel.
+  __m256i sPair = _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(16), fs), _mm256_slli_epi32(fs, 8));
+  __m256i sWeights[2] = {SpreadLow(sPair), SpreadHigh(sPair)};
+  __m256i tWeights[2] = {SpreadLow(ft), SpreadHigh(ft)};
+  const __m256i sixteen = _mm256_set1_epi16(16);
+  __m256i out[2];
+  for (int k = 0; k < 2; ++k) {
+    __m256i upper = _mm256_maddubs_epi16(_mm256_shuffle_epi8(top[k], interleave), sWeights[k]);
+    __m256i lower = _mm256_maddubs_epi16(_mm256_shuffle_epi8(bottom[k], interleave), sWeights[k]);
+    // (upper * (16 - ft) + lower * ft) >> 8 == the four-weight sum >> 8; at most 65280.
+    __m256i sum = _mm256_add_epi16(_mm256_mullo_epi16(upper, _mm256_sub_epi16(sixteen, tWeights[k])),
+                                   _mm256_mullo_epi16(lower, tWeights[k]));
+    out[k] = _mm256_srli_epi16(sum, 8);
+  }
+  *lo = out[0];
+  *hi = out[1];
+}
+
+// Draws rows [bandStart, bandEnd) of a triangle in one of the fast states.
+// What is fixed for the triangle is set up once; on rows where W does not
+// change along x (a floor seen without roll) the divide, the depth value,
+// the fog factor and the level are worked out once per row.
+template <class C, bool kSClamp, bool kTClamp>
+void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
+  const Derived& d = *ctx.derived;
+  const RasterState& st = d.state;
+  const TriangleSetup& tri = *ctx.tri;
+  const Framebuffer& fb = *ctx.target;
+  const DerivedTexture& tex = d.texture;
+  const ExpandedTexture& ex = *d.expanded;
+  if (fb.depth == nullptr) {  // no aux buffer: no depth test at all
+    WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) { ReferenceSpan(ctx, y, x0, x1); });
+    return;
+  }
+
+  const __m256 wDx = _mm256_set1_ps(tri.w.dx), sDx = _mm256_set1_ps(tri.s.dx), tDx = _mm256_set1_ps(tri.t.dx);
+  const __m256 limitLo = _mm256_set1_ps(-kTexCoordLimit), limitHi = _mm256_set1_ps(kTexCoordLimit);
+  const __m256 half = _mm256_set1_ps(8.0f), eight = _mm256_set1_ps(8.0f);
+  const __m256 lanesOffset = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const bool depthWrite = st.depth.writeMask;
+  // W fixed along x: w.dx is zero, so wRow + w.dx * dx == wRow for any
+  // non-zero finite wRow (a zero could change sign).
+  const bool wFlatX = tri.w.dx == 0.0f;
+
+  const int lodMin = tex.lodMin;
+  const __m256i baseOffset = _mm256_set1_epi32(ex.offset[lodMin]);
+  const __m256i baseStride = _mm256_set1_epi32(ex.stride[lodMin]);
+  const __m256i baseWidthMask = _mm256_set1_epi32(ex.widthMask[lodMin]);
+  const __m256i baseHeightMask = _mm256_set1_epi32(ex.heightMask[lodMin]);
+  const __m256 fixedScale = _mm256_set1_ps(16.0f / static_cast<float>(1 << lodMin));
+  const __m256i lodLo = _mm256_set1_epi32(tex.lodMin << 8), lodHi = _mm256_set1_epi32(tex.lodMax << 8);
+  const __m256i lodOffset = _mm256_set1_epi32(tri.lodBase88 + tex.lodBias88);
+  const uint32_t* texels = ex.texels.data();
+
+  // Fog colour and blend factors in 16-bit lanes (B G R A).
+  const uint32_t fogColour = st.fog.colour;
+  const short fogB = fogColour & 0xFF, fogG = (fogColour >> 8) & 0xFF, fogR = (fogColour >> 16) & 0xFF;
+  const __m256i fogC =
+      _mm256_setr_epi16(fogB, fogG, fogR, 0, fogB, fogG, fogR, 0, fogB, fogG, fogR, 0, fogB, fogG, fogR, 0);
+  const int alpha = static_cast<int>(st.constantColour >> 24);
+  const __m256i srcFactor = _mm256_set1_epi16(static_cast<short>(alpha + 1));
+  const __m256i dstFactor = _mm256_set1_epi16(static_cast<short>(256 - alpha));
+  const __m256i zero = _mm256_setzero_si256();
+  const uint16_t* fogByW = d.fogByW ? d.fogByW->factor : nullptr;
+  const int rowLimit = fb.width;  // pixels of a row that may be read and written back unchanged
+  uint64_t pixelsIn = 0, depthFailed = 0;
+
+  // Level of detail of eight lanes from W, as the reference clamps it.
+  auto levelsOf = [&](__m256 w) {
+    __m256i log =
+        _mm256_sub_epi32(_mm256_srai_epi32(_mm256_castps_si256(w), 15), _mm256_set1_epi32(127 << 8));
+    __m256i lod = _mm256_min_epi32(_mm256_max_epi32(_mm256_sub_epi32(lodOffset, log), lodLo), lodHi);
+    return _mm256_srai_epi32(lod, 8);
+  };
+  // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8,
+  // all unsigned 16-bit. The factors 256 - f and fog * f of eight lanes.
+  struct FogTerms {
+    __m256i keepLo, keepHi, addLo, addHi;
+  };
+  auto fogOf = [&](__m256i wf) {
+    __m256i f = _mm256_and_si256(_mm256_i32gather_epi32(reinterpret_cast<const int*>(fogByW), wf, 2),
+                                 _mm256_set1_epi32(0xFFFF));
+    __m256i fl = SpreadLow(f), fh = SpreadHigh(f);
+    const __m256i n256 = _mm256_set1_epi16(256);
+    return FogTerms{_mm256_sub_epi16(n256, fl), _mm256_sub_epi16(n256, fh), _mm256_mullo_epi16(fogC, fl),
+                    _mm256_mullo_epi16(fogC, fh)};
+  };
+
+  auto row = [&]<bool kFlat>(int y, int x0, int x1) {
+    const int rowOffset = y - tri.refY;
+    const __m256 wRow = _mm256_set1_ps(tri.w.RowBase(rowOffset));
+    const __m256 sRow = _mm256_set1_ps(tri.s.RowBase(rowOffset));
+    const __m256 tRow = _mm256_set1_ps(tri.t.RowBase(rowOffset));
+    uint16_t* colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
+    uint16_t* depthRow = fb.depth + static_cast<ptrdiff_t>(y) * fb.stride;
+
+    // Per-row values when W is flat along the row.
+    __m256 flatRecip = _mm256_setzero_ps();
+    __m256i flatWf = zero, flatLevels = zero;
+    FogTerms flatFog{zero, zero, zero, zero};
+    if constexpr (kFlat) {
+      flatRecip = _mm256_div_ps(_mm256_set1_ps(1.0f), wRow);
+      flatWf = WFloat8(wRow);
+      if constexpr (C::fog) flatFog = fogOf(flatWf);
+      if constexpr (C::mipmap) flatLevels = levelsOf(wRow);
+    }
+    __m256i ditherLo = zero, ditherHi = zero;
+    if constexpr (C::dither) {
+      const int16_t(&dv)[2][16] = kDitherLanes8.lanes[y & 3][x0 & 3];
+      ditherLo = _mm256_load_si256(reinterpret_cast<const __m256i*>(dv[0]));
+      ditherHi = _mm256_load_si256(reinterpret_cast<const __m256i*>(dv[1]));
+    }
+
+    __m256 dx = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(x0 - tri.refX)), lanesOffset);
+    for (int x = x0; x < x1; x += 8, dx = _mm256_add_ps(dx, eight)) {
+      const int lanes = x1 - x < 8 ? x1 - x : 8;
+      const bool whole = x + 8 <= rowLimit;  // eight pixels from x lie in the row
+      __m256i w32 = flatWf;
+      __m256 w = wRow;
+      if constexpr (!kFlat) {
+        w = _mm256_add_ps(wRow, _mm256_mul_ps(wDx, dx));
+        w32 = WFloat8(w);
+      }
+
+      // Lanes to draw: inside the span and, for depth less, in front.
+      __m256i drawn = _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), laneIndex);
+      if constexpr (C::depthLess) {
+        __m128i stored16;
+        if (whole) {
+          stored16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + x));
+        } else {
+          alignas(16) uint16_t part[8] = {};
+          std::memcpy(part, depthRow + x, static_cast<size_t>(lanes) * sizeof(uint16_t));
+          stored16 = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+        }
+        __m256i front = _mm256_cmpgt_epi32(_mm256_cvtepu16_epi32(stored16), w32);
+        const unsigned inSpan = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(drawn)));
+        drawn = _mm256_and_si256(drawn, front);
+        const unsigned pass = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(drawn)));
+        if (pass != inSpan) {
+          depthFailed += static_cast<unsigned>(__builtin_popcount(inSpan & ~pass));
+          if (pass == 0) continue;
+        }
+      }
+
+      // S/W and T/W.
+      __m256 recip = flatRecip, negative = _mm256_setzero_ps();
+      if constexpr (!kFlat) {
+        recip = _mm256_div_ps(_mm256_set1_ps(1.0f), w);
+        negative = _mm256_cmp_ps(w, _mm256_setzero_ps(), _CMP_LT_OQ);
+      }
+      __m256 s = _mm256_mul_ps(_mm256_add_ps(sRow, _mm256_mul_ps(sDx, dx)), recip);
+      __m256 t = _mm256_mul_ps(_mm256_add_ps(tRow, _mm256_mul_ps(tDx, dx)), recip);
+      if constexpr (!kFlat) {  // flat rows are in front of the eye (W > 0)
+        s = _mm256_andnot_ps(negative, s);
+        t = _mm256_andnot_ps(negative, t);
+      }
+
+      __m256 scale = fixedScale;
+      __m256i offset = baseOffset, stride = baseStride, widthMask = baseWidthMask,
+              heightMask = baseHeightMask;
+      if constexpr (C::mipmap) {
+        __m256i levels = flatLevels;
+        if constexpr (!kFlat) levels = levelsOf(w);
+        scale = _mm256_castsi256_ps(
+            _mm256_slli_epi32(_mm256_sub_epi32(_mm256_set1_epi32(127 + 4), levels), 23));  // 16 / 2^level
+        offset = _mm256_i32gather_epi32(ex.offset, levels, 4);
+        stride = _mm256_i32gather_epi32(ex.stride, levels, 4);
+        widthMask = _mm256_i32gather_epi32(ex.widthMask, levels, 4);
+        heightMask = _mm256_i32gather_epi32(ex.heightMask, levels, 4);
+      }
+      __m256 s16 = _mm256_sub_ps(_mm256_mul_ps(s, scale), half);
+      __m256 t16 = _mm256_sub_ps(_mm256_mul_ps(t, scale), half);
+      __m256i si = FloorPs(_mm256_min_ps(_mm256_max_ps(s16, limitLo), limitHi));
+      __m256i ti = FloorPs(_mm256_min_ps(_mm256_max_ps(t16, limitLo), limitHi));
+
+      const __m256i fraction = _mm256_set1_epi32(15);
+      __m256i column = BorderIndex<kSClamp>(_mm256_srai_epi32(si, 4), widthMask);
+      __m256i rowIndex = BorderIndex<kTClamp>(_mm256_srai_epi32(ti, 4), heightMask);
+      __m256i addr = _mm256_add_epi32(_mm256_add_epi32(offset, _mm256_mullo_epi32(rowIndex, stride)), column);
+      __m256i lo, hi;
+      Filter(texels, addr, stride, _mm256_and_si256(si, fraction), _mm256_and_si256(ti, fraction), &lo, &hi);
+
+      if constexpr (C::fog) {
+        FogTerms fog = flatFog;
+        if constexpr (!kFlat) fog = fogOf(w32);
+        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, fog.keepLo), fog.addLo), 8);
+        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, fog.keepHi), fog.addHi), 8);
+      }
+
+      __m128i old = _mm_setzero_si128();
+      if (whole) {
+        old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colourRow + x));
+      } else {
+        alignas(16) uint16_t part[8] = {};
+        std::memcpy(part, colourRow + x, static_cast<size_t>(lanes) * sizeof(uint16_t));
+        old = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+      }
+      if constexpr (C::blend) {
+        // Source alpha / one minus source alpha with the constant alpha: the
+        // weights sum to 257, so the sum fits 16 bits unsigned.
+        __m256i dl, dh;
+        Expand565x8(old, &dl, &dh);
+        lo = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(lo, srcFactor), _mm256_mullo_epi16(dl, dstFactor)), 8);
+        hi = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(hi, srcFactor), _mm256_mullo_epi16(dh, dstFactor)), 8);
+      }
+      __m128i colour;
+      if constexpr (C::dither)
+        colour = Dither565x8(lo, hi, ditherLo, ditherHi);
+      else
+        colour = Pack565x8(lo, hi);
+
+      // Write the drawn lanes; the others keep what they held.
+      const __m128i keepMask =
+          _mm_packs_epi32(_mm256_castsi256_si128(drawn), _mm256_extracti128_si256(drawn, 1));
+      colour = _mm_blendv_epi8(old, colour, keepMask);
+      __m128i depth = Narrow(w32);
+      if (whole) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(colourRow + x), colour);
+        if (depthWrite) {
+          __m128i stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + x));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(depthRow + x),
+                           _mm_blendv_epi8(stored, depth, keepMask));
+        }
+      } else {
+        alignas(16) uint16_t out[8], depthOut[8], mask[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
+        _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
+        _mm_store_si128(reinterpret_cast<__m128i*>(mask), keepMask);
+        for (int lane = 0; lane < lanes; ++lane) {
+          if (mask[lane] == 0) continue;
+          colourRow[x + lane] = out[lane];
+          if (depthWrite) depthRow[x + lane] = depthOut[lane];
+        }
+      }
+    }
+    pixelsIn += static_cast<uint64_t>(x1 - x0);
+  };
+
+  WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) {
+    if (wFlatX) {
+      const float wRow = tri.w.RowBase(y - tri.refY);
+      // Finite and positive; rows behind the eye take the general path.
+      if (wRow > 0.0f && wRow - wRow == 0.0f) return row.template operator()<true>(y, x0, x1);
+    }
+    row.template operator()<false>(y, x0, x1);
+  });
+  RasterCounters& counters = *ctx.counters;
+  counters.pixelsIn += pixelsIn;
+  counters.depthFailed += depthFailed;
+  counters.pixelsWritten += pixelsIn - depthFailed;
+}
+
+template <bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
+BandFunction Band(bool sClamp, bool tClamp) {
+  using C = Config<kMipmap, kFog, kBlend, kDepthLess, kDither>;
+  if (sClamp) return tClamp ? WideBand<C, true, true> : WideBand<C, true, false>;
+  return tClamp ? WideBand<C, false, true> : WideBand<C, false, false>;
+}
+
+}  // namespace
+
+BandFunction PickWideBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
+  FastShape shape;
+  if (!FastShapeOf(d, &shape)) return nullptr;
+  const DerivedTexture& tex = d.texture;
+  const bool s = tex.sClamp, t = tex.tClamp;
+  *needsAllPlanes = false;
+  *needsLod = shape.mipmap;
+  // The combinations the programs use; anything else goes to the narrower spans.
+  if (!shape.mipmap && shape.fog && shape.blend && !shape.depthLess && !shape.dither) {
+    *name = "floor-avx2";
+    return Band<false, true, true, false, false>(s, t);
+  }
+  if (!shape.mipmap && !shape.fog && !shape.blend && shape.depthLess && !shape.dither) {
+    *name = "mesh-avx2";
+    return Band<false, false, false, true, false>(s, t);
+  }
+  if (!shape.fog && !shape.blend && shape.depthLess && shape.dither) {
+    *name = shape.mipmap ? "bodies-mip-avx2" : "bodies-avx2";
+    return shape.mipmap ? Band<true, false, false, true, true>(s, t)
+                        : Band<false, false, false, true, true>(s, t);
+  }
+  *needsAllPlanes = *needsLod = true;
+  return nullptr;
+}
+
+}  // namespace gfx::raster
+
+#pragma GCC pop_options
