@@ -75,4 +75,33 @@ TEST_F(GlideRaster, VertexPastTheEdgeStaysOnItsSide) {
   EXPECT_EQ(Read(5, 200, 1, 1)[0], 0);
 }
 
+// A texture downloaded again at the same place, with nothing else changed,
+// is what the next triangles show (no copy decoded earlier is drawn).
+TEST_F(GlideRaster, DownloadedAgainTheNewTexelsAreDrawn) {
+  guColorCombineFunction(GR_COLORCOMBINE_DECAL_TEXTURE);
+  grTexCombineFunction(GR_TMU0, GR_TEXTURECOMBINE_DECAL);
+  grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
+  grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
+  grDepthBufferFunction(GR_CMP_LESS);
+  grDepthMask(FXTRUE);
+  GrMipMapId_t id =
+      guTexAllocateMemory(GR_TMU0, GR_MIPMAPLEVELMASK_BOTH, 8, 8, GR_TEXFMT_RGB_565, GR_MIPMAP_DISABLE,
+                          GR_LOD_8, GR_LOD_8, GR_ASPECT_1x1, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP,
+                          GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR, 0.0f, FXFALSE);
+  ASSERT_NE(id, GR_NULL_MIPMAP_HANDLE);
+  guTexSource(id);
+  auto drawWith = [&](uint16_t texel) {
+    std::vector<uint16_t> texels(64, texel);
+    guTexDownloadMipMap(id, texels.data(), nullptr);
+    grBufferClear(0, 0, GR_WDEPTHVALUE_FARTHEST);
+    GrVertex a = Vertex(10, 10), b = Vertex(90, 10), c = Vertex(10, 90);
+    b.tmuvtx[0].sow = 8.0f;
+    c.tmuvtx[0].tow = 8.0f;
+    grDrawTriangle(&a, &b, &c);
+    return Read(20, 20, 1, 1)[0];
+  };
+  EXPECT_EQ(drawWith(0xF800), 0xF800);
+  EXPECT_EQ(drawWith(0x001F), 0x001F);
+}
+
 }  // namespace

@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "pipeline.h"
 #include "test_util.h"
 
 namespace gfx::testing {
@@ -48,8 +50,10 @@ std::unique_ptr<scenes::Scene> Build(Kind kind, float timeS) {
   return scene;
 }
 
+using Simd = gfx::Rasterizer::Simd;
+
 // Draws a few frames of the scene over a patterned start picture.
-Canvas Render(Kind kind, bool referenceOnly, int threads, RasterCounters* counters = nullptr,
+Canvas Render(Kind kind, bool referenceOnly, int threads, Simd simd, RasterCounters* counters = nullptr,
               std::vector<std::string>* spans = nullptr) {
   Canvas canvas;
   for (size_t i = 0; i < canvas.colour.size(); ++i)
@@ -57,6 +61,7 @@ Canvas Render(Kind kind, bool referenceOnly, int threads, RasterCounters* counte
   Rasterizer r;
   r.SetReferenceOnly(referenceOnly);
   r.SetThreadCount(threads);
+  r.SetSimd(simd);
   for (float timeS : {0.0f, 1.3f, 7.9f}) {
     auto scene = Build(kind, timeS);
     if (kind == Kind::Bodies565 || kind == Kind::Bodies8)
@@ -73,14 +78,23 @@ Canvas Render(Kind kind, bool referenceOnly, int threads, RasterCounters* counte
   return canvas;
 }
 
-class FastPath : public ::testing::TestWithParam<Kind> {};
+// The scenes with the SSE2 spans and with the AVX2 ones (where the processor has AVX2).
+class FastPath : public ::testing::TestWithParam<std::tuple<Kind, Simd>> {
+ protected:
+  Kind kind() const { return std::get<0>(GetParam()); }
+  Simd simd() const { return std::get<1>(GetParam()); }
+};
 
 TEST_P(FastPath, IdenticalToTheReference) {
   RasterCounters fastCounters, referenceCounters;
   std::vector<std::string> spans;
-  Canvas fast = Render(GetParam(), false, 1, &fastCounters, &spans);
-  for (const std::string& span : spans) ASSERT_NE(span, "reference");  // the scene is drawn by a fast span
-  Canvas reference = Render(GetParam(), true, 1, &referenceCounters);
+  Canvas fast = Render(kind(), false, 1, simd(), &fastCounters, &spans);
+  const bool wide = std::min(simd(), raster::BestSimd()) == Simd::kAvx2;
+  for (const std::string& span : spans) {  // the scene is drawn by a fast span of the asked width
+    ASSERT_NE(span, "reference");
+    EXPECT_EQ(span.ends_with("-avx2"), wide) << span;
+  }
+  Canvas reference = Render(kind(), true, 1, simd(), &referenceCounters);
   ASSERT_GT(referenceCounters.pixelsWritten, 1000u);
   size_t differing = 0, first = 0;
   for (size_t i = 0; i < fast.colour.size(); ++i)
@@ -94,8 +108,8 @@ TEST_P(FastPath, IdenticalToTheReference) {
 
 TEST_P(FastPath, TwoThreadsDrawTheOneThreadPicture) {
   RasterCounters one, two;
-  Canvas single = Render(GetParam(), false, 1, &one);
-  Canvas dual = Render(GetParam(), false, 2, &two);
+  Canvas single = Render(kind(), false, 1, simd(), &one);
+  Canvas dual = Render(kind(), false, 2, simd(), &two);
   EXPECT_EQ(single.colour, dual.colour);
   EXPECT_EQ(single.depth, dual.depth);
   EXPECT_EQ(one.pixelsWritten, two.pixelsWritten);
@@ -103,8 +117,9 @@ TEST_P(FastPath, TwoThreadsDrawTheOneThreadPicture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, FastPath,
-                         ::testing::Values(Kind::Floor, Kind::FloorBehind, Kind::Lump, Kind::Halcyon,
-                                           Kind::Bodies565, Kind::Bodies8));
+                         ::testing::Combine(::testing::Values(Kind::Floor, Kind::FloorBehind, Kind::Lump,
+                                                              Kind::Halcyon, Kind::Bodies565, Kind::Bodies8),
+                                            ::testing::Values(Simd::kSse2, Simd::kAvx2)));
 
 TEST(Threads, ThreeThreadsAndChangingCountKeepThePicture) {
   auto scene = Build(Kind::Halcyon, 2.0f);
