@@ -216,12 +216,28 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   // non-zero finite wRow (a zero could change sign).
   const bool wFlatX = tri.w.dx == 0.0f;
 
-  const int lodMin = tex.lodMin;
-  const __m256i baseOffset = _mm256_set1_epi32(ex.offset[lodMin]);
-  const __m256i baseStride = _mm256_set1_epi32(ex.stride[lodMin]);
-  const __m256i baseWidthMask = _mm256_set1_epi32(ex.widthMask[lodMin]);
-  const __m256i baseHeightMask = _mm256_set1_epi32(ex.heightMask[lodMin]);
-  const __m256 fixedScale = _mm256_set1_ps(16.0f / static_cast<float>(1 << lodMin));
+  // Where each lane's level lies in the expanded texture, and its scale.
+  struct LevelLanes {
+    __m256 scale;
+    __m256i offset, stride, widthMask, heightMask;
+  };
+  auto uniformLevel = [&](int level) {
+    return LevelLanes{_mm256_set1_ps(16.0f / static_cast<float>(1 << level)),
+                      _mm256_set1_epi32(ex.offset[level]), _mm256_set1_epi32(ex.stride[level]),
+                      _mm256_set1_epi32(ex.widthMask[level]), _mm256_set1_epi32(ex.heightMask[level])};
+  };
+  const LevelLanes baseLevel = uniformLevel(tex.lodMin);
+  // Lanes mostly share a level: then it is read once, else per lane.
+  auto levelLanes = [&](__m256i levels) {
+    const int first = _mm256_cvtsi256_si32(levels);
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(levels, _mm256_set1_epi32(first))) == -1)
+      return uniformLevel(first);
+    return LevelLanes{
+        _mm256_castsi256_ps(
+            _mm256_slli_epi32(_mm256_sub_epi32(_mm256_set1_epi32(127 + 4), levels), 23)),  // 16 / 2^level
+        _mm256_i32gather_epi32(ex.offset, levels, 4), _mm256_i32gather_epi32(ex.stride, levels, 4),
+        _mm256_i32gather_epi32(ex.widthMask, levels, 4), _mm256_i32gather_epi32(ex.heightMask, levels, 4)};
+  };
   const __m256i lodLo = _mm256_set1_epi32(tex.lodMin << 8), lodHi = _mm256_set1_epi32(tex.lodMax << 8);
   const __m256i lodOffset = _mm256_set1_epi32(tri.lodBase88 + tex.lodBias88);
   const uint32_t* texels = ex.texels.data();
@@ -270,13 +286,14 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 
     // Per-row values when W is flat along the row.
     __m256 flatRecip = _mm256_setzero_ps();
-    __m256i flatWf = zero, flatLevels = zero;
+    __m256i flatWf = zero;
     FogTerms flatFog{zero, zero, zero, zero};
+    LevelLanes flatLevel = baseLevel;
     if constexpr (kFlat) {
       flatRecip = _mm256_div_ps(_mm256_set1_ps(1.0f), wRow);
       flatWf = WFloat8(wRow);
       if constexpr (C::fog) flatFog = fogOf(flatWf);
-      if constexpr (C::mipmap) flatLevels = levelsOf(wRow);
+      if constexpr (C::mipmap) flatLevel = levelLanes(levelsOf(wRow));
     }
     __m256i ditherLo = zero, ditherHi = zero;
     if constexpr (C::dither) {
@@ -330,19 +347,11 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
         t = _mm256_andnot_ps(negative, t);
       }
 
-      __m256 scale = fixedScale;
-      __m256i offset = baseOffset, stride = baseStride, widthMask = baseWidthMask,
-              heightMask = baseHeightMask;
-      if constexpr (C::mipmap) {
-        __m256i levels = flatLevels;
-        if constexpr (!kFlat) levels = levelsOf(w);
-        scale = _mm256_castsi256_ps(
-            _mm256_slli_epi32(_mm256_sub_epi32(_mm256_set1_epi32(127 + 4), levels), 23));  // 16 / 2^level
-        offset = _mm256_i32gather_epi32(ex.offset, levels, 4);
-        stride = _mm256_i32gather_epi32(ex.stride, levels, 4);
-        widthMask = _mm256_i32gather_epi32(ex.widthMask, levels, 4);
-        heightMask = _mm256_i32gather_epi32(ex.heightMask, levels, 4);
-      }
+      LevelLanes lv = flatLevel;
+      if constexpr (C::mipmap && !kFlat) lv = levelLanes(levelsOf(w));
+      const __m256 scale = lv.scale;
+      const __m256i offset = lv.offset, stride = lv.stride, widthMask = lv.widthMask,
+                    heightMask = lv.heightMask;
       __m256 s16 = _mm256_sub_ps(_mm256_mul_ps(s, scale), half);
       __m256 t16 = _mm256_sub_ps(_mm256_mul_ps(t, scale), half);
       __m256i si = FloorPs(_mm256_min_ps(_mm256_max_ps(s16, limitLo), limitHi));
