@@ -59,7 +59,12 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
     uint32_t* out = e.texels.data() + e.offset[lod];
     for (int row = -1; row <= height; ++row) {
       const int j = source(row, height, tex.tClamp);
-      for (int i = 0; i < width; ++i) decoded[static_cast<size_t>(i)] = FetchTexel(tex, level, i, j);
+      if (tex.sixteenBit) {
+        for (int i = 0; i < width; ++i) decoded[static_cast<size_t>(i)] = FetchTexel(tex, level, i, j);
+      } else {  // a palette change re-decodes every frame of a fade: keep this loop tight
+        const uint8_t* texelRow = level.texels + (static_cast<ptrdiff_t>(j) << level.widthLog2);
+        for (int i = 0; i < width; ++i) decoded[static_cast<size_t>(i)] = tex.lut8[texelRow[i]];
+      }
       uint32_t* line = out + static_cast<ptrdiff_t>(row + 1) * (width + 2);
       line[0] = decoded[static_cast<size_t>(source(-1, width, tex.sClamp))];
       std::memcpy(line + 1, decoded.data(), decoded.size() * sizeof(uint32_t));
