@@ -371,13 +371,18 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
         hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, fog.keepHi), fog.addHi), 8);
       }
 
+      // Eight drawn pixels in a row are written whole; otherwise the lanes
+      // not drawn keep what they held.
+      const bool allDrawn = whole && _mm256_movemask_ps(_mm256_castsi256_ps(drawn)) == 0xFF;
       __m128i old = _mm_setzero_si128();
-      if (whole) {
-        old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colourRow + x));
-      } else {
-        alignas(16) uint16_t part[8] = {};
-        std::memcpy(part, colourRow + x, static_cast<size_t>(lanes) * sizeof(uint16_t));
-        old = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+      if (C::blend || !allDrawn) {
+        if (whole) {
+          old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colourRow + x));
+        } else {
+          alignas(16) uint16_t part[8] = {};
+          std::memcpy(part, colourRow + x, static_cast<size_t>(lanes) * sizeof(uint16_t));
+          old = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+        }
       }
       if constexpr (C::blend) {
         // Source alpha / one minus source alpha with the constant alpha: the
@@ -394,14 +399,17 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
         colour = Dither565x8(lo, hi, ditherLo, ditherHi);
       else
         colour = Pack565x8(lo, hi);
+      const __m128i depth = Narrow(w32);
 
-      // Write the drawn lanes; the others keep what they held.
+      if (allDrawn) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(colourRow + x), colour);
+        if (depthWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(depthRow + x), depth);
+        continue;
+      }
       const __m128i keepMask =
           _mm_packs_epi32(_mm256_castsi256_si128(drawn), _mm256_extracti128_si256(drawn, 1));
-      colour = _mm_blendv_epi8(old, colour, keepMask);
-      __m128i depth = Narrow(w32);
       if (whole) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(colourRow + x), colour);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(colourRow + x), _mm_blendv_epi8(old, colour, keepMask));
         if (depthWrite) {
           __m128i stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + x));
           _mm_storeu_si128(reinterpret_cast<__m128i*>(depthRow + x),
