@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,18 @@ TEST(WideSpans, DecodedTexturesFollowTheTexelsAndThePalette) {
 
   for (uint32_t& p : texture.palette) p = ~p;
   EXPECT_EQ(DrawWith(r, st, triangles).colour, Draw(st, triangles, true, Simd::kSse2).colour);
+}
+
+TEST(WideSpans, TheEnvironmentCanKeepTheSpansToSse2) {
+  setenv("GLIDE_SIMD", "sse2", 1);
+  EXPECT_EQ(gfx::Rasterizer().CurrentSimd(), Simd::kSse2);
+  setenv("GLIDE_SIMD", "avx512", 1);  // not a narrowing: the widest there is
+  EXPECT_EQ(gfx::Rasterizer().CurrentSimd(), raster::BestSimd());
+  unsetenv("GLIDE_SIMD");
+  gfx::Rasterizer r;
+  EXPECT_EQ(r.CurrentSimd(), raster::BestSimd());
+  r.SetSimd(Simd::kSse2);
+  EXPECT_EQ(r.CurrentSimd(), Simd::kSse2);
 }
 
 }  // namespace

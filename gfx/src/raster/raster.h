@@ -165,7 +165,8 @@ class Rasterizer {
   // Use the generic reference path only (tests compare it with the fast paths).
   void SetReferenceOnly(bool referenceOnly);
   // The widest vector instructions the fast paths may use. A new Rasterizer
-  // uses the widest the processor runs; asking for more than that gets that.
+  // uses the widest the processor runs, or SSE2 when GLIDE_SIMD=sse2 is set;
+  // asking for more than the processor runs gets what it runs.
   enum class Simd { kSse2, kAvx2 };
   void SetSimd(Simd simd);
   Simd CurrentSimd() const;

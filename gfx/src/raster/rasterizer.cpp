@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -42,6 +43,15 @@ int ThreadCountFromEnvironment() {
   return static_cast<int>(std::min<long>(count, kMaxThreads));
 }
 
+// GLIDE_SIMD=sse2 keeps the spans to SSE2 on a processor that has more
+// (for comparing the two, or working around a fault); the default and
+// anything else is the widest the processor runs.
+Rasterizer::Simd SimdFromEnvironment() {
+  const char* text = std::getenv("GLIDE_SIMD");
+  if (text != nullptr && std::strcmp(text, "sse2") == 0) return Rasterizer::Simd::kSse2;
+  return BestSimd();
+}
+
 // Two threads where the machine has two cores or more: the second core halves
 // the frame time, more threads than that mostly contend with the program.
 int DefaultThreadCount() {
@@ -57,7 +67,7 @@ struct Rasterizer::Impl {
   bool dirty = true;
   bool referenceOnly = false;
   std::shared_ptr<const Derived> derived;
-  Simd simd = BestSimd();
+  Simd simd = SimdFromEnvironment();
   DeriveCaches caches;
   RasterCounters counters;
 
