@@ -238,19 +238,29 @@ bool Model::Draw(float textureScale, const TextureHandles& textureHandles) const
 
   const size_t drawnFaces = std::min<size_t>(faceCount, faces.size());
   const size_t knownVertices = std::min(vertices.size(), baseVertices.size());
-  GrVertex corners[3];
-  for (size_t i = 0; i < drawnFaces; ++i) {
-    const uint32_t indices[3] = {faces[i].a, faces[i].b, faces[i].c};
-    bool drawable = true;
-    for (int k = 0; k < 3 && drawable; ++k) {
-      const uint32_t index = indices[k];
-      if (index >= knownVertices || !(vertices[index].z + kEyeOffset >= kNearestDrawnW)) {
-        drawable = false;
-        break;
-      }
-      corners[k] = ProjectVertex(vertices[index], baseVertices[index], textureScale);
+  // Each vertex is projected once, when a face first needs it (a vertex is
+  // shared by several faces); one behind the eye keeps its faces undrawn.
+  enum class Projection : uint8_t { kNotYet, kDone, kBehind };
+  struct Corner {
+    GrVertex vertex;
+    Projection projection;
+  };
+  std::vector<Corner> projected(knownVertices, Corner{GrVertex{}, Projection::kNotYet});
+  auto corner = [&](uint32_t index) -> const GrVertex* {
+    if (index >= knownVertices) return nullptr;
+    Corner& c = projected[index];
+    if (c.projection == Projection::kNotYet) {
+      const bool inFront = vertices[index].z + kEyeOffset >= kNearestDrawnW;
+      if (inFront) c.vertex = ProjectVertex(vertices[index], baseVertices[index], textureScale);
+      c.projection = inFront ? Projection::kDone : Projection::kBehind;
     }
-    if (drawable) grDrawTriangle(&corners[0], &corners[1], &corners[2]);
+    return c.projection == Projection::kDone ? &c.vertex : nullptr;
+  };
+  for (size_t i = 0; i < drawnFaces; ++i) {
+    const GrVertex* a = corner(faces[i].a);
+    const GrVertex* b = a ? corner(faces[i].b) : nullptr;
+    const GrVertex* c = b ? corner(faces[i].c) : nullptr;
+    if (c) grDrawTriangle(a, b, c);
   }
   return true;
 }
