@@ -39,7 +39,18 @@ struct TriangleSetup {
 // Snaps one coordinate: bias off, then round to nearest 1/16 (ties to even,
 // the rounding the float bias addition does). False when it is not finite or
 // lies beyond the supported range.
-bool SnapCoordinate(float value, int64_t* snapped);
+inline bool SnapCoordinate(float value, int64_t* snapped) {
+  if (value >= kBiasThreshold) value -= kSnapBias;  // exact: both are multiples of 1/16 there
+  // NaN and the infinities fail this test too.
+  if (!(value > -kCoordinateLimit && value < kCoordinateLimit)) return false;
+  // value * 16 is exact and below 2^28 in magnitude; adding 1.5 * 2^52 leaves
+  // no bits below the units, so the sum rounds it to the nearest integer, ties
+  // to even, and subtracting gives that integer back exactly.
+  constexpr double kRound = 6755399441055744.0;
+  const double scaled = static_cast<double>(value) * 16.0;
+  *snapped = static_cast<int64_t>((scaled + kRound) - kRound);
+  return true;
+}
 
 // Cull test on the coordinates as passed: true when the triangle is dropped.
 bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode);
@@ -50,5 +61,9 @@ bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMod
 bool SetupTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c, const RasterState& state,
                    const Framebuffer& target, TriangleSetup* setup, bool allPlanes = true,
                    bool withLod = true);
+
+// Level of detail of a squared texel step in 8.8 levels: floor(0.5 * log2(step)
+// * 256) clamped to +-65536, and -65536 when step is not positive or not finite.
+int LodFromSquaredStep(double step);
 
 }  // namespace gfx::raster
