@@ -18,8 +18,11 @@ GrErrorCallbackFnc_t errorCallback = DefaultErrorCallback;
 
 }  // namespace
 
-Context& Ctx() {
+std::atomic<Context*> madeContext{nullptr};
+
+Context& MakeContext() {
   static Context context;
+  madeContext.store(&context, std::memory_order_release);
   return context;
 }
 

@@ -6,6 +6,7 @@
 
 #include <glide.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -108,7 +109,14 @@ struct Context {
   uint64_t swapCount = 0;
 };
 
-Context& Ctx();
+// The one context, made on first use. The draw calls reach it several times
+// per triangle, so after that first use it is a single load.
+Context& MakeContext();
+extern std::atomic<Context*> madeContext;
+inline Context& Ctx() {
+  Context* context = madeContext.load(std::memory_order_acquire);
+  return context ? *context : MakeContext();
+}
 
 // Reports an invalid call through the error callback (default: a line on
 // stderr). Never aborts.

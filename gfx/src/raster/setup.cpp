@@ -7,14 +7,6 @@
 
 namespace gfx::raster {
 
-bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode) {
-  float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-  if (area == 0.0f) return true;
-  if (cullMode == 1 && area < 0.0f) return true;  // GR_CULL_NEGATIVE
-  if (cullMode == 2 && area > 0.0f) return true;  // GR_CULL_POSITIVE
-  return false;
-}
-
 namespace {
 
 int64_t CeilDiv(int64_t num, int64_t den) {  // den > 0
@@ -49,11 +41,22 @@ Plane MakePlane(const PlaneBasis& basis, double v0, double v1, double v2) {
 // 128 * 2^-32 / (2 ln 2) > 2^-26 from the next integer, so the floor of the
 // library's result is the same k. Mantissas closer than that (and steps out
 // of range) take the library path, so every step gets the library's answer.
+// 2^x for x in [0, 1] by its series: within a few ulps, far inside the margin.
+constexpr double Exp2(double x) {
+  const double y = x * 0.6931471805599453;  // ln 2
+  double sum = 1.0, term = 1.0;
+  for (int n = 1; n < 30; ++n) {
+    term *= y / n;
+    sum += term;
+  }
+  return sum;
+}
+
 struct LodThresholds {
-  double threshold[129];  // 2^(k/128); 1 and 2 at the ends
-  uint8_t first[1024];    // for mantissa 1 + i/1024: the last k with threshold[k] <= it
-  LodThresholds() {
-    for (int k = 0; k <= 128; ++k) threshold[k] = std::exp2(k / 128.0);
+  double threshold[129] = {};  // 2^(k/128); 1 and 2 at the ends
+  uint8_t first[1024] = {};    // for mantissa 1 + i/1024: the last k with threshold[k] <= it
+  constexpr LodThresholds() {
+    for (int k = 0; k <= 128; ++k) threshold[k] = Exp2(k / 128.0);
     threshold[0] = 1.0;
     threshold[128] = 2.0;
     int k = 0;
@@ -64,6 +67,7 @@ struct LodThresholds {
     }
   }
 };
+constexpr LodThresholds kLod;
 
 int LodFromLibrary(double step) {
   double lod = (step > 0 && std::isfinite(step)) ? 0.5 * std::log2(step) * 256.0 : -65536.0;
@@ -73,17 +77,16 @@ int LodFromLibrary(double step) {
 }  // namespace
 
 int LodFromSquaredStep(double step) {
-  static const LodThresholds table;
   const uint64_t bits = std::bit_cast<uint64_t>(step);
   // Sign set, zero, subnormal, infinite or NaN all land outside [-512, 512).
   const int exponent = static_cast<int>(bits >> 52) - 1023;
   if (exponent >= -512 && exponent < 512) {
     constexpr uint64_t kMantissa = (uint64_t{1} << 52) - 1;
     const double m = std::bit_cast<double>((bits & kMantissa) | (uint64_t{1023} << 52));
-    int k = table.first[(bits >> 42) & 1023];  // thresholds are over 1/1024 apart: k or k + 1
-    if (m >= table.threshold[k + 1]) ++k;
+    int k = kLod.first[(bits >> 42) & 1023];  // thresholds are over 1/1024 apart: k or k + 1
+    if (m >= kLod.threshold[k + 1]) ++k;
     constexpr double kMargin = 0x1p-32;
-    if (m - table.threshold[k] >= kMargin && table.threshold[k + 1] - m >= kMargin) return exponent * 128 + k;
+    if (m - kLod.threshold[k] >= kMargin && kLod.threshold[k + 1] - m >= kMargin) return exponent * 128 + k;
   }
   return LodFromLibrary(step);
 }

@@ -53,7 +53,13 @@ inline bool SnapCoordinate(float value, int64_t* snapped) {
 }
 
 // Cull test on the coordinates as passed: true when the triangle is dropped.
-bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode);
+inline bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode) {
+  float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+  if (area == 0.0f) return true;
+  if (cullMode == 1 && area < 0.0f) return true;  // GR_CULL_NEGATIVE
+  if (cullMode == 2 && area > 0.0f) return true;  // GR_CULL_POSITIVE
+  return false;
+}
 
 // Full setup; false when nothing can be drawn (bad coordinates, empty after
 // snapping or clipping). Without allPlanes only W, S and T get planes (the
