@@ -308,19 +308,26 @@ TEST(Setup, SnapRoundsTiesToEvenAndRejectsWhatTheStraightSnapRejects) {
     }
   std::mt19937 rng(3);
   for (int i = 0; i < 200000; ++i) values.push_back(std::bit_cast<float>(static_cast<uint32_t>(rng())));
-  for (float v : values) {
-    int64_t expected = -1, actual = -1;
-    const bool ok = StraightSnap(v, &expected);
-    ASSERT_EQ(raster::SnapCoordinate(v, &actual), ok) << v;
-    if (ok) {
-      ASSERT_EQ(actual, expected) << v;
-    }
+  // Each value in turn in each of the six places, beside ordinary coordinates.
+  for (size_t n = 0; n < values.size(); ++n) {
+    float coordinates[6] = {1.5f, 2.25f, 3.0f, 4.75f, 5.5f, 6.0625f};
+    coordinates[n % 6] = values[n];
+    VertexIn v[3] = {V(coordinates[0], coordinates[1]), V(coordinates[2], coordinates[3]),
+                     V(coordinates[4], coordinates[5])};
+    int64_t expected[6] = {}, xy[3][2] = {};
+    bool ok = true;
+    for (int i = 0; i < 6; ++i) ok = ok && StraightSnap(coordinates[i], &expected[i]);
+    ASSERT_EQ(raster::SnapVertices(v[0], v[1], v[2], xy), ok) << values[n];
+    if (!ok) continue;
+    for (int i = 0; i < 6; ++i) ASSERT_EQ(xy[i / 2][i % 2], expected[i]) << values[n];
   }
-  int64_t snapped = 0;
-  ASSERT_TRUE(raster::SnapCoordinate(2.5f / 16.0f, &snapped));
-  EXPECT_EQ(snapped, 2);
-  ASSERT_TRUE(raster::SnapCoordinate(-3.5f / 16.0f, &snapped));
-  EXPECT_EQ(snapped, -4);
+  int64_t xy[3][2];
+  ASSERT_TRUE(raster::SnapVertices(V(2.5f / 16, -3.5f / 16), V(raster::kSnapBias + 0.125f, 0.0f),
+                                   V(-1.5f / 16, 7.0f), xy));
+  EXPECT_EQ(xy[0][0], 2);
+  EXPECT_EQ(xy[0][1], -4);
+  EXPECT_EQ(xy[1][0], 2);
+  EXPECT_EQ(xy[2][0], -2);
 }
 
 // The level of detail from a squared step: the mantissa thresholds 2^(k/128),

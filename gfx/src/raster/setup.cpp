@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
+
+#include <emmintrin.h>
 
 namespace gfx::raster {
 
@@ -15,21 +18,31 @@ int64_t CeilDiv(int64_t num, int64_t den) {  // den > 0
 }
 
 // What every plane of one triangle shares: the edges from vertex 0 at the
-// snapped positions, their cross product, and the offset of the reference
-// pixel's centre from vertex 0 (all in pixels, vertices in the caller's order).
+// snapped positions and their cross product, and the offset of the reference
+// pixel's centre from vertex 0 (pixels, vertices in the caller's order),
+// paired so that lane 0 works out d/dx and lane 1 d/dy.
 struct PlaneBasis {
-  double dx1, dy1, dx2, dy2, area, refDx, refDy;
+  __m128d edgeA;  // dy2, dx1
+  __m128d edgeB;  // dy1, dx2
+  __m128d area;   // both lanes
+  __m128d ref;    // refDx, refDy
 };
 
-// Plane through the three vertices' values.
+// Plane through the three vertices' values:
+//   ddx = (dv1 * dy2 - dv2 * dy1) / area,  ddy = (dv2 * dx1 - dv1 * dx2) / area,
+//   atRef = v0 + ddx * refDx + ddy * refDy,
+// each lane with the operations, and in the order, of that scalar form.
 Plane MakePlane(const PlaneBasis& basis, double v0, double v1, double v2) {
-  double dv1 = v1 - v0, dv2 = v2 - v0;
-  double ddx = (dv1 * basis.dy2 - dv2 * basis.dy1) / basis.area;
-  double ddy = (dv2 * basis.dx1 - dv1 * basis.dx2) / basis.area;
+  const __m128d dv = _mm_sub_pd(_mm_setr_pd(v1, v2), _mm_set1_pd(v0));  // dv1, dv2
+  const __m128d swapped = _mm_shuffle_pd(dv, dv, 1);                    // dv2, dv1
+  const __m128d d =
+      _mm_div_pd(_mm_sub_pd(_mm_mul_pd(dv, basis.edgeA), _mm_mul_pd(swapped, basis.edgeB)), basis.area);
+  const __m128d offset = _mm_mul_pd(d, basis.ref);  // ddx * refDx, ddy * refDy
+  const double atRef = (v0 + _mm_cvtsd_f64(offset)) + _mm_cvtsd_f64(_mm_unpackhi_pd(offset, offset));
   Plane plane;
-  plane.dx = static_cast<float>(ddx);
-  plane.dy = static_cast<float>(ddy);
-  plane.atRef = static_cast<float>(v0 + ddx * basis.refDx + ddy * basis.refDy);
+  plane.atRef = static_cast<float>(atRef);
+  static_assert(offsetof(Plane, dy) == offsetof(Plane, dx) + 4, "dx and dy are stored as a pair");
+  _mm_storel_pi(reinterpret_cast<__m64*>(&plane.dx), _mm_cvtpd_ps(d));
   return plane;
 }
 
@@ -91,15 +104,48 @@ int LodFromSquaredStep(double step) {
   return LodFromLibrary(step);
 }
 
+bool SnapVertices(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, int64_t xy[3][2]) {
+  // x and y of two vertices per register (the last two lanes of the second are zero).
+  auto pair = [](const VertexIn& v) { return reinterpret_cast<const __m64*>(&v.x); };
+  const __m128 ab = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), pair(va)), pair(vb));
+  const __m128 c = _mm_loadl_pi(_mm_setzero_ps(), pair(vc));
+  alignas(16) static constexpr float kThreshold[4] = {kBiasThreshold, kBiasThreshold, kBiasThreshold,
+                                                      kBiasThreshold};
+  alignas(16) static constexpr float kBias[4] = {kSnapBias, kSnapBias, kSnapBias, kSnapBias};
+  alignas(16) static constexpr float kLimit[4] = {kCoordinateLimit, kCoordinateLimit, kCoordinateLimit,
+                                                  kCoordinateLimit};
+  const __m128 threshold = _mm_load_ps(kThreshold), bias = _mm_load_ps(kBias), limit = _mm_load_ps(kLimit);
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  // Exact where it applies: both are multiples of 1/16 there. Elsewhere 0 is taken off.
+  auto unbias = [&](__m128 v) { return _mm_sub_ps(v, _mm_and_ps(_mm_cmpge_ps(v, threshold), bias)); };
+  const __m128 p = unbias(ab), q = unbias(c);
+  // |v| < limit in every lane; NaN and the infinities fail it too.
+  auto inside = [&](__m128 v) { return _mm_cmplt_ps(_mm_andnot_ps(sign, v), limit); };
+  if (_mm_movemask_ps(_mm_and_ps(inside(p), inside(q))) != 0xF) return false;
+  // value * 16 is exact in float and below 2^28 in magnitude. Added to
+  // 1.5 * 2^52 it is rounded to the nearest integer, ties to even (the
+  // default rounding mode, as nearbyint), and that integer is what the sum's
+  // bits exceed the constant's bits by.
+  const __m128 sixteen = _mm_set1_ps(16.0f);
+  const __m128 ps = _mm_mul_ps(p, sixteen), qs = _mm_mul_ps(q, sixteen);
+  const __m128d round = _mm_set1_pd(6755399441055744.0);
+  auto snap = [&](__m128 lanes, int64_t* out) {
+    const __m128i sum = _mm_castpd_si128(_mm_add_pd(_mm_cvtps_pd(lanes), round));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_sub_epi64(sum, _mm_castpd_si128(round)));
+  };
+  snap(ps, xy[0]);
+  snap(_mm_movehl_ps(ps, ps), xy[1]);
+  snap(qs, xy[2]);
+  return true;
+}
+
 bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, const RasterState& state,
                    const Framebuffer& target, TriangleSetup* setup, bool allPlanes, bool withLod) {
-  const VertexIn* in[3] = {&va, &vb, &vc};
-  int64_t x[3], y[3];
-  for (int i = 0; i < 3; ++i)
-    if (!SnapCoordinate(in[i]->x, &x[i]) || !SnapCoordinate(in[i]->y, &y[i])) return false;
+  int64_t xy[3][2];
+  if (!SnapVertices(va, vb, vc, xy)) return false;
   if (state.originLowerLeft) {
     const int64_t height16 = static_cast<int64_t>(target.height) * 16;
-    for (int64_t& v : y) v = height16 - v;
+    for (auto& vertex : xy) vertex[1] = height16 - vertex[1];
   }
 
   // Clip window in physical pixels. With the origin at the lower left the
@@ -115,15 +161,15 @@ bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, c
 
   // Sort by y (top first), stable: vertices on one row keep their order.
   int top = 0, mid = 1, bottom = 2;
-  if (y[mid] < y[top]) std::swap(top, mid);
-  if (y[bottom] < y[mid]) {
+  if (xy[mid][1] < xy[top][1]) std::swap(top, mid);
+  if (xy[bottom][1] < xy[mid][1]) {
     std::swap(mid, bottom);
-    if (y[mid] < y[top]) std::swap(top, mid);
+    if (xy[mid][1] < xy[top][1]) std::swap(top, mid);
   }
   int64_t* sx = setup->x;
   int64_t* sy = setup->y;
-  sx[0] = x[top], sx[1] = x[mid], sx[2] = x[bottom];
-  sy[0] = y[top], sy[1] = y[mid], sy[2] = y[bottom];
+  sx[0] = xy[top][0], sx[1] = xy[mid][0], sx[2] = xy[bottom][0];
+  sy[0] = xy[top][1], sy[1] = xy[mid][1], sy[2] = xy[bottom][1];
   int64_t cross = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sy[1] - sy[0]) * (sx[2] - sx[0]);
   if (cross == 0) return false;  // nothing left after snapping
   setup->midOnLeft = cross < 0;
@@ -141,17 +187,18 @@ bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, c
 
   // Planes are anchored at a pixel inside the clip window near the first
   // vertex, so per-pixel offsets stay small and exact in float.
-  setup->refX = static_cast<int>(std::clamp<int64_t>(x[0] >> 4, clipX0, clipX1 - 1));
-  setup->refY = static_cast<int>(std::clamp<int64_t>(y[0] >> 4, rowStart, rowEnd - 1));
-  const double px0 = static_cast<double>(x[0]) / 16.0, py0 = static_cast<double>(y[0]) / 16.0;
+  setup->refX = static_cast<int>(std::clamp<int64_t>(xy[0][0] >> 4, clipX0, clipX1 - 1));
+  setup->refY = static_cast<int>(std::clamp<int64_t>(xy[0][1] >> 4, rowStart, rowEnd - 1));
+  const double px0 = static_cast<double>(xy[0][0]) / 16.0, py0 = static_cast<double>(xy[0][1]) / 16.0;
+  const double dx1 = static_cast<double>(xy[1][0]) / 16.0 - px0;
+  const double dy1 = static_cast<double>(xy[1][1]) / 16.0 - py0;
+  const double dx2 = static_cast<double>(xy[2][0]) / 16.0 - px0;
+  const double dy2 = static_cast<double>(xy[2][1]) / 16.0 - py0;
   PlaneBasis basis;
-  basis.dx1 = static_cast<double>(x[1]) / 16.0 - px0;
-  basis.dy1 = static_cast<double>(y[1]) / 16.0 - py0;
-  basis.dx2 = static_cast<double>(x[2]) / 16.0 - px0;
-  basis.dy2 = static_cast<double>(y[2]) / 16.0 - py0;
-  basis.area = basis.dx1 * basis.dy2 - basis.dx2 * basis.dy1;
-  basis.refDx = (setup->refX + 0.5) - px0;
-  basis.refDy = (setup->refY + 0.5) - py0;
+  basis.edgeA = _mm_setr_pd(dy2, dx1);
+  basis.edgeB = _mm_setr_pd(dy1, dx2);
+  basis.area = _mm_set1_pd(dx1 * dy2 - dx2 * dy1);
+  basis.ref = _mm_setr_pd((setup->refX + 0.5) - px0, (setup->refY + 0.5) - py0);
   auto plane = [&](float VertexIn::*field) { return MakePlane(basis, va.*field, vb.*field, vc.*field); };
   setup->w = plane(&VertexIn::oow);
   setup->s = plane(&VertexIn::sow0);

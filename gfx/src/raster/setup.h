@@ -36,21 +36,10 @@ struct TriangleSetup {
   int lodBase88 = 0;             // log2 of the texel step at LOD 0 when w = 1, 8.8
 };
 
-// Snaps one coordinate: bias off, then round to nearest 1/16 (ties to even,
-// the rounding the float bias addition does). False when it is not finite or
-// lies beyond the supported range.
-inline bool SnapCoordinate(float value, int64_t* snapped) {
-  if (value >= kBiasThreshold) value -= kSnapBias;  // exact: both are multiples of 1/16 there
-  // NaN and the infinities fail this test too.
-  if (!(value > -kCoordinateLimit && value < kCoordinateLimit)) return false;
-  // value * 16 is exact and below 2^28 in magnitude; adding 1.5 * 2^52 leaves
-  // no bits below the units, so the sum rounds it to the nearest integer, ties
-  // to even, and subtracting gives that integer back exactly.
-  constexpr double kRound = 6755399441055744.0;
-  const double scaled = static_cast<double>(value) * 16.0;
-  *snapped = static_cast<int64_t>((scaled + kRound) - kRound);
-  return true;
-}
+// Snaps the x and y of three vertices: bias off, then round to nearest 1/16
+// (ties to even, the rounding the float bias addition does). False when any
+// of them is not finite or lies beyond the supported range.
+bool SnapVertices(const VertexIn& a, const VertexIn& b, const VertexIn& c, int64_t xy[3][2]);
 
 // Cull test on the coordinates as passed: true when the triangle is dropped.
 inline bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode) {
