@@ -46,15 +46,7 @@ Plane MakePlane(const PlaneBasis& basis, double v0, double v1, double v2) {
   return plane;
 }
 
-// floor(128 * log2(step)) without the logarithm. With step = m * 2^e (m in
-// [1, 2)) it is 128 * e + k for the k whose threshold 2^(k/128) is the last at
-// or below m. std::log2 is within an ulp or two of the true value, 2^-43 at
-// most for |e| <= 512, i.e. 2^-36 after the scaling by 128; a mantissa at
-// least 2^-32 from every threshold puts the true value more than
-// 128 * 2^-32 / (2 ln 2) > 2^-26 from the next integer, so the floor of the
-// library's result is the same k. Mantissas closer than that (and steps out
-// of range) take the library path, so every step gets the library's answer.
-// 2^x for x in [0, 1] by its series: within a few ulps, far inside the margin.
+// 2^x for x in [0, 1] by its series: within a few ulps, far inside the margin below.
 constexpr double Exp2(double x) {
   const double y = x * 0.6931471805599453;  // ln 2
   double sum = 1.0, term = 1.0;
@@ -65,6 +57,14 @@ constexpr double Exp2(double x) {
   return sum;
 }
 
+// floor(128 * log2(step)) without the logarithm. With step = m * 2^e (m in
+// [1, 2)) it is 128 * e + k for the k whose threshold 2^(k/128) is the last at
+// or below m. std::log2 is within an ulp or two of the true value, 2^-43 at
+// most for |e| <= 512, i.e. 2^-36 after the scaling by 128; a mantissa at
+// least 2^-32 from every threshold puts the true value more than
+// 128 * 2^-32 / (2 ln 2) > 2^-26 from the next integer, so the floor of the
+// library's result is the same k. Mantissas closer than that (and steps out
+// of range) take the library path, so every step gets the library's answer.
 struct LodThresholds {
   double threshold[129] = {};  // 2^(k/128); 1 and 2 at the ends
   uint8_t first[1024] = {};    // for mantissa 1 + i/1024: the last k with threshold[k] <= it
