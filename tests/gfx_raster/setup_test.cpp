@@ -292,7 +292,7 @@ TEST(Setup, EqualsTheStraightSetupOnAnyTriangle) {
     ASSERT_TRUE(SameSetup(actual, expected)) << "triangle " << n << " at " << v[0].x << "," << v[0].y << " "
                                              << v[1].x << "," << v[1].y << " " << v[2].x << "," << v[2].y;
   }
-  EXPECT_GT(drawn, 50000);  // the comparison is not carried by rejected triangles alone
+  EXPECT_GT(drawn, 50000) << drawn;  // the comparison is not carried by rejected triangles alone
 }
 
 TEST(Setup, SnapRoundsTiesToEvenAndRejectsWhatTheStraightSnapRejects) {
