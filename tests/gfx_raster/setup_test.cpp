@@ -173,7 +173,7 @@ class Inputs {
       case 4:
         return Uniform(-1e9f, 1e9f);
       case 5:
-        return Special();
+        return Extreme();
       default:
         return Uniform(-0.25f * span, 1.25f * span);
     }
@@ -187,7 +187,7 @@ class Inputs {
       case 1:
         return Uniform(-1e-30f, 1e-30f);
       case 2:
-        return Special();
+        return Extreme();
       case 3:
         return 0.0f;
       default:
@@ -251,7 +251,7 @@ class Inputs {
   float Near(float v) {
     return std::nextafter(v, Pick(2) ? 0.0f : 2.0f * v) + static_cast<float>(Int(-2, 2));
   }
-  float Special() {
+  float Extreme() {
     constexpr float kInf = std::numeric_limits<float>::infinity();
     const float values[] = {
         std::numeric_limits<float>::quiet_NaN(),  kInf, -kInf, std::numeric_limits<float>::max(),
