@@ -18,8 +18,11 @@ GrErrorCallbackFnc_t errorCallback = DefaultErrorCallback;
 
 }  // namespace
 
-Context& Ctx() {
+std::atomic<Context*> madeContext{nullptr};
+
+Context& MakeContext() {
   static Context context;
+  madeContext.store(&context, std::memory_order_release);
   return context;
 }
 
@@ -28,17 +31,12 @@ void ReportError(const char* function, const std::string& message) {
   errorCallback(text.c_str(), FXFALSE);
 }
 
-bool RequireOpen(const char* function) {
-  const Context& c = Ctx();
-  if (!c.initialised) {
+bool ReportNotOpen(const char* function) {
+  if (!Ctx().initialised)
     ReportError(function, "grGlideInit has not been called");
-    return false;
-  }
-  if (!c.open) {
+  else
     ReportError(function, "no window is open (grSstWinOpen)");
-    return false;
-  }
-  return true;
+  return false;
 }
 
 uint32_t ToHardwareColour(uint32_t colour, int colourFormat) {
@@ -99,7 +97,7 @@ bool Same(const Settings& a, const Settings& b) {
 
 }  // namespace
 
-void ApplyState() {
+void ApplyChangedState() {
   Context& c = Ctx();
   if (!c.dirty || !c.rasterizer) return;
   const Settings& s = c.settings;
@@ -161,28 +159,6 @@ void ApplyState() {
 void FinishRendering() {
   Context& c = Ctx();
   if (c.rasterizer) c.rasterizer->Finish();
-}
-
-uint16_t* ColourBuffer(int buffer) {
-  Context& c = Ctx();
-  if (!c.open) return nullptr;
-  int index = -1;
-  if (buffer == GR_BUFFER_FRONTBUFFER) index = c.order[0];
-  if (buffer == GR_BUFFER_BACKBUFFER) index = c.order[1];
-  if (buffer == GR_BUFFER_TRIPLEBUFFER && c.colourBufferCount == 3) index = c.order[2];
-  if (index < 0) return nullptr;
-  return c.colour[index].data();
-}
-
-Framebuffer RenderTarget() {
-  Context& c = Ctx();
-  Framebuffer f;
-  f.colour = ColourBuffer(c.settings.renderBuffer);
-  f.depth = c.aux.empty() ? nullptr : c.aux.data();
-  f.width = c.width;
-  f.height = c.height;
-  f.stride = c.width;
-  return f;
 }
 
 void ResetSettings() {

@@ -6,6 +6,7 @@
 
 #include <glide.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -109,14 +110,26 @@ struct Context {
   uint64_t swapCount = 0;
 };
 
-Context& Ctx();
+// The one context, made on first use. The draw calls reach it several times
+// per triangle, so after that first use it is a single load.
+Context& MakeContext();
+extern std::atomic<Context*> madeContext;
+inline Context& Ctx() {
+  Context* context = madeContext.load(std::memory_order_acquire);
+  return context ? *context : MakeContext();
+}
 
 // Reports an invalid call through the error callback (default: a line on
 // stderr). Never aborts.
 void ReportError(const char* function, const std::string& message);
 
+// Reports why a call needs an open window; returns false.
+bool ReportNotOpen(const char* function);
 // True when the library is initialised and a window is open; reports otherwise.
-bool RequireOpen(const char* function);
+inline bool RequireOpen(const char* function) {
+  const Context& c = Ctx();
+  return (c.initialised && c.open) || ReportNotOpen(function);
+}
 
 // The hardware 0xAARRGGBB value of a colour given in the open window's format.
 uint32_t ToHardwareColour(uint32_t colour, int colourFormat);
@@ -131,14 +144,35 @@ inline void MarkContentsDirty() {
   Ctx().dirty = true;
   Ctx().contentsChanged = true;
 }
-// Hands the settings to the rasteriser when they changed (before a draw or clear).
-void ApplyState();
+// Hands the settings to the rasteriser (ApplyState: when they changed, before a draw or clear).
+void ApplyChangedState();
+inline void ApplyState() {
+  if (Ctx().dirty) ApplyChangedState();
+}
 // Waits for every pending draw (before reading, presenting or changing texture memory).
 void FinishRendering();
-// The buffer that grRenderBuffer selects, as the rasteriser's target.
-Framebuffer RenderTarget();
 // The colour buffer behind GR_BUFFER_FRONTBUFFER / BACKBUFFER, or null.
-uint16_t* ColourBuffer(int buffer);
+inline uint16_t* ColourBuffer(int buffer) {
+  Context& c = Ctx();
+  if (!c.open) return nullptr;
+  int index = -1;
+  if (buffer == GR_BUFFER_FRONTBUFFER) index = c.order[0];
+  if (buffer == GR_BUFFER_BACKBUFFER) index = c.order[1];
+  if (buffer == GR_BUFFER_TRIPLEBUFFER && c.colourBufferCount == 3) index = c.order[2];
+  if (index < 0) return nullptr;
+  return c.colour[index].data();
+}
+// The buffer that grRenderBuffer selects, as the rasteriser's target.
+inline Framebuffer RenderTarget() {
+  Context& c = Ctx();
+  Framebuffer f;
+  f.colour = ColourBuffer(c.settings.renderBuffer);
+  f.depth = c.aux.empty() ? nullptr : c.aux.data();
+  f.width = c.width;
+  f.height = c.height;
+  f.stride = c.width;
+  return f;
+}
 
 // Ends every frame buffer lock (the buffers are going away).
 void ReleaseLfbLocks();

@@ -225,18 +225,32 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
     y0 = std::max(flipped0, 0);
     y1 = std::min(flipped1, target.height);
   }
-  int r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
-  uint16_t aux = auxIsDepth ? depth : alpha;
+  if (x0 >= x1 || y0 >= y1) return;
+  writeAux = writeAux && target.depth != nullptr;
+  // Dither patterns repeat every four rows and columns, so the first four
+  // rows are built pixel by pixel and every later row is a copy of the row
+  // four above it (the aux value of the row above it).
+  const int r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
+  const uint16_t aux = auxIsDepth ? depth : alpha;
+  const ptrdiff_t stride = target.stride;
+  const size_t rowBytes = static_cast<size_t>(x1 - x0) * sizeof(uint16_t);
   for (int y = y0; y < y1; ++y) {
-    uint16_t* colourRow = target.colour + static_cast<ptrdiff_t>(y) * target.stride;
     if (writeColour) {
-      uint16_t pattern[4];
-      for (int k = 0; k < 4; ++k) pattern[k] = Dither565(r, g, b, k, y, st.ditherMode);
-      for (int x = x0; x < x1; ++x) colourRow[x] = pattern[x & 3];
+      uint16_t* colourRow = target.colour + y * stride;
+      if (y - y0 < 4) {
+        uint16_t pattern[4];
+        for (int k = 0; k < 4; ++k) pattern[k] = Dither565(r, g, b, k, y, st.ditherMode);
+        for (int x = x0; x < x1; ++x) colourRow[x] = pattern[x & 3];
+      } else {
+        std::memcpy(colourRow + x0, colourRow - 4 * stride + x0, rowBytes);
+      }
     }
-    if (writeAux && target.depth) {
-      uint16_t* auxRow = target.depth + static_cast<ptrdiff_t>(y) * target.stride;
-      std::fill(auxRow + x0, auxRow + std::max(x0, x1), aux);
+    if (writeAux) {
+      uint16_t* auxRow = target.depth + y * stride;
+      if (y == y0)
+        std::fill(auxRow + x0, auxRow + x1, aux);
+      else
+        std::memcpy(auxRow + x0, auxRow - stride + x0, rowBytes);
     }
   }
 }

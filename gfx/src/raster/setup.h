@@ -36,13 +36,19 @@ struct TriangleSetup {
   int lodBase88 = 0;             // log2 of the texel step at LOD 0 when w = 1, 8.8
 };
 
-// Snaps one coordinate: bias off, then round to nearest 1/16 (ties to even,
-// the rounding the float bias addition does). False when it is not finite or
-// lies beyond the supported range.
-bool SnapCoordinate(float value, int64_t* snapped);
+// Snaps the x and y of three vertices: bias off, then round to nearest 1/16
+// (ties to even, the rounding the float bias addition does). False when any
+// of them is not finite or lies beyond the supported range.
+bool SnapVertices(const VertexIn& a, const VertexIn& b, const VertexIn& c, int64_t xy[3][2]);
 
 // Cull test on the coordinates as passed: true when the triangle is dropped.
-bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode);
+inline bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode) {
+  float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+  if (area == 0.0f) return true;
+  if (cullMode == 1 && area < 0.0f) return true;  // GR_CULL_NEGATIVE
+  if (cullMode == 2 && area > 0.0f) return true;  // GR_CULL_POSITIVE
+  return false;
+}
 
 // Full setup; false when nothing can be drawn (bad coordinates, empty after
 // snapping or clipping). Without allPlanes only W, S and T get planes (the
@@ -50,5 +56,9 @@ bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMod
 bool SetupTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c, const RasterState& state,
                    const Framebuffer& target, TriangleSetup* setup, bool allPlanes = true,
                    bool withLod = true);
+
+// Level of detail of a squared texel step in 8.8 levels: floor(0.5 * log2(step)
+// * 256) clamped to +-65536, and -65536 when step is not positive or not finite.
+int LodFromSquaredStep(double step);
 
 }  // namespace gfx::raster

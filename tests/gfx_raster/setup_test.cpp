@@ -1,0 +1,415 @@
+// setup_test.cpp — triangle setup and buffer clears give exactly the values
+// of their straightforward forms (kept here as the reference): the snapped
+// vertices, row range, plane floats and level of detail of any triangle,
+// hostile ones included, and every pixel a clear writes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "dither.h"
+#include "setup.h"
+#include "test_util.h"
+
+namespace gfx::testing {
+namespace {
+
+using raster::Plane;
+using raster::TriangleSetup;
+
+// ---- The straightforward setup: libm rounding, one plane at a time, log2.
+
+bool StraightSnap(float value, int64_t* snapped) {
+  if (!std::isfinite(value)) return false;
+  if (value >= raster::kBiasThreshold) value -= raster::kSnapBias;
+  if (!(value > -raster::kCoordinateLimit && value < raster::kCoordinateLimit)) return false;
+  *snapped = static_cast<int64_t>(std::nearbyint(static_cast<double>(value) * 16.0));
+  return true;
+}
+
+int64_t CeilDiv(int64_t num, int64_t den) {
+  int64_t q = num / den;
+  return (num % den != 0 && num > 0) ? q + 1 : q;
+}
+
+Plane StraightPlane(const double px[3], const double py[3], const double value[3], double refX, double refY) {
+  double dx1 = px[1] - px[0], dy1 = py[1] - py[0];
+  double dx2 = px[2] - px[0], dy2 = py[2] - py[0];
+  double area = dx1 * dy2 - dx2 * dy1;
+  double dv1 = value[1] - value[0], dv2 = value[2] - value[0];
+  double ddx = (dv1 * dy2 - dv2 * dy1) / area;
+  double ddy = (dv2 * dx1 - dv1 * dx2) / area;
+  Plane plane;
+  plane.dx = static_cast<float>(ddx);
+  plane.dy = static_cast<float>(ddy);
+  plane.atRef = static_cast<float>(value[0] + ddx * (refX - px[0]) + ddy * (refY - py[0]));
+  return plane;
+}
+
+int StraightLod(double step) {
+  double lod = (step > 0 && std::isfinite(step)) ? 0.5 * std::log2(step) * 256.0 : -65536.0;
+  return static_cast<int>(std::clamp(std::floor(lod), -65536.0, 65536.0));
+}
+
+bool StraightSetup(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, const RasterState& state,
+                   const Framebuffer& target, TriangleSetup* setup, bool allPlanes, bool withLod) {
+  const VertexIn* in[3] = {&va, &vb, &vc};
+  int64_t x[3], y[3];
+  const int64_t height16 = static_cast<int64_t>(target.height) * 16;
+  for (int i = 0; i < 3; ++i) {
+    if (!StraightSnap(in[i]->x, &x[i]) || !StraightSnap(in[i]->y, &y[i])) return false;
+    if (state.originLowerLeft) y[i] = height16 - y[i];
+  }
+  int clipX0 = std::max(state.clipMinX, 0), clipX1 = std::min(state.clipMaxX, target.width);
+  int clipY0 = std::max(state.clipMinY, 0), clipY1 = std::min(state.clipMaxY, target.height);
+  if (state.originLowerLeft) {
+    int flippedY0 = target.height - clipY1, flippedY1 = target.height - clipY0;
+    clipY0 = std::max(flippedY0, 0);
+    clipY1 = std::min(flippedY1, target.height);
+  }
+  if (clipX0 >= clipX1 || clipY0 >= clipY1) return false;
+  int order[3] = {0, 1, 2};
+  for (int i = 1; i < 3; ++i)
+    for (int k = i; k > 0 && y[order[k]] < y[order[k - 1]]; --k) std::swap(order[k], order[k - 1]);
+  for (int i = 0; i < 3; ++i) {
+    setup->x[i] = x[order[i]];
+    setup->y[i] = y[order[i]];
+  }
+  const int64_t* sx = setup->x;
+  const int64_t* sy = setup->y;
+  int64_t cross = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sy[1] - sy[0]) * (sx[2] - sx[0]);
+  if (cross == 0) return false;
+  setup->midOnLeft = cross < 0;
+  int64_t rowStart = std::max<int64_t>(CeilDiv(sy[0] - 8, 16), clipY0);
+  int64_t rowEnd = std::min<int64_t>(CeilDiv(sy[2] - 8, 16), clipY1);
+  if (rowStart >= rowEnd) return false;
+  setup->rowStart = static_cast<int>(rowStart);
+  setup->rowEnd = static_cast<int>(rowEnd);
+  setup->clipX0 = clipX0;
+  setup->clipX1 = clipX1;
+  double px[3], py[3];
+  for (int i = 0; i < 3; ++i) {
+    px[i] = static_cast<double>(x[i]) / 16.0;
+    py[i] = static_cast<double>(y[i]) / 16.0;
+  }
+  setup->refX = static_cast<int>(std::clamp<int64_t>(x[0] >> 4, clipX0, clipX1 - 1));
+  setup->refY = static_cast<int>(std::clamp<int64_t>(y[0] >> 4, rowStart, rowEnd - 1));
+  double refX = setup->refX + 0.5, refY = setup->refY + 0.5;
+  auto plane = [&](float VertexIn::*field) {
+    double v[3] = {in[0]->*field, in[1]->*field, in[2]->*field};
+    return StraightPlane(px, py, v, refX, refY);
+  };
+  setup->w = plane(&VertexIn::oow);
+  setup->s = plane(&VertexIn::sow0);
+  setup->t = plane(&VertexIn::tow0);
+  if (allPlanes) {
+    setup->z = plane(&VertexIn::ooz);
+    setup->r = plane(&VertexIn::r);
+    setup->g = plane(&VertexIn::g);
+    setup->b = plane(&VertexIn::b);
+    setup->a = plane(&VertexIn::a);
+  }
+  if (!withLod) return true;
+  double dsdx = setup->s.dx, dtdx = setup->t.dx, dsdy = setup->s.dy, dtdy = setup->t.dy;
+  double stepX = dsdx * dsdx + dtdx * dtdx, stepY = dsdy * dsdy + dtdy * dtdy;
+  setup->lodBase88 = StraightLod(std::max(stepX, stepY));
+  return true;
+}
+
+// ---- Comparison: every field, floats by their bits. Where two NaNs meet in
+// an addition or multiplication the processor keeps the first operand, and
+// which one comes first is the compiler's choice for either form, so any NaN
+// matches any NaN.
+
+bool SameFloat(float a, float b) {
+  return raster::FloatBits(a) == raster::FloatBits(b) || (std::isnan(a) && std::isnan(b));
+}
+
+::testing::AssertionResult SameSetup(const TriangleSetup& a, const TriangleSetup& b) {
+  auto fail = [&](const char* what) { return ::testing::AssertionFailure() << what << " differs"; };
+  for (int i = 0; i < 3; ++i)
+    if (a.x[i] != b.x[i] || a.y[i] != b.y[i]) return fail("vertex");
+  if (a.midOnLeft != b.midOnLeft) return fail("midOnLeft");
+  if (a.rowStart != b.rowStart || a.rowEnd != b.rowEnd) return fail("row range");
+  if (a.clipX0 != b.clipX0 || a.clipX1 != b.clipX1) return fail("clip columns");
+  if (a.refX != b.refX || a.refY != b.refY) return fail("reference pixel");
+  const Plane TriangleSetup::*planes[] = {&TriangleSetup::w, &TriangleSetup::s, &TriangleSetup::t,
+                                          &TriangleSetup::z, &TriangleSetup::r, &TriangleSetup::g,
+                                          &TriangleSetup::b, &TriangleSetup::a};
+  for (int i = 0; i < 8; ++i) {
+    const Plane &pa = a.*planes[i], &pb = b.*planes[i];
+    if (!SameFloat(pa.atRef, pb.atRef) || !SameFloat(pa.dx, pb.dx) || !SameFloat(pa.dy, pb.dy))
+      return ::testing::AssertionFailure() << "plane " << i << " differs: " << pa.atRef << "/" << pa.dx << "/"
+                                           << pa.dy << " vs " << pb.atRef << "/" << pb.dx << "/" << pb.dy;
+  }
+  if (a.lodBase88 != b.lodBase88) return fail("lodBase88");
+  return ::testing::AssertionSuccess();
+}
+
+// ---- Hostile input.
+
+class Inputs {
+ public:
+  explicit Inputs(uint32_t seed) : rng(seed) {}
+
+  // A coordinate: mostly on or near the screen, sometimes on exact 1/32
+  // ties, biased, huge, at the limits, or not a number.
+  float Coordinate(float span) {
+    switch (Pick(14)) {
+      case 0:
+        return Uniform(-2.0f * span, 3.0f * span);
+      case 1:  // a tie between two 1/16 steps
+        return static_cast<float>(Int(-64 * static_cast<int>(span), 64 * static_cast<int>(span)) * 2 + 1) /
+               32.0f;
+      case 2:  // the screen bias added to a plain coordinate
+        return raster::kSnapBias + static_cast<float>(Int(0, 16 * static_cast<int>(span))) / 16.0f;
+      case 3:  // near the bias threshold and the coordinate limit
+        return Near(Pick(2) ? raster::kBiasThreshold : raster::kCoordinateLimit) * (Pick(2) ? 1.0f : -1.0f);
+      case 4:
+        return Uniform(-1e9f, 1e9f);
+      case 5:
+        return Extreme();
+      default:
+        return Uniform(-0.25f * span, 1.25f * span);
+    }
+  }
+
+  // A parameter value: ordinary ranges, huge, tiny, or not a number.
+  float Value() {
+    switch (Pick(12)) {
+      case 0:
+        return Uniform(-1e30f, 1e30f);
+      case 1:
+        return Uniform(-1e-30f, 1e-30f);
+      case 2:
+        return Extreme();
+      case 3:
+        return 0.0f;
+      default:
+        return Uniform(-300.0f, 300.0f);
+    }
+  }
+
+  VertexIn Vertex(float span) {
+    VertexIn v{};
+    v.x = Coordinate(span);
+    v.y = Coordinate(span);
+    for (float* f : {&v.z, &v.r, &v.g, &v.b, &v.ooz, &v.a, &v.oow, &v.sow0, &v.tow0}) *f = Value();
+    return v;
+  }
+
+  // Small triangles around one point, as the savers draw them.
+  void Small(float span, VertexIn* out) {
+    float cx = Uniform(-10.0f, span + 10.0f), cy = Uniform(-10.0f, span + 10.0f);
+    for (int i = 0; i < 3; ++i) {
+      out[i] = Vertex(span);
+      out[i].x = cx + Uniform(-6.0f, 6.0f);
+      out[i].y = cy + Uniform(-6.0f, 6.0f);
+    }
+  }
+
+  // Degenerate: repeated vertices, collinear ones, or all within 1/16.
+  void Degenerate(float span, VertexIn* out) {
+    for (int i = 0; i < 3; ++i) out[i] = Vertex(span);
+    switch (Pick(3)) {
+      case 0:
+        out[2].x = out[Pick(2)].x, out[2].y = out[Pick(2)].y;
+        break;
+      case 1: {
+        float t = Uniform(-1.0f, 2.0f);
+        out[2].x = out[0].x + t * (out[1].x - out[0].x);
+        out[2].y = out[0].y + t * (out[1].y - out[0].y);
+        break;
+      }
+      default:
+        for (int i = 1; i < 3; ++i) out[i].x = out[0].x + 0.01f * i, out[i].y = out[0].y - 0.02f * i;
+        break;
+    }
+  }
+
+  RasterState State(int width, int height) {
+    RasterState st;
+    st.originLowerLeft = Pick(2) != 0;
+    st.clipMinX = 0, st.clipMinY = 0, st.clipMaxX = width, st.clipMaxY = height;
+    if (Pick(2)) {
+      st.clipMinX = Int(-4, width), st.clipMaxX = Int(-4, width + 8);
+      st.clipMinY = Int(-4, height), st.clipMaxY = Int(-4, height + 8);
+    }
+    return st;
+  }
+
+  int Pick(int n) { return Int(0, n - 1); }
+  int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+  float Uniform(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
+
+ private:
+  float Near(float v) {
+    return std::nextafter(v, Pick(2) ? 0.0f : 2.0f * v) + static_cast<float>(Int(-2, 2));
+  }
+  float Extreme() {
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    const float values[] = {
+        std::numeric_limits<float>::quiet_NaN(),  kInf, -kInf, std::numeric_limits<float>::max(),
+        std::numeric_limits<float>::denorm_min(), -0.0f};
+    return values[Pick(6)];
+  }
+
+  std::mt19937 rng;
+};
+
+TEST(Setup, EqualsTheStraightSetupOnAnyTriangle) {
+  Inputs in(20240611);
+  int drawn = 0;
+  for (int n = 0; n < 300000; ++n) {
+    const int width = in.Pick(4) ? 640 : in.Int(1, 40), height = in.Pick(4) ? 480 : in.Int(1, 40);
+    const Framebuffer target{nullptr, nullptr, width, height, width};
+    const RasterState st = in.State(width, height);
+    const float span = static_cast<float>(std::max(width, height));
+    VertexIn v[3];
+    switch (in.Pick(4)) {
+      case 0:
+        for (VertexIn& vertex : v) vertex = in.Vertex(span);
+        break;
+      case 1:
+        in.Degenerate(span, v);
+        break;
+      default:
+        in.Small(span, v);
+        break;
+    }
+    const bool allPlanes = in.Pick(2) != 0, withLod = in.Pick(4) != 0;
+    TriangleSetup expected, actual;
+    const bool expectedDrawn = StraightSetup(v[0], v[1], v[2], st, target, &expected, allPlanes, withLod);
+    const bool actualDrawn = raster::SetupTriangle(v[0], v[1], v[2], st, target, &actual, allPlanes, withLod);
+    ASSERT_EQ(actualDrawn, expectedDrawn) << "triangle " << n;
+    if (!expectedDrawn) continue;
+    ++drawn;
+    ASSERT_TRUE(SameSetup(actual, expected)) << "triangle " << n << " at " << v[0].x << "," << v[0].y << " "
+                                             << v[1].x << "," << v[1].y << " " << v[2].x << "," << v[2].y;
+  }
+  EXPECT_GT(drawn, 50000) << drawn;  // the comparison is not carried by rejected triangles alone
+}
+
+TEST(Setup, SnapRoundsTiesToEvenAndRejectsWhatTheStraightSnapRejects) {
+  std::vector<float> values;
+  for (int i = -4096; i <= 4096; ++i) values.push_back(static_cast<float>(i) / 32.0f);  // every tie
+  for (float edge : {raster::kBiasThreshold, raster::kSnapBias, raster::kCoordinateLimit,
+                     raster::kCoordinateLimit + raster::kSnapBias, 1e9f})
+    for (float sign : {1.0f, -1.0f}) {
+      float v = sign * edge;
+      for (int i = 0; i < 40; ++i, v = std::nextafter(v, 0.0f)) values.push_back(v);
+      v = sign * edge;
+      for (int i = 0; i < 40; ++i, v = std::nextafter(v, sign * 2e9f)) values.push_back(v);
+    }
+  std::mt19937 rng(3);
+  for (int i = 0; i < 200000; ++i) values.push_back(std::bit_cast<float>(static_cast<uint32_t>(rng())));
+  // Each value in turn in each of the six places, beside ordinary coordinates.
+  for (size_t n = 0; n < values.size(); ++n) {
+    float coordinates[6] = {1.5f, 2.25f, 3.0f, 4.75f, 5.5f, 6.0625f};
+    coordinates[n % 6] = values[n];
+    VertexIn v[3] = {V(coordinates[0], coordinates[1]), V(coordinates[2], coordinates[3]),
+                     V(coordinates[4], coordinates[5])};
+    int64_t expected[6] = {}, xy[3][2] = {};
+    bool ok = true;
+    for (int i = 0; i < 6; ++i) ok = ok && StraightSnap(coordinates[i], &expected[i]);
+    ASSERT_EQ(raster::SnapVertices(v[0], v[1], v[2], xy), ok) << values[n];
+    if (!ok) continue;
+    for (int i = 0; i < 6; ++i) ASSERT_EQ(xy[i / 2][i % 2], expected[i]) << values[n];
+  }
+  int64_t xy[3][2];
+  ASSERT_TRUE(raster::SnapVertices(V(2.5f / 16, -3.5f / 16), V(raster::kSnapBias + 0.125f, 0.0f),
+                                   V(-1.5f / 16, 7.0f), xy));
+  EXPECT_EQ(xy[0][0], 2);
+  EXPECT_EQ(xy[0][1], -4);
+  EXPECT_EQ(xy[1][0], 2);
+  EXPECT_EQ(xy[2][0], -2);
+}
+
+// The level of detail from a squared step: the mantissa thresholds 2^(k/128),
+// where a floor can go either way, at many scales and a few ulps either side,
+// the clamp ends, non-positive and non-finite steps, and random bit patterns.
+TEST(Setup, LevelOfDetailEqualsTheLibraryLogarithm) {
+  std::vector<double> steps = {0.0,
+                               -0.0,
+                               -1.0,
+                               std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN(),
+                               std::numeric_limits<double>::denorm_min(),
+                               std::numeric_limits<double>::min(),
+                               std::numeric_limits<double>::max()};
+  for (int e : {-600, -513, -512, -511, -100, -9, -1, 0, 1, 7, 30, 511, 512, 513, 900})
+    for (int k = 0; k <= 128; ++k) {
+      double at = std::ldexp(std::exp2(k / 128.0), e);
+      double up = at, down = at;
+      steps.push_back(at);
+      for (int i = 0; i < 8; ++i) {
+        up = std::nextafter(up, 1e308);
+        down = std::nextafter(down, 0.0);
+        steps.push_back(up);
+        steps.push_back(down);
+      }
+      for (double offset : {0x1p-33, 0x1p-32, 0x1p-31, 0x1p-20})
+        for (double sign : {1.0, -1.0}) steps.push_back(std::ldexp(std::exp2(k / 128.0) + sign * offset, e));
+    }
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> exponent(-40.0, 40.0);
+  for (int i = 0; i < 200000; ++i) {
+    steps.push_back(std::bit_cast<double>(rng()));
+    steps.push_back(std::exp2(exponent(rng)));
+  }
+  for (double step : steps) ASSERT_EQ(raster::LodFromSquaredStep(step), StraightLod(step)) << step;
+}
+
+// ---- Clears: every pixel as a pixel-by-pixel fill would leave it.
+
+TEST(Clear, MatchesAPixelByPixelFillForEveryWindowOriginAndDither) {
+  Inputs in(5);
+  for (int n = 0; n < 400; ++n) {
+    const int width = in.Int(1, 37), height = in.Int(1, 23), stride = width + in.Int(0, 5);
+    RasterState st = in.State(width, height);
+    st.ditherMode = in.Int(0, 2);
+    const uint32_t colour = static_cast<uint32_t>(in.Int(0, 0xFFFFFF)) | 0xFF000000u;
+    const uint16_t depth = static_cast<uint16_t>(in.Int(0, 0xFFFF));
+    const uint8_t alpha = static_cast<uint8_t>(in.Int(0, 255));
+    const bool writeColour = in.Pick(4) != 0, writeAux = in.Pick(4) != 0, auxIsDepth = in.Pick(2) != 0;
+    const bool withAux = in.Pick(6) != 0;
+
+    std::vector<uint16_t> colourBuffer(static_cast<size_t>(stride) * height), auxBuffer(colourBuffer.size());
+    for (size_t i = 0; i < colourBuffer.size(); ++i) {
+      colourBuffer[i] = static_cast<uint16_t>(i * 40503u + 7);
+      auxBuffer[i] = static_cast<uint16_t>(i * 2654435761u >> 13);
+    }
+    std::vector<uint16_t> expectedColour = colourBuffer, expectedAux = auxBuffer;
+    int x0 = std::max(st.clipMinX, 0), x1 = std::min(st.clipMaxX, width);
+    int y0 = std::max(st.clipMinY, 0), y1 = std::min(st.clipMaxY, height);
+    if (st.originLowerLeft) {
+      int flipped0 = height - y1, flipped1 = height - y0;
+      y0 = std::max(flipped0, 0), y1 = std::min(flipped1, height);
+    }
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const size_t i = static_cast<size_t>(y) * stride + x;
+        if (writeColour)
+          expectedColour[i] = raster::Dither565((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF, x,
+                                                y, st.ditherMode);
+        if (writeAux && withAux) expectedAux[i] = auxIsDepth ? depth : alpha;
+      }
+
+    Rasterizer r;
+    r.SetState(st);
+    const Framebuffer target{colourBuffer.data(), withAux ? auxBuffer.data() : nullptr, width, height,
+                             stride};
+    r.Clear(target, colour, alpha, depth, writeColour, writeAux, auxIsDepth);
+    ASSERT_EQ(colourBuffer, expectedColour) << "case " << n;
+    ASSERT_EQ(auxBuffer, expectedAux) << "case " << n;
+  }
+}
+
+}  // namespace
+}  // namespace gfx::testing
