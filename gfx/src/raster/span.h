@@ -49,39 +49,65 @@ class EdgeStepper {
   int64_t den = 1, quotient = 0, remainder = 0, stepQuotient = 0, stepRemainder = 0;
 };
 
+// The non-empty spans of rows [bandStart, bandEnd) of a triangle (already
+// clipped to the clip window), top to bottom. A pixel is covered when its
+// centre lies inside: left edges and the top inclusive, right edges and the
+// bottom exclusive, so triangles sharing an edge cover every pixel along it
+// exactly once.
+class RowWalker {
+ public:
+  RowWalker(const TriangleSetup& tri, int bandStart, int bandEnd)
+      : tri(tri), row(std::max(tri.rowStart, bandStart)), rowEnd(std::min(tri.rowEnd, bandEnd)) {
+    if (row >= rowEnd) return;
+    yc = int64_t{row} * 16 + 8;
+    longEdge.Start(tri.x[0], tri.y[0], tri.x[2], tri.y[2], yc);
+    upper = yc < tri.y[1];
+    if (upper)
+      shortEdge.Start(tri.x[0], tri.y[0], tri.x[1], tri.y[1], yc);
+    else
+      shortEdge.Start(tri.x[1], tri.y[1], tri.x[2], tri.y[2], yc);
+  }
+
+  // The next row with a non-empty span: false once the band is done.
+  bool Next(int* y, int* x0, int* x1) {
+    for (; row < rowEnd; ++row, yc += 16) {
+      if (upper && yc >= tri.y[1]) {
+        upper = false;
+        shortEdge.Start(tri.x[1], tri.y[1], tri.x[2], tri.y[2], yc);
+      }
+      int64_t left = tri.midOnLeft ? shortEdge.Pixel() : longEdge.Pixel();
+      int64_t right = tri.midOnLeft ? longEdge.Pixel() : shortEdge.Pixel();
+      longEdge.NextRow();
+      shortEdge.NextRow();
+      left = std::max<int64_t>(left, tri.clipX0);
+      right = std::min<int64_t>(right, tri.clipX1);
+      if (left < right) {
+        *y = row++;
+        yc += 16;
+        *x0 = static_cast<int>(left);
+        *x1 = static_cast<int>(right);
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  const TriangleSetup& tri;
+  int row, rowEnd;
+  int64_t yc = 0;
+  bool upper = false;
+  EdgeStepper longEdge, shortEdge;
+};
+
 // Calls draw(y, x0, x1) for every non-empty span of rows [bandStart, bandEnd)
-// of the triangle (already clipped to the clip window). A pixel is covered
-// when its centre lies inside: left edges and the top inclusive, right edges
-// and the bottom exclusive, so triangles sharing an edge cover every pixel
-// along it exactly once.
+// of the triangle. (Band functions compiled for other instructions walk the
+// rows with RowWalker themselves, so their row code stays inline.)
 template <class Draw>
 inline void WalkRows(const TriangleSetup& tri, int bandStart, int bandEnd, Draw&& draw) {
-  const int rowStart = std::max(tri.rowStart, bandStart);
-  const int rowEnd = std::min(tri.rowEnd, bandEnd);
-  if (rowStart >= rowEnd) return;
-  const int64_t* x = tri.x;
-  const int64_t* y = tri.y;
-  int64_t yc = int64_t{rowStart} * 16 + 8;
-  EdgeStepper longEdge, shortEdge;
-  longEdge.Start(x[0], y[0], x[2], y[2], yc);
-  bool upper = yc < y[1];
-  if (upper)
-    shortEdge.Start(x[0], y[0], x[1], y[1], yc);
-  else
-    shortEdge.Start(x[1], y[1], x[2], y[2], yc);
-  for (int row = rowStart; row < rowEnd; ++row, yc += 16) {
-    if (upper && yc >= y[1]) {
-      upper = false;
-      shortEdge.Start(x[1], y[1], x[2], y[2], yc);
-    }
-    int64_t left = tri.midOnLeft ? shortEdge.Pixel() : longEdge.Pixel();
-    int64_t right = tri.midOnLeft ? longEdge.Pixel() : shortEdge.Pixel();
-    longEdge.NextRow();
-    shortEdge.NextRow();
-    left = std::max<int64_t>(left, tri.clipX0);
-    right = std::min<int64_t>(right, tri.clipX1);
-    if (left < right) draw(row, static_cast<int>(left), static_cast<int>(right));
-  }
+  RowWalker walker(tri, bandStart, bandEnd);
+  int y = 0, x0 = 0, x1 = 0;
+  while (walker.Next(&y, &x0, &x1)) draw(y, x0, x1);
 }
 
 // Walks rows [bandStart, bandEnd) of the triangle: the state's band function

@@ -430,14 +430,18 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     pixelsIn += static_cast<uint64_t>(x1 - x0);
   };
 
-  WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) {
+  RowWalker walker(tri, bandStart, bandEnd);
+  for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) {
     if (wFlatX) {
       const float wRow = tri.w.RowBase(y - tri.refY);
       // Finite and positive; rows behind the eye take the general path.
-      if (wRow > 0.0f && wRow - wRow == 0.0f) return row.template operator()<true>(y, x0, x1);
+      if (wRow > 0.0f && wRow - wRow == 0.0f) {
+        row.template operator()<true>(y, x0, x1);
+        continue;
+      }
     }
     row.template operator()<false>(y, x0, x1);
-  });
+  }
   RasterCounters& counters = *ctx.counters;
   counters.pixelsIn += pixelsIn;
   counters.depthFailed += depthFailed;
