@@ -56,7 +56,7 @@ class EdgeStepper {
 // exactly once.
 class RowWalker {
  public:
-  RowWalker(const TriangleSetup& tri, int bandStart, int bandEnd)
+  [[gnu::always_inline]] RowWalker(const TriangleSetup& tri, int bandStart, int bandEnd)
       : tri(tri), row(std::max(tri.rowStart, bandStart)), rowEnd(std::min(tri.rowEnd, bandEnd)) {
     if (row >= rowEnd) return;
     yc = int64_t{row} * 16 + 8;
@@ -69,7 +69,7 @@ class RowWalker {
   }
 
   // The next row with a non-empty span: false once the band is done.
-  bool Next(int* y, int* x0, int* x1) {
+  [[gnu::always_inline]] bool Next(int* y, int* x0, int* x1) {
     for (; row < rowEnd; ++row, yc += 16) {
       if (upper && yc >= tri.y[1]) {
         upper = false;
