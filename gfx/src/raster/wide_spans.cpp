@@ -146,6 +146,15 @@ struct DitherLanes8 {
 };
 constexpr DitherLanes8 kDitherLanes8;
 
+// Eight 16-bit pixels from p: all eight when they lie in the row (whole),
+// else the first `lanes` and zeros.
+inline __m128i Load8(const uint16_t* p, bool whole, int lanes) {
+  if (whole) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  alignas(16) uint16_t part[8] = {};
+  std::memcpy(part, p, static_cast<size_t>(lanes) * sizeof(uint16_t));
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+}
+
 // Wrap (AND with the mask) or clamp to [-1, mask] of eight texel indices,
 // plus one: the border column or row of the expanded level.
 template <bool kClamp>
@@ -316,15 +325,7 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       // Lanes to draw: inside the span and, for depth less, in front.
       __m256i drawn = _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), laneIndex);
       if constexpr (C::depthLess) {
-        __m128i stored16;
-        if (whole) {
-          stored16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + x));
-        } else {
-          alignas(16) uint16_t part[8] = {};
-          std::memcpy(part, depthRow + x, static_cast<size_t>(lanes) * sizeof(uint16_t));
-          stored16 = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
-        }
-        __m256i front = _mm256_cmpgt_epi32(_mm256_cvtepu16_epi32(stored16), w32);
+        __m256i front = _mm256_cmpgt_epi32(_mm256_cvtepu16_epi32(Load8(depthRow + x, whole, lanes)), w32);
         const unsigned inSpan = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(drawn)));
         drawn = _mm256_and_si256(drawn, front);
         const unsigned pass = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(drawn)));
@@ -375,15 +376,7 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       // not drawn keep what they held.
       const bool allDrawn = whole && _mm256_movemask_ps(_mm256_castsi256_ps(drawn)) == 0xFF;
       __m128i old = _mm_setzero_si128();
-      if (C::blend || !allDrawn) {
-        if (whole) {
-          old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colourRow + x));
-        } else {
-          alignas(16) uint16_t part[8] = {};
-          std::memcpy(part, colourRow + x, static_cast<size_t>(lanes) * sizeof(uint16_t));
-          old = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
-        }
-      }
+      if (C::blend || !allDrawn) old = Load8(colourRow + x, whole, lanes);
       if constexpr (C::blend) {
         // Source alpha / one minus source alpha with the constant alpha: the
         // weights sum to 257, so the sum fits 16 bits unsigned.
