@@ -27,13 +27,14 @@ class EdgeStepper {
     stepRemainder = step - stepQuotient * den;  // in [0, den)
   }
   int64_t Pixel() const { return quotient; }
+  // Without a branch: whether the remainder carries changes from row to row
+  // with no pattern a predictor could learn.
   void NextRow() {
     quotient += stepQuotient;
     remainder += stepRemainder;
-    if (remainder > 0) {
-      remainder -= den;
-      ++quotient;
-    }
+    const int64_t carry = remainder > 0;
+    quotient += carry;
+    remainder -= den & -carry;
   }
 
   static int64_t CeilDiv(int64_t num, int64_t den) {  // den > 0
