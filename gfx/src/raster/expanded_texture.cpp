@@ -44,8 +44,9 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
     e.levelTexels[lod] = level.texels;
     total += static_cast<size_t>(width + 2) * static_cast<size_t>(height + 2);
   }
-  // One texel of slack: the last footprint's 8-byte read may start at the final texel.
-  e.texels.assign(total + 1, 0u);
+  // A footprint reads columns c and c + 1 with c at most the width: the
+  // right border column is the last it reaches, so no slack is needed.
+  e.texels.assign(total, 0u);
 
   for (int lod = tex.lodMin; lod <= tex.lodMax; ++lod) {
     const TextureLevel& level = tex.levels[lod];
@@ -55,20 +56,19 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
     auto source = [](int k, int size, bool clamp) {
       return clamp ? std::clamp(k, 0, size - 1) : k & (size - 1);
     };
-    std::vector<uint32_t> decoded(static_cast<size_t>(width));
     uint32_t* out = e.texels.data() + e.offset[lod];
     for (int row = -1; row <= height; ++row) {
       const int j = source(row, height, tex.tClamp);
+      uint32_t* line = out + static_cast<ptrdiff_t>(row + 1) * (width + 2);
+      uint32_t* texels = line + 1;
       if (tex.sixteenBit) {
-        for (int i = 0; i < width; ++i) decoded[static_cast<size_t>(i)] = FetchTexel(tex, level, i, j);
+        for (int i = 0; i < width; ++i) texels[i] = FetchTexel(tex, level, i, j);
       } else {  // a palette change re-decodes every frame of a fade: keep this loop tight
         const uint8_t* texelRow = level.texels + (static_cast<ptrdiff_t>(j) << level.widthLog2);
-        for (int i = 0; i < width; ++i) decoded[static_cast<size_t>(i)] = tex.lut8[texelRow[i]];
+        for (int i = 0; i < width; ++i) texels[i] = tex.lut8[texelRow[i]];
       }
-      uint32_t* line = out + static_cast<ptrdiff_t>(row + 1) * (width + 2);
-      line[0] = decoded[static_cast<size_t>(source(-1, width, tex.sClamp))];
-      std::memcpy(line + 1, decoded.data(), decoded.size() * sizeof(uint32_t));
-      line[width + 1] = decoded[static_cast<size_t>(source(width, width, tex.sClamp))];
+      line[0] = texels[source(-1, width, tex.sClamp)];
+      line[width + 1] = texels[source(width, width, tex.sClamp)];
     }
   }
   return out;

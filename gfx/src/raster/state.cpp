@@ -50,7 +50,6 @@ Rasterizer::Simd BestSimd() {
 
 void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd simd, DeriveCaches* caches,
             Derived* d) {
-  std::shared_ptr<const FogLut>* fogCache = &caches->fog;
   d->recorded = recorded;
   d->state = recorded.state;
   d->state.texture.palette = d->recorded.palette;
@@ -60,14 +59,14 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
 
   BuildFogDeltas(d->recorded.fogTable, d->fogDelta);
   if ((st.fog.mode & 0xFF) == 2) {
-    const std::shared_ptr<const FogLut>& cached = *fogCache;
+    const std::shared_ptr<const FogLut>& cached = caches->fog;
     if (!cached || std::memcmp(cached->table, d->recorded.fogTable, sizeof cached->table) != 0) {
       auto lut = std::make_shared<FogLut>();
       std::memcpy(lut->table, d->recorded.fogTable, sizeof lut->table);
       for (int wf = 0; wf < 65536; ++wf) lut->factor[wf] = static_cast<uint16_t>(FogFromW(*d, wf) + 1);
-      *fogCache = std::move(lut);
+      caches->fog = std::move(lut);
     }
-    d->fogByW = *fogCache;
+    d->fogByW = caches->fog;
   }
   BuildTexture(st.texture, d->recorded.palette, d->recorded.ncc, &d->texture);
   if (!UsesTexture(st)) d->texture.enabled = false;

@@ -324,8 +324,10 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 
       // Lanes to draw: inside the span and, for depth less, in front.
       __m256i drawn = _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), laneIndex);
+      __m128i storedDepth = _mm_setzero_si128();
       if constexpr (C::depthLess) {
-        __m256i front = _mm256_cmpgt_epi32(_mm256_cvtepu16_epi32(Load8(depthRow + x, whole, lanes)), w32);
+        storedDepth = Load8(depthRow + x, whole, lanes);
+        __m256i front = _mm256_cmpgt_epi32(_mm256_cvtepu16_epi32(storedDepth), w32);
         const unsigned inSpan = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(drawn)));
         drawn = _mm256_and_si256(drawn, front);
         const unsigned pass = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(drawn)));
@@ -404,7 +406,10 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       if (whole) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(colourRow + x), _mm_blendv_epi8(old, colour, keepMask));
         if (depthWrite) {
-          __m128i stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + x));
+          // The depth test read these already.
+          __m128i stored = storedDepth;
+          if constexpr (!C::depthLess)
+            stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + x));
           _mm_storeu_si128(reinterpret_cast<__m128i*>(depthRow + x),
                            _mm_blendv_epi8(stored, depth, keepMask));
         }
