@@ -78,7 +78,7 @@ Canvas Render(Kind kind, bool referenceOnly, int threads, Simd simd, RasterCount
   return canvas;
 }
 
-// The scenes with the SSE2 spans and with the AVX2 ones (where the processor has AVX2).
+// The scenes with the spans of each width (those the processor runs).
 class FastPath : public ::testing::TestWithParam<std::tuple<Kind, Simd>> {
  protected:
   Kind kind() const { return std::get<0>(GetParam()); }
@@ -89,10 +89,11 @@ TEST_P(FastPath, IdenticalToTheReference) {
   RasterCounters fastCounters, referenceCounters;
   std::vector<std::string> spans;
   Canvas fast = Render(kind(), false, 1, simd(), &fastCounters, &spans);
-  const bool wide = std::min(simd(), raster::BestSimd()) == Simd::kAvx2;
+  const Simd width = std::min(simd(), raster::BestSimd());
   for (const std::string& span : spans) {  // the scene is drawn by a fast span of the asked width
     ASSERT_NE(span, "reference");
-    EXPECT_EQ(span.ends_with("-avx2"), wide) << span;
+    EXPECT_EQ(span.ends_with("-avx2"), width == Simd::kAvx2) << span;
+    EXPECT_EQ(span.ends_with("-avx512"), width == Simd::kAvx512) << span;
   }
   Canvas reference = Render(kind(), true, 1, simd(), &referenceCounters);
   ASSERT_GT(referenceCounters.pixelsWritten, 1000u);
@@ -119,7 +120,7 @@ TEST_P(FastPath, TwoThreadsDrawTheOneThreadPicture) {
 INSTANTIATE_TEST_SUITE_P(Scenes, FastPath,
                          ::testing::Combine(::testing::Values(Kind::Floor, Kind::FloorBehind, Kind::Lump,
                                                               Kind::Halcyon, Kind::Bodies565, Kind::Bodies8),
-                                            ::testing::Values(Simd::kSse2, Simd::kAvx2)));
+                                            ::testing::Values(Simd::kSse2, Simd::kAvx2, Simd::kAvx512)));
 
 TEST(Threads, ThreeThreadsAndChangingCountKeepThePicture) {
   auto scene = Build(Kind::Halcyon, 2.0f);

@@ -129,7 +129,7 @@ TEST(WideSpans, EveryFormatAspectAndClampDrawsTheReferencePicture) {
           const RasterState st = MakeState(shape, format, aspect, clamps & 1, clamps & 2, ++seed, &texture);
           const std::vector<VertexIn> triangles = Triangles(seed);
           const Canvas reference = Draw(st, triangles, true, Simd::kAvx2);
-          for (Simd simd : {Simd::kSse2, Simd::kAvx2}) {
+          for (Simd simd : {Simd::kSse2, Simd::kAvx2, Simd::kAvx512}) {
             const Canvas fast = Draw(st, triangles, false, simd);
             SCOPED_TRACE(::testing::Message()
                          << "shape " << static_cast<int>(shape) << " format " << format << " aspect "
@@ -142,7 +142,7 @@ TEST(WideSpans, EveryFormatAspectAndClampDrawsTheReferencePicture) {
           if (std::string(probe.SpanName()) != "reference") ++fastDraws;
         }
   // Every combination is drawn by a fast span on a processor with AVX2.
-  if (raster::BestSimd() == Simd::kAvx2) {
+  if (raster::BestSimd() >= Simd::kAvx2) {
     EXPECT_EQ(fastDraws, 3 * 13 * 7 * 4);
   }
 }
@@ -164,10 +164,12 @@ TEST(WideSpans, DecodedTexturesFollowTheTexelsAndThePalette) {
   EXPECT_EQ(DrawWith(r, st, triangles).colour, Draw(st, triangles, true, Simd::kSse2).colour);
 }
 
-TEST(WideSpans, TheEnvironmentCanKeepTheSpansToSse2) {
+TEST(WideSpans, TheEnvironmentCanNarrowTheSpans) {
   setenv("GLIDE_SIMD", "sse2", 1);
   EXPECT_EQ(gfx::Rasterizer().CurrentSimd(), Simd::kSse2);
-  setenv("GLIDE_SIMD", "avx512", 1);  // not a narrowing: the widest there is
+  setenv("GLIDE_SIMD", "avx2", 1);
+  EXPECT_EQ(gfx::Rasterizer().CurrentSimd(), std::min(Simd::kAvx2, raster::BestSimd()));
+  setenv("GLIDE_SIMD", "avx1024", 1);  // not a narrowing: the widest there is
   EXPECT_EQ(gfx::Rasterizer().CurrentSimd(), raster::BestSimd());
   unsetenv("GLIDE_SIMD");
   gfx::Rasterizer r;

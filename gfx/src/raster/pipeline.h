@@ -163,5 +163,7 @@ BandFunction PickFastBand(const Derived& derived, const char** name, bool* needs
 // The same with AVX2, eight pixels at a time, reading derived.expanded (which
 // the caller sets when this returns a band).
 BandFunction PickWideBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
+// The same with AVX-512, sixteen pixels at a time, packing short rows together.
+BandFunction PickPackedBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
 
 }  // namespace gfx::raster

@@ -165,9 +165,10 @@ class Rasterizer {
   // Use the generic reference path only (tests compare it with the fast paths).
   void SetReferenceOnly(bool referenceOnly);
   // The widest vector instructions the fast paths may use. A new Rasterizer
-  // uses the widest the processor runs, or SSE2 when GLIDE_SIMD=sse2 is set;
-  // asking for more than the processor runs gets what it runs.
-  enum class Simd { kSse2, kAvx2 };
+  // uses the widest the processor runs, or at most SSE2 or AVX2 when
+  // GLIDE_SIMD=sse2 or avx2 is set; asking for more than the processor runs
+  // gets what it runs.
+  enum class Simd { kSse2, kAvx2, kAvx512 };
   void SetSimd(Simd simd);
   Simd CurrentSimd() const;
 

@@ -43,12 +43,13 @@ int ThreadCountFromEnvironment() {
   return static_cast<int>(std::min<long>(count, kMaxThreads));
 }
 
-// GLIDE_SIMD=sse2 keeps the spans to SSE2 on a processor that has more
-// (for comparing the two, or working around a fault); the default and
-// anything else is the widest the processor runs.
+// GLIDE_SIMD=sse2 or avx2 keeps the spans to those instructions on a
+// processor that has more (for comparing them, or working around a fault);
+// the default and anything else is the widest the processor runs.
 Rasterizer::Simd SimdFromEnvironment() {
   const char* text = std::getenv("GLIDE_SIMD");
   if (text != nullptr && std::strcmp(text, "sse2") == 0) return Rasterizer::Simd::kSse2;
+  if (text != nullptr && std::strcmp(text, "avx2") == 0) return std::min(Rasterizer::Simd::kAvx2, BestSimd());
   return BestSimd();
 }
 

@@ -43,8 +43,12 @@ DeriveCaches::DeriveCaches() : textures(std::make_unique<ExpandedTextureCache>()
 DeriveCaches::~DeriveCaches() = default;
 
 Rasterizer::Simd BestSimd() {
-  static const Rasterizer::Simd best =
-      __builtin_cpu_supports("avx2") ? Rasterizer::Simd::kAvx2 : Rasterizer::Simd::kSse2;
+  static const Rasterizer::Simd best = [] {
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq"))
+      return Rasterizer::Simd::kAvx512;
+    return __builtin_cpu_supports("avx2") ? Rasterizer::Simd::kAvx2 : Rasterizer::Simd::kSse2;
+  }();
   return best;
 }
 
@@ -85,7 +89,8 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
     const char* name = nullptr;
     bool allPlanes = true, lod = true;
     BandFunction fast = nullptr;
-    if (simd == Rasterizer::Simd::kAvx2) fast = PickWideBand(*d, &name, &allPlanes, &lod);
+    if (simd == Rasterizer::Simd::kAvx512) fast = PickPackedBand(*d, &name, &allPlanes, &lod);
+    if (!fast && simd >= Rasterizer::Simd::kAvx2) fast = PickWideBand(*d, &name, &allPlanes, &lod);
     if (fast)
       d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion);
     else

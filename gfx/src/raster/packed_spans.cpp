@@ -1,0 +1,482 @@
+// packed_spans.cpp — the fast spans sixteen pixels at a time with AVX-512,
+// for processors that have it. Rows are not drawn one by one: the pixels of
+// consecutive rows of a triangle are packed into batches of sixteen lanes,
+// each lane knowing its own row and column, so a small triangle (a few
+// pixels on each of a dozen rows) fills its lanes instead of leaving most of
+// a vector idle on every row. Memory is read and written per run of a row
+// with masked loads and stores; texels come from the expanded texture as in
+// the eight-lane spans. Every value is computed with the same operations as
+// the reference span, so the pictures are identical (tests hold them to it).
+//
+// Only the functions below the target pragma use AVX-512; the shared headers
+// are compiled for the baseline before it.
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "dither.h"
+#include "expanded_texture.h"
+#include "fast_shape.h"
+#include "pipeline.h"
+#include "setup.h"
+#include "span.h"
+
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,avx512vl,avx512dq")
+// GCC 12's AVX-512 intrinsics start several operations from a deliberately
+// undefined register, which its flow analysis reports once they are inlined.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+namespace gfx::raster {
+
+namespace {
+
+template <bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
+struct Config {
+  static constexpr bool mipmap = kMipmap, fog = kFog, blend = kBlend, depthLess = kDepthLess,
+                        dither = kDither;
+};
+
+constexpr int kLanes = 16;  // lanes of a register
+constexpr int kHalves = 2;  // registers shaded side by side
+constexpr int kBatch = kLanes * kHalves;
+
+// Word indices that spread the low word of each 32-bit lane to the four
+// words of a 64-bit element: pixels 0..7 (first) or 8..15 (second).
+struct SpreadIndices {
+  alignas(64) int16_t first[32], second[32];
+  constexpr SpreadIndices() : first(), second() {
+    for (int word = 0; word < 32; ++word) {
+      first[word] = static_cast<int16_t>(2 * (word / 4));
+      second[word] = static_cast<int16_t>(2 * (8 + word / 4));
+    }
+  }
+};
+constexpr SpreadIndices kSpread;
+
+inline __m512i SpreadFirst(__m512i v) {
+  return _mm512_permutexvar_epi16(_mm512_load_si512(kSpread.first), v);
+}
+inline __m512i SpreadSecond(__m512i v) {
+  return _mm512_permutexvar_epi16(_mm512_load_si512(kSpread.second), v);
+}
+
+// The low words of the 64-bit elements of a (pixels 0..7) and b (8..15), in order.
+struct GatherWords {
+  alignas(64) int16_t index[32];
+  constexpr GatherWords() : index() {
+    for (int word = 0; word < 16; ++word)
+      index[word] = static_cast<int16_t>(word < 8 ? 4 * word : 32 + 4 * (word - 8));
+  }
+};
+constexpr GatherWords kGatherWords;
+
+inline __m256i LowWords(__m512i a, __m512i b) {
+  return _mm512_castsi512_si256(_mm512_permutex2var_epi16(a, _mm512_load_si512(kGatherWords.index), b));
+}
+
+// Floor of clamped floats, as FloorClamped does it.
+inline __m512i Floor16(__m512 v) {
+  const __m512i t = _mm512_cvttps_epi32(v);
+  const __mmask16 above = _mm512_cmp_ps_mask(_mm512_cvtepi32_ps(t), v, _CMP_GT_OQ);
+  return _mm512_mask_sub_epi32(t, above, t, _mm512_set1_epi32(1));
+}
+
+// WFloat for sixteen lanes.
+inline __m512i WFloat16(__m512 oow) {
+  const __m512i bits = _mm512_castps_si512(oow);
+  const __m512i exponent = _mm512_srli_epi32(bits, 23);  // the sign bit lands above the exponent
+  const __m512i zeros = _mm512_sub_epi32(_mm512_set1_epi32(126), exponent);
+  const __m512i mantissa = _mm512_and_si512(_mm512_srli_epi32(bits, 11), _mm512_set1_epi32(0xFFF));
+  __m512i wf =
+      _mm512_sub_epi32(_mm512_add_epi32(_mm512_slli_epi32(zeros, 12), _mm512_set1_epi32(0x1000)), mantissa);
+  const __m512i max = _mm512_set1_epi32(0xFFFF);
+  const __mmask16 tooFar =
+      _mm512_cmpgt_epi32_mask(_mm512_set1_epi32(111), exponent) | _mm512_cmpgt_epi32_mask(wf, max);
+  const __mmask16 near = _mm512_cmpgt_epi32_mask(exponent, _mm512_set1_epi32(126));
+  wf = _mm512_mask_mov_epi32(wf, tooFar, max);
+  return _mm512_mask_mov_epi32(wf, near, _mm512_setzero_si512());
+}
+
+// 565 pixels (sixteen) to 8-bit channels in 16-bit lanes B G R A, eight
+// pixels per register.
+inline void Expand565x16(__m256i pixels, __m512i* first, __m512i* second) {
+  const __m512i fieldMask = _mm512_set1_epi64(0x0000F80007E0001FLL);  // 0x1F, 0x7E0, 0xF800, 0
+  const __m512i align = _mm512_set1_epi64(0x0000000100200800LL);      // 2048, 32, 1, 0
+  const __m512i high = _mm512_set1_epi64(0x0000010001000100LL);       // 256, 256, 256, 0
+  const __m512i low = _mm512_set1_epi64(0x0000000800040008LL);        // 8, 4, 8, 0: >> 13, >> 14, >> 13
+  __m512i parts[2] = {_mm512_cvtepu16_epi64(_mm256_castsi256_si128(pixels)),
+                      _mm512_cvtepu16_epi64(_mm256_extracti128_si256(pixels, 1))};
+  for (__m512i& p : parts) {
+    // The pixel (word 0 of each 64-bit element) to all four words.
+    p = _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(p, 0), 0);
+    const __m512i t = _mm512_mullo_epi16(_mm512_and_si512(p, fieldMask), align);
+    p = _mm512_or_si512(_mm512_mulhi_epu16(t, high), _mm512_mulhi_epu16(t, low));
+  }
+  *first = parts[0];
+  *second = parts[1];
+}
+
+// Dither565 for sixteen pixels: (2v - (v >> 4) + (v >> 7) + d) >> 4 for red
+// and blue, (4v - (v >> 4) + (v >> 6) + d) >> 4 for green.
+inline __m256i Dither565x16(__m512i first, __m512i second, __m512i ditherFirst, __m512i ditherSecond) {
+  const __m512i times = _mm512_set1_epi64(0x0000000200040002LL);   // 2, 4, 2, 0
+  const __m512i down = _mm512_set1_epi64(0x0000020004000200LL);    // >> 7, >> 6, >> 7
+  const __m512i place = _mm512_set1_epi64(0x0000080000200001LL);   // 1, 32, 2048, 0
+  const __m512i fields = _mm512_set1_epi64(0x0000001F003F001FLL);  // 31, 63, 31, 0
+  __m512i v[2] = {first, second};
+  const __m512i d[2] = {ditherFirst, ditherSecond};
+  for (int k = 0; k < 2; ++k) {
+    __m512i t = _mm512_sub_epi16(_mm512_mullo_epi16(v[k], times), _mm512_srli_epi16(v[k], 4));
+    t = _mm512_add_epi16(_mm512_add_epi16(t, _mm512_mulhi_epu16(v[k], down)), d[k]);
+    t = _mm512_and_si512(_mm512_srli_epi16(t, 4), fields);
+    const __m512i pairs = _mm512_madd_epi16(t, place);  // blue + green, red per pixel
+    v[k] = _mm512_add_epi32(pairs, _mm512_srli_epi64(pairs, 32));
+  }
+  return LowWords(v[0], v[1]);
+}
+
+// 8-bit channels (eight pixels per register) to sixteen 565 pixels, truncating.
+inline __m256i Pack565x16(__m512i first, __m512i second) {
+  const __m512i keep = _mm512_set1_epi64(0x000000F800FC00F8LL);
+  const __m512i weights = _mm512_set1_epi64(0x0000080000400001LL);  // 1, 64, 2048, 0
+  __m512i v[2] = {first, second};
+  for (__m512i& p : v) {
+    const __m512i pairs = _mm512_madd_epi16(_mm512_and_si512(p, keep), weights);
+    p = _mm512_srli_epi32(_mm512_add_epi32(pairs, _mm512_srli_epi64(pairs, 32)), 3);
+  }
+  return LowWords(v[0], v[1]);
+}
+
+// Wrap (AND with the mask) or clamp to [-1, mask] of sixteen texel indices,
+// plus one: the border column or row of the expanded level.
+template <bool kClamp>
+inline __m512i BorderIndex(__m512i i, __m512i mask) {
+  const __m512i one = _mm512_set1_epi32(1);
+  if constexpr (kClamp)
+    return _mm512_add_epi32(_mm512_min_epi32(_mm512_max_epi32(i, _mm512_set1_epi32(-1)), mask), one);
+  return _mm512_add_epi32(_mm512_and_si512(i, mask), one);
+}
+
+// Bilinear filter of sixteen footprints at texel addresses addr (top-left of
+// each footprint) in rows of `stride` texels: 8-bit channels of pixels 0..7
+// in *first and 8..15 in *second, as 16-bit lanes B G R A. Lanes outside
+// `drawn` are not read.
+inline void Filter16(const uint32_t* texels, __m512i addr, __m512i stride, __m512i fs, __m512i ft,
+                     __mmask16 drawn, __m512i* first, __m512i* second) {
+  const __m512i below = _mm512_add_epi32(addr, stride);
+  const __m512i zero = _mm512_setzero_si512();
+  const __mmask8 drawnFirst = static_cast<__mmask8>(drawn), drawnSecond = static_cast<__mmask8>(drawn >> 8);
+  const __m512i top[2] = {
+      _mm512_mask_i32gather_epi64(zero, drawnFirst, _mm512_castsi512_si256(addr), texels, 4),
+      _mm512_mask_i32gather_epi64(zero, drawnSecond, _mm512_extracti64x4_epi64(addr, 1), texels, 4)};
+  const __m512i bottom[2] = {
+      _mm512_mask_i32gather_epi64(zero, drawnFirst, _mm512_castsi512_si256(below), texels, 4),
+      _mm512_mask_i32gather_epi64(zero, drawnSecond, _mm512_extracti64x4_epi64(below, 1), texels, 4)};
+  // Texel pairs B0 G0 R0 A0 B1 G1 R1 A1 to B0 B1 G0 G1 R0 R1 A0 A1, so one
+  // multiply-add of bytes weighs the left and right texel of each channel.
+  const __m512i interleave =
+      _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15));
+  // Weights 16 - fs and fs as a byte pair per pixel; 16 - ft and ft per channel.
+  const __m512i sPair =
+      _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(16), fs), _mm512_slli_epi32(fs, 8));
+  const __m512i sWeights[2] = {SpreadFirst(sPair), SpreadSecond(sPair)};
+  const __m512i tWeights[2] = {SpreadFirst(ft), SpreadSecond(ft)};
+  const __m512i sixteen = _mm512_set1_epi16(16);
+  __m512i out[2];
+  for (int k = 0; k < 2; ++k) {
+    const __m512i upper = _mm512_maddubs_epi16(_mm512_shuffle_epi8(top[k], interleave), sWeights[k]);
+    const __m512i lower = _mm512_maddubs_epi16(_mm512_shuffle_epi8(bottom[k], interleave), sWeights[k]);
+    // (upper * (16 - ft) + lower * ft) >> 8 == the four-weight sum >> 8; at most 65280.
+    const __m512i sum = _mm512_add_epi16(_mm512_mullo_epi16(upper, _mm512_sub_epi16(sixteen, tWeights[k])),
+                                         _mm512_mullo_epi16(lower, tWeights[k]));
+    out[k] = _mm512_srli_epi16(sum, 8);
+  }
+  *first = out[0];
+  *second = out[1];
+}
+
+// Element `index` of a buffer, where index may lie before its start: a
+// batch's runs are addressed from lane 0, and masked loads and stores touch
+// only the run's own lanes, which lie inside the row.
+inline uint16_t* At(uint16_t* buffer, ptrdiff_t index) {
+  return reinterpret_cast<uint16_t*>(reinterpret_cast<uintptr_t>(buffer) +
+                                     static_cast<uintptr_t>(index) * sizeof(uint16_t));
+}
+
+// Draws rows [bandStart, bandEnd) of a triangle in one of the fast states,
+// sixteen covered pixels at a time.
+template <class C, bool kSClamp, bool kTClamp>
+void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
+  const Derived& d = *ctx.derived;
+  const RasterState& st = d.state;
+  const TriangleSetup& tri = *ctx.tri;
+  const Framebuffer& fb = *ctx.target;
+  const DerivedTexture& tex = d.texture;
+  const ExpandedTexture& ex = *d.expanded;
+  if (fb.depth == nullptr) {  // no aux buffer: no depth test at all
+    WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) { ReferenceSpan(ctx, y, x0, x1); });
+    return;
+  }
+
+  const __m512 wAt = _mm512_set1_ps(tri.w.atRef), wDx = _mm512_set1_ps(tri.w.dx),
+               wDy = _mm512_set1_ps(tri.w.dy);
+  const __m512 sAt = _mm512_set1_ps(tri.s.atRef), sDx = _mm512_set1_ps(tri.s.dx),
+               sDy = _mm512_set1_ps(tri.s.dy);
+  const __m512 tAt = _mm512_set1_ps(tri.t.atRef), tDx = _mm512_set1_ps(tri.t.dx),
+               tDy = _mm512_set1_ps(tri.t.dy);
+  const __m512 limitLo = _mm512_set1_ps(-kTexCoordLimit), limitHi = _mm512_set1_ps(kTexCoordLimit);
+  const __m512 half = _mm512_set1_ps(8.0f);
+  const __m512i zero = _mm512_setzero_si512();
+  const bool depthWrite = st.depth.writeMask;
+
+  // Where a level lies in the expanded texture, looked up per lane by level.
+  constexpr __mmask16 kLevels = (1u << 9) - 1;
+  const __m512i offsets = _mm512_maskz_loadu_epi32(kLevels, ex.offset);
+  const __m512i strides = _mm512_maskz_loadu_epi32(kLevels, ex.stride);
+  const __m512i widthMasks = _mm512_maskz_loadu_epi32(kLevels, ex.widthMask);
+  const __m512i heightMasks = _mm512_maskz_loadu_epi32(kLevels, ex.heightMask);
+  const __m512i lodLo = _mm512_set1_epi32(tex.lodMin << 8), lodHi = _mm512_set1_epi32(tex.lodMax << 8);
+  const __m512i lodOffset = _mm512_set1_epi32(tri.lodBase88 + tex.lodBias88);
+  const __m512i baseLevel = _mm512_set1_epi32(tex.lodMin);
+  const uint32_t* texels = ex.texels.data();
+
+  // Fog colour and blend factors in 16-bit lanes (B G R A).
+  const uint32_t fogColour = st.fog.colour;
+  const int64_t fogB = fogColour & 0xFF, fogG = (fogColour >> 8) & 0xFF, fogR = (fogColour >> 16) & 0xFF;
+  const __m512i fogC = _mm512_set1_epi64(fogB | fogG << 16 | fogR << 32);
+  const int alpha = static_cast<int>(st.constantColour >> 24);
+  const __m512i srcFactor = _mm512_set1_epi16(static_cast<short>(alpha + 1));
+  const __m512i dstFactor = _mm512_set1_epi16(static_cast<short>(256 - alpha));
+  const uint16_t* fogByW = d.fogByW ? d.fogByW->factor : nullptr;
+  alignas(64) static constexpr int32_t kDitherByIndex[16] = {
+      kDither4x4[0][0], kDither4x4[0][1], kDither4x4[0][2], kDither4x4[0][3],
+      kDither4x4[1][0], kDither4x4[1][1], kDither4x4[1][2], kDither4x4[1][3],
+      kDither4x4[2][0], kDither4x4[2][1], kDither4x4[2][2], kDither4x4[2][3],
+      kDither4x4[3][0], kDither4x4[3][1], kDither4x4[3][2], kDither4x4[3][3]};
+  const __m512i ditherByIndex = _mm512_load_si512(kDitherByIndex);
+  const __m512i three = _mm512_set1_epi32(3);
+  const __m512i refX = _mm512_set1_epi32(tri.refX), refY = _mm512_set1_epi32(tri.refY);
+  uint64_t pixelsIn = 0, depthFailed = 0;
+
+  // The batch: two halves of sixteen lanes, shaded side by side so that the
+  // processor has two independent chains of work in flight. Lane i of half h
+  // is the pixel (refX + laneX[h][i], refY + laneY[h][i]); run r covers the
+  // batch lanes of runMask[r] (bit 16h + i), whose pixels lie at
+  // runBase[r] + 16h + i in the colour and depth buffers.
+  __m512i laneX[kHalves] = {zero, zero}, laneY[kHalves] = {zero, zero};
+  uint32_t runMask[kBatch];
+  ptrdiff_t runBase[kBatch];
+  int runs = 0, used = 0;
+
+  // The run's lanes of half h, as a mask of that half.
+  auto halfMask = [](uint32_t mask, int h) { return static_cast<__mmask16>(mask >> (kLanes * h)); };
+  // Sixteen pixels of half h from a buffer: the lanes of every run, zero elsewhere.
+  auto gatherRuns = [&](uint16_t * buffer, int h) __attribute__((always_inline)) {
+    __m256i v = _mm256_setzero_si256();
+    for (int r = 0; r < runs; ++r)
+      if (const __mmask16 m = halfMask(runMask[r], h))
+        v = _mm256_mask_loadu_epi16(v, m, At(buffer, runBase[r] + kLanes * h));
+    return v;
+  };
+
+  auto shade = [&]() __attribute__((always_inline)) {
+    const uint32_t validAll = static_cast<uint32_t>((uint64_t{1} << used) - 1);
+    pixelsIn += static_cast<uint64_t>(used);
+    __m512 dx[kHalves], dy[kHalves], w[kHalves];
+    __m512i w32[kHalves];
+    __mmask16 valid[kHalves], drawn[kHalves];
+#pragma GCC unroll 2
+    for (int h = 0; h < kHalves; ++h) {
+      valid[h] = drawn[h] = halfMask(validAll, h);
+      dx[h] = _mm512_cvtepi32_ps(laneX[h]);
+      dy[h] = _mm512_cvtepi32_ps(laneY[h]);
+      // rowBase + dx * (x - refX), rowBase = atRef + dy * (y - refY), as the reference orders them.
+      w[h] = _mm512_add_ps(_mm512_add_ps(wAt, _mm512_mul_ps(wDy, dy[h])), _mm512_mul_ps(wDx, dx[h]));
+      w32[h] = WFloat16(w[h]);
+    }
+    if constexpr (C::depthLess) {
+#pragma GCC unroll 2
+      for (int h = 0; h < kHalves; ++h) {
+        const __m256i stored = gatherRuns(fb.depth, h);
+        drawn[h] = _mm512_mask_cmpgt_epi32_mask(valid[h], _mm512_cvtepu16_epi32(stored), w32[h]);
+        depthFailed += static_cast<unsigned>(__builtin_popcount(valid[h] & ~drawn[h]));
+      }
+      if ((drawn[0] | drawn[1]) == 0) return;
+    }
+
+    __m512i first[kHalves], second[kHalves];
+#pragma GCC unroll 2
+    for (int h = 0; h < kHalves; ++h) {
+      // S/W and T/W; zero behind the eye.
+      const __m512 recip = _mm512_div_ps(_mm512_set1_ps(1.0f), w[h]);
+      const __mmask16 inFront = _mm512_cmp_ps_mask(w[h], _mm512_setzero_ps(), _CMP_NLT_UQ);
+      const __m512 s = _mm512_maskz_mul_ps(
+          inFront, _mm512_add_ps(_mm512_add_ps(sAt, _mm512_mul_ps(sDy, dy[h])), _mm512_mul_ps(sDx, dx[h])),
+          recip);
+      const __m512 t = _mm512_maskz_mul_ps(
+          inFront, _mm512_add_ps(_mm512_add_ps(tAt, _mm512_mul_ps(tDy, dy[h])), _mm512_mul_ps(tDx, dx[h])),
+          recip);
+
+      __m512i levels = baseLevel;
+      if constexpr (C::mipmap) {
+        const __m512i log =
+            _mm512_sub_epi32(_mm512_srai_epi32(_mm512_castps_si512(w[h]), 15), _mm512_set1_epi32(127 << 8));
+        const __m512i lod =
+            _mm512_min_epi32(_mm512_max_epi32(_mm512_sub_epi32(lodOffset, log), lodLo), lodHi);
+        levels = _mm512_srai_epi32(lod, 8);
+      }
+      const __m512 scale =
+          _mm512_castsi512_ps(_mm512_slli_epi32(_mm512_sub_epi32(_mm512_set1_epi32(127 + 4), levels), 23));
+      const __m512i stride = _mm512_permutexvar_epi32(levels, strides);
+      const __m512 s16 = _mm512_sub_ps(_mm512_mul_ps(s, scale), half);
+      const __m512 t16 = _mm512_sub_ps(_mm512_mul_ps(t, scale), half);
+      const __m512i si = Floor16(_mm512_min_ps(_mm512_max_ps(s16, limitLo), limitHi));
+      const __m512i ti = Floor16(_mm512_min_ps(_mm512_max_ps(t16, limitLo), limitHi));
+      const __m512i fraction = _mm512_set1_epi32(15);
+      const __m512i column =
+          BorderIndex<kSClamp>(_mm512_srai_epi32(si, 4), _mm512_permutexvar_epi32(levels, widthMasks));
+      const __m512i rowIndex =
+          BorderIndex<kTClamp>(_mm512_srai_epi32(ti, 4), _mm512_permutexvar_epi32(levels, heightMasks));
+      const __m512i addr = _mm512_add_epi32(
+          _mm512_add_epi32(_mm512_permutexvar_epi32(levels, offsets), _mm512_mullo_epi32(rowIndex, stride)),
+          column);
+      Filter16(texels, addr, stride, _mm512_and_si512(si, fraction), _mm512_and_si512(ti, fraction), drawn[h],
+               &first[h], &second[h]);
+    }
+
+    if constexpr (C::fog) {
+      // c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
+      const __m512i n256 = _mm512_set1_epi16(256);
+#pragma GCC unroll 2
+      for (int h = 0; h < kHalves; ++h) {
+        const __m512i f = _mm512_and_si512(
+            _mm512_mask_i32gather_epi32(zero, drawn[h], w32[h], reinterpret_cast<const int*>(fogByW), 2),
+            _mm512_set1_epi32(0xFFFF));
+        const __m512i ff = SpreadFirst(f), fs = SpreadSecond(f);
+        first[h] =
+            _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], _mm512_sub_epi16(n256, ff)),
+                                               _mm512_mullo_epi16(fogC, ff)),
+                              8);
+        second[h] =
+            _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(second[h], _mm512_sub_epi16(n256, fs)),
+                                               _mm512_mullo_epi16(fogC, fs)),
+                              8);
+      }
+    }
+    if constexpr (C::blend) {
+// Source alpha / one minus source alpha with the constant alpha: the
+// weights sum to 257, so the sum fits 16 bits unsigned.
+#pragma GCC unroll 2
+      for (int h = 0; h < kHalves; ++h) {
+        __m512i oldFirst, oldSecond;
+        Expand565x16(gatherRuns(fb.colour, h), &oldFirst, &oldSecond);
+        first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], srcFactor),
+                                                      _mm512_mullo_epi16(oldFirst, dstFactor)),
+                                     8);
+        second[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(second[h], srcFactor),
+                                                       _mm512_mullo_epi16(oldSecond, dstFactor)),
+                                      8);
+      }
+    }
+    __m256i colour[kHalves], depth[kHalves];
+#pragma GCC unroll 2
+    for (int h = 0; h < kHalves; ++h) {
+      if constexpr (C::dither) {
+        const __m512i index =
+            _mm512_or_si512(_mm512_slli_epi32(_mm512_and_si512(_mm512_add_epi32(laneY[h], refY), three), 2),
+                            _mm512_and_si512(_mm512_add_epi32(laneX[h], refX), three));
+        const __m512i dither = _mm512_permutexvar_epi32(index, ditherByIndex);
+        colour[h] = Dither565x16(first[h], second[h], SpreadFirst(dither), SpreadSecond(dither));
+      } else {
+        colour[h] = Pack565x16(first[h], second[h]);
+      }
+      depth[h] = _mm512_cvtepi32_epi16(w32[h]);
+    }
+    const uint32_t drawnAll = drawn[0] | static_cast<uint32_t>(drawn[1]) << kLanes;
+    for (int r = 0; r < runs; ++r) {
+      const uint32_t write = runMask[r] & drawnAll;
+#pragma GCC unroll 2
+      for (int h = 0; h < kHalves; ++h) {
+        if (const __mmask16 m = halfMask(write, h)) {
+          _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
+          if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
+        }
+      }
+    }
+  };
+
+  const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  RowWalker walker(tri, bandStart, bandEnd);
+  for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) {
+    const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * fb.stride;
+    const __m512i rowOffset = _mm512_set1_epi32(y - tri.refY);
+    for (int x = x0; x < x1;) {
+      const int take = std::min(x1 - x, kBatch - used);
+      const uint32_t mask = static_cast<uint32_t>(((uint64_t{1} << take) - 1) << used);
+      const int firstX = x - tri.refX - used;  // x - refX of batch lane 0
+#pragma GCC unroll 2
+      for (int h = 0; h < kHalves; ++h) {
+        const __mmask16 m = halfMask(mask, h);
+        laneX[h] = _mm512_mask_add_epi32(laneX[h], m, laneIndex, _mm512_set1_epi32(firstX + kLanes * h));
+        laneY[h] = _mm512_mask_mov_epi32(laneY[h], m, rowOffset);
+      }
+      runMask[runs] = mask;
+      runBase[runs] = rowStart + x - used;
+      ++runs;
+      used += take;
+      x += take;
+      if (used == kBatch) {
+        shade();
+        used = runs = 0;
+      }
+    }
+  }
+  if (used > 0) shade();
+  RasterCounters& counters = *ctx.counters;
+  counters.pixelsIn += pixelsIn;
+  counters.depthFailed += depthFailed;
+  counters.pixelsWritten += pixelsIn - depthFailed;
+}
+
+template <bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
+BandFunction Band(bool sClamp, bool tClamp) {
+  using C = Config<kMipmap, kFog, kBlend, kDepthLess, kDither>;
+  if (sClamp) return tClamp ? PackedBand<C, true, true> : PackedBand<C, true, false>;
+  return tClamp ? PackedBand<C, false, true> : PackedBand<C, false, false>;
+}
+
+}  // namespace
+
+BandFunction PickPackedBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
+  FastShape shape;
+  if (!FastShapeOf(d, &shape)) return nullptr;
+  const DerivedTexture& tex = d.texture;
+  const bool s = tex.sClamp, t = tex.tClamp;
+  *needsAllPlanes = false;
+  *needsLod = shape.mipmap;
+  // The combinations the programs use; anything else goes to the narrower spans.
+  if (!shape.mipmap && shape.fog && shape.blend && !shape.depthLess && !shape.dither) {
+    *name = "floor-avx512";
+    return Band<false, true, true, false, false>(s, t);
+  }
+  if (!shape.mipmap && !shape.fog && !shape.blend && shape.depthLess && !shape.dither) {
+    *name = "mesh-avx512";
+    return Band<false, false, false, true, false>(s, t);
+  }
+  if (!shape.fog && !shape.blend && shape.depthLess && shape.dither) {
+    *name = shape.mipmap ? "bodies-mip-avx512" : "bodies-avx512";
+    return shape.mipmap ? Band<true, false, false, true, true>(s, t)
+                        : Band<false, false, false, true, true>(s, t);
+  }
+  *needsAllPlanes = *needsLod = true;
+  return nullptr;
+}
+
+}  // namespace gfx::raster
+
+#pragma GCC diagnostic pop
+#pragma GCC pop_options
