@@ -283,14 +283,14 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     return v;
   };
 
-  auto shade = [&]() __attribute__((always_inline)) {
+  auto shade = [&]<int kN>() __attribute__((always_inline)) {
     const uint32_t validAll = static_cast<uint32_t>((uint64_t{1} << used) - 1);
     pixelsIn += static_cast<uint64_t>(used);
     __m512 dx[kHalves], dy[kHalves], w[kHalves];
     __m512i w32[kHalves];
     __mmask16 valid[kHalves], drawn[kHalves];
 #pragma GCC unroll 2
-    for (int h = 0; h < kHalves; ++h) {
+    for (int h = 0; h < kN; ++h) {
       valid[h] = drawn[h] = halfMask(validAll, h);
       dx[h] = _mm512_cvtepi32_ps(laneX[h]);
       dy[h] = _mm512_cvtepi32_ps(laneY[h]);
@@ -300,17 +300,19 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     }
     if constexpr (C::depthLess) {
 #pragma GCC unroll 2
-      for (int h = 0; h < kHalves; ++h) {
+      for (int h = 0; h < kN; ++h) {
         const __m256i stored = gatherRuns(fb.depth, h);
         drawn[h] = _mm512_mask_cmpgt_epi32_mask(valid[h], _mm512_cvtepu16_epi32(stored), w32[h]);
         depthFailed += static_cast<unsigned>(__builtin_popcount(valid[h] & ~drawn[h]));
       }
-      if ((drawn[0] | drawn[1]) == 0) return;
+      __mmask16 any = 0;
+      for (int h = 0; h < kN; ++h) any |= drawn[h];
+      if (any == 0) return;
     }
 
     __m512i first[kHalves], second[kHalves];
 #pragma GCC unroll 2
-    for (int h = 0; h < kHalves; ++h) {
+    for (int h = 0; h < kN; ++h) {
       // S/W and T/W; zero behind the eye.
       const __m512 recip = _mm512_div_ps(_mm512_set1_ps(1.0f), w[h]);
       const __mmask16 inFront = _mm512_cmp_ps_mask(w[h], _mm512_setzero_ps(), _CMP_NLT_UQ);
@@ -352,7 +354,7 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       // c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
       const __m512i n256 = _mm512_set1_epi16(256);
 #pragma GCC unroll 2
-      for (int h = 0; h < kHalves; ++h) {
+      for (int h = 0; h < kN; ++h) {
         const __m512i f = _mm512_and_si512(
             _mm512_mask_i32gather_epi32(zero, drawn[h], w32[h], reinterpret_cast<const int*>(fogByW), 2),
             _mm512_set1_epi32(0xFFFF));
@@ -371,7 +373,7 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 // Source alpha / one minus source alpha with the constant alpha: the
 // weights sum to 257, so the sum fits 16 bits unsigned.
 #pragma GCC unroll 2
-      for (int h = 0; h < kHalves; ++h) {
+      for (int h = 0; h < kN; ++h) {
         __m512i oldFirst, oldSecond;
         Expand565x16(gatherRuns(fb.colour, h), &oldFirst, &oldSecond);
         first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], srcFactor),
@@ -384,7 +386,7 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     }
     __m256i colour[kHalves], depth[kHalves];
 #pragma GCC unroll 2
-    for (int h = 0; h < kHalves; ++h) {
+    for (int h = 0; h < kN; ++h) {
       if constexpr (C::dither) {
         const __m512i index =
             _mm512_or_si512(_mm512_slli_epi32(_mm512_and_si512(_mm512_add_epi32(laneY[h], refY), three), 2),
@@ -396,11 +398,12 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       }
       depth[h] = _mm512_cvtepi32_epi16(w32[h]);
     }
-    const uint32_t drawnAll = drawn[0] | static_cast<uint32_t>(drawn[1]) << kLanes;
+    uint32_t drawnAll = 0;
+    for (int h = 0; h < kN; ++h) drawnAll |= static_cast<uint32_t>(drawn[h]) << (kLanes * h);
     for (int r = 0; r < runs; ++r) {
       const uint32_t write = runMask[r] & drawnAll;
 #pragma GCC unroll 2
-      for (int h = 0; h < kHalves; ++h) {
+      for (int h = 0; h < kN; ++h) {
         if (const __mmask16 m = halfMask(write, h)) {
           _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
           if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
@@ -430,12 +433,16 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       used += take;
       x += take;
       if (used == kBatch) {
-        shade();
+        shade.template operator()<kHalves>();
         used = runs = 0;
       }
     }
   }
-  if (used > 0) shade();
+  // The last batch of a triangle: a small one fills one register or less.
+  if (used > kLanes)
+    shade.template operator()<kHalves>();
+  else if (used > 0)
+    shade.template operator()<1>();
   RasterCounters& counters = *ctx.counters;
   counters.pixelsIn += pixelsIn;
   counters.depthFailed += depthFailed;
