@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "span.h"
 #include "test_util.h"
 
 namespace gfx::testing {
@@ -20,6 +21,36 @@ RasterState CountingState() {
 }
 int Writes(const Canvas& c, int x, int y) {
   return At(c, x, y) >> 11;
+}
+
+// An edge's first pixel on each row, stepped row by row from one division,
+// equals the exact ceiling division on every row: at screen sizes, up to the
+// coordinate limit, and on edges through pixel centres (zero remainders).
+TEST(Coverage, EdgeStepsMatchExactDivisionAtEveryMagnitude) {
+  std::mt19937_64 random(5);
+  using Stepper = raster::EdgeStepper;
+  int checked = 0;
+  for (int magnitude : {6, 10, 14, 20, 24, 25, 26, 27, 28}) {
+    std::uniform_int_distribution<int64_t> coordinate(-(int64_t{1} << magnitude), int64_t{1} << magnitude);
+    for (int i = 0; i < 3000; ++i) {
+      int64_t xa = coordinate(random), xb = coordinate(random), ya = coordinate(random),
+              yb = coordinate(random);
+      if (i % 4 == 0) xa = (xa & ~int64_t{15}) + 8, xb = (xb & ~int64_t{15}) + 8;  // through pixel centres
+      if (i % 8 == 1) ya = yb - 16 * (1 + i % 5);                                  // short, steep or flat
+      if (ya == yb) continue;
+      if (ya > yb) std::swap(ya, yb), std::swap(xa, xb);
+      const int64_t firstRow = (ya >> 4) + (i % 3);
+      Stepper edge;
+      edge.Start(xa, ya, xb, yb, firstRow * 16 + 8);
+      for (int64_t row = firstRow; row < firstRow + 6; ++row, edge.NextRow()) {
+        const int64_t yc = row * 16 + 8;
+        const int64_t exact = Stepper::CeilDiv((xa - 8) * (yb - ya) + (yc - ya) * (xb - xa), 16 * (yb - ya));
+        ASSERT_EQ(edge.Pixel(), exact) << xa << "," << ya << " to " << xb << "," << yb << " row " << row;
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 100000);
 }
 
 TEST(Coverage, FanAroundAPointWritesEveryPixelOnce) {
