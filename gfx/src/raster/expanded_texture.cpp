@@ -9,9 +9,9 @@
 
 namespace gfx::raster {
 
-bool ExpandedTexture::BuiltFrom(const DerivedTexture& tex, uint64_t version) const {
-  if (contentVersion != version || lodMin != tex.lodMin || lodMax != tex.lodMax || format != tex.format ||
-      sClamp != tex.sClamp || tClamp != tex.tClamp)
+bool ExpandedTexture::BuiltFrom(const DerivedTexture& tex, uint64_t version, TexelLayout wanted) const {
+  if (layout != wanted || contentVersion != version || lodMin != tex.lodMin || lodMax != tex.lodMax ||
+      format != tex.format || sClamp != tex.sClamp || tClamp != tex.tClamp)
     return false;
   for (int lod = lodMin; lod <= lodMax; ++lod) {
     const TextureLevel& level = tex.levels[lod];
@@ -22,9 +22,11 @@ bool ExpandedTexture::BuiltFrom(const DerivedTexture& tex, uint64_t version) con
   return std::memcmp(lut8, tex.lut8, sizeof lut8) == 0;
 }
 
-std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, uint64_t version) {
+std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, uint64_t version,
+                                                     TexelLayout layout) {
   auto out = std::make_shared<ExpandedTexture>();
   ExpandedTexture& e = *out;
+  e.layout = layout;
   e.lodMin = tex.lodMin;
   e.lodMax = tex.lodMax;
   e.format = tex.format;
@@ -33,7 +35,10 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
   e.contentVersion = version;
   std::memcpy(e.lut8, tex.lut8, sizeof e.lut8);
 
-  size_t total = 0;
+  // Rows: (height + 2) rows of texels. Column pairs: a footprint's top row
+  // is at most the height, so height + 1 rows of pairs (two texels each).
+  const bool pairs = layout == TexelLayout::kColumnPairs;
+  size_t total = 0, widest = 0;
   for (int lod = tex.lodMin; lod <= tex.lodMax; ++lod) {
     const TextureLevel& level = tex.levels[lod];
     const int width = 1 << level.widthLog2, height = 1 << level.heightLog2;
@@ -42,11 +47,13 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
     e.widthMask[lod] = width - 1;
     e.heightMask[lod] = height - 1;
     e.levelTexels[lod] = level.texels;
-    total += static_cast<size_t>(width + 2) * static_cast<size_t>(height + 2);
+    total += static_cast<size_t>(width + 2) * static_cast<size_t>(pairs ? height + 1 : height + 2);
+    widest = std::max(widest, static_cast<size_t>(width + 2));
   }
   // A footprint reads columns c and c + 1 with c at most the width: the
   // right border column is the last it reaches, so no slack is needed.
-  e.texels.assign(total, 0u);
+  e.texels.assign(pairs ? 2 * total : total, 0u);
+  std::vector<uint32_t> lineBuffer(pairs ? widest : 0);
 
   for (int lod = tex.lodMin; lod <= tex.lodMax; ++lod) {
     const TextureLevel& level = tex.levels[lod];
@@ -56,10 +63,10 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
     auto source = [](int k, int size, bool clamp) {
       return clamp ? std::clamp(k, 0, size - 1) : k & (size - 1);
     };
-    uint32_t* out = e.texels.data() + e.offset[lod];
+    uint32_t* out = e.texels.data() + (pairs ? 2 : 1) * static_cast<ptrdiff_t>(e.offset[lod]);
     for (int row = -1; row <= height; ++row) {
       const int j = source(row, height, tex.tClamp);
-      uint32_t* line = out + static_cast<ptrdiff_t>(row + 1) * (width + 2);
+      uint32_t* line = pairs ? lineBuffer.data() : out + static_cast<ptrdiff_t>(row + 1) * (width + 2);
       uint32_t* texels = line + 1;
       if (tex.sixteenBit) {
         for (int i = 0; i < width; ++i) texels[i] = FetchTexel(tex, level, i, j);
@@ -69,15 +76,25 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
       }
       line[0] = texels[source(-1, width, tex.sClamp)];
       line[width + 1] = texels[source(width, width, tex.sClamp)];
+      if (!pairs) continue;
+      // Expanded row row + 1 is the top of pair row row + 1 and the bottom of pair row row.
+      const int expanded = row + 1;
+      uint32_t* top = expanded <= height ? out + 2 * static_cast<ptrdiff_t>(expanded) * (width + 2) : nullptr;
+      uint32_t* bottom =
+          expanded >= 1 ? out + 2 * static_cast<ptrdiff_t>(expanded - 1) * (width + 2) + 1 : nullptr;
+      for (int c = 0; c < width + 2; ++c) {
+        if (top) top[2 * c] = line[c];
+        if (bottom) bottom[2 * c] = line[c];
+      }
     }
   }
   return out;
 }
 
-std::shared_ptr<const ExpandedTexture> ExpandedTextureCache::Get(const DerivedTexture& tex,
-                                                                 uint64_t version) {
+std::shared_ptr<const ExpandedTexture> ExpandedTextureCache::Get(const DerivedTexture& tex, uint64_t version,
+                                                                 TexelLayout layout) {
   for (size_t k = 0; k < entries.size(); ++k) {
-    if (!entries[k]->BuiltFrom(tex, version)) continue;
+    if (!entries[k]->BuiltFrom(tex, version, layout)) continue;
     std::rotate(entries.begin(), entries.begin() + static_cast<ptrdiff_t>(k),
                 entries.begin() + static_cast<ptrdiff_t>(k) + 1);
     return entries.front();
@@ -85,7 +102,7 @@ std::shared_ptr<const ExpandedTexture> ExpandedTextureCache::Get(const DerivedTe
   // Entries of an older content version can never match again.
   std::erase_if(entries, [&](const auto& entry) { return entry->contentVersion != version; });
   if (entries.size() >= kEntries) entries.pop_back();
-  entries.insert(entries.begin(), ExpandTexture(tex, version));
+  entries.insert(entries.begin(), ExpandTexture(tex, version, layout));
   return entries.front();
 }
 

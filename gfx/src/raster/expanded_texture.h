@@ -15,15 +15,25 @@
 
 namespace gfx::raster {
 
+// How the expanded texels lie in memory.
+enum class TexelLayout {
+  kRows,         // row after row: a footprint is two 8-byte reads, one per row
+  kColumnPairs,  // each position holds its texel and the one below it, so a
+                 // footprint is one 16-byte read: top-left, bottom-left,
+                 // top-right, bottom-right
+};
+
 struct ExpandedTexture {
-  // Per level (by Glide LOD number), in texels of `texels`. A texel index i
-  // along a row maps to border column (i & widthMask) + 1 when wrapping and
+  // Per level (by Glide LOD number), in positions of `texels` (a texel, or a
+  // pair of texels with kColumnPairs). A texel index i along a row maps to
+  // border column (i & widthMask) + 1 when wrapping and
   // min(max(i, -1), widthMask) + 1 when clamping; rows likewise.
   alignas(32) int32_t offset[9] = {};
   alignas(32) int32_t stride[9] = {};
   alignas(32) int32_t widthMask[9] = {};
   alignas(32) int32_t heightMask[9] = {};
   std::vector<uint32_t> texels;
+  TexelLayout layout = TexelLayout::kRows;
 
   // What the texels were built from.
   const uint8_t* levelTexels[9] = {};
@@ -33,18 +43,20 @@ struct ExpandedTexture {
   uint64_t contentVersion = 0;
   uint32_t lut8[256] = {};
 
-  bool BuiltFrom(const DerivedTexture& tex, uint64_t version) const;
+  bool BuiltFrom(const DerivedTexture& tex, uint64_t version, TexelLayout wanted) const;
 };
 
-// Decodes every level of tex (all present) with its border.
-std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, uint64_t version);
+// Decodes every level of tex (all present) with its border, in the layout.
+std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, uint64_t version,
+                                                     TexelLayout layout = TexelLayout::kRows);
 
 // The last few expanded textures, most recently used first. Textures a
 // program switches between (one per object, or a floor and a sphere map in
 // one frame) are decoded once, not once per state change.
 class ExpandedTextureCache {
  public:
-  std::shared_ptr<const ExpandedTexture> Get(const DerivedTexture& tex, uint64_t version);
+  std::shared_ptr<const ExpandedTexture> Get(const DerivedTexture& tex, uint64_t version,
+                                             TexelLayout layout = TexelLayout::kRows);
 
  private:
   static constexpr size_t kEntries = 8;

@@ -161,42 +161,60 @@ inline __m512i BorderIndex(__m512i i, __m512i mask) {
   return _mm512_add_epi32(_mm512_and_si512(i, mask), one);
 }
 
-// Bilinear filter of sixteen footprints at texel addresses addr (top-left of
-// each footprint) in rows of `stride` texels: 8-bit channels of pixels 0..7
-// in *first and 8..15 in *second, as 16-bit lanes B G R A. Lanes outside
-// `drawn` are not read.
-inline void Filter16(const uint32_t* texels, __m512i addr, __m512i stride, __m512i fs, __m512i ft,
-                     __mmask16 drawn, __m512i* first, __m512i* second) {
-  const __m512i below = _mm512_add_epi32(addr, stride);
-  const __m512i zero = _mm512_setzero_si512();
-  const __mmask8 drawnFirst = static_cast<__mmask8>(drawn), drawnSecond = static_cast<__mmask8>(drawn >> 8);
-  const __m512i top[2] = {
-      _mm512_mask_i32gather_epi64(zero, drawnFirst, _mm512_castsi512_si256(addr), texels, 4),
-      _mm512_mask_i32gather_epi64(zero, drawnSecond, _mm512_extracti64x4_epi64(addr, 1), texels, 4)};
-  const __m512i bottom[2] = {
-      _mm512_mask_i32gather_epi64(zero, drawnFirst, _mm512_castsi512_si256(below), texels, 4),
-      _mm512_mask_i32gather_epi64(zero, drawnSecond, _mm512_extracti64x4_epi64(below, 1), texels, 4)};
-  // Texel pairs B0 G0 R0 A0 B1 G1 R1 A1 to B0 B1 G0 G1 R0 R1 A0 A1, so one
-  // multiply-add of bytes weighs the left and right texel of each channel.
-  const __m512i interleave =
-      _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15));
-  // Weights 16 - fs and fs as a byte pair per pixel; 16 - ft and ft per channel.
+// The pixel of each 32-bit lane of a register holding four footprints:
+// pixels 0 2 4 6, 1 3 5 7, 8 10 12 14 and 9 11 13 15, so that packing the
+// filtered channels of two registers puts the pixels back in order.
+struct FootprintPixels {
+  alignas(64) int32_t index[4][16];
+  constexpr FootprintPixels() : index() {
+    for (int k = 0; k < 4; ++k)
+      for (int lane = 0; lane < 16; ++lane) index[k][lane] = (k / 2) * 8 + k % 2 + 2 * (lane / 4);
+  }
+};
+constexpr FootprintPixels kFootprintPixels;
+
+// Bilinear filter of sixteen footprints at positions `at` (top-left of each
+// footprint) of the column-pair texels: 8-bit channels of pixels 0..7 in
+// *first and 8..15 in *second, as 16-bit lanes B G R A. Every lane's
+// position lies inside its level, drawn or not.
+inline void Filter16(const uint32_t* texels, __m512i at, __m512i fs, __m512i ft, __m512i* first,
+                     __m512i* second) {
+  alignas(64) int32_t position[16];
+  _mm512_store_si512(position, at);
+  // One 16-byte read per footprint: top-left, bottom-left, top-right, bottom-right.
+  auto footprint = [&](int pixel) {
+    return _mm_loadu_si128(
+        reinterpret_cast<const __m128i*>(texels + 2 * static_cast<ptrdiff_t>(position[pixel])));
+  };
+  auto four = [&](int k) {
+    const int p = (k / 2) * 8 + k % 2;
+    __m512i v = _mm512_castsi128_si512(footprint(p));
+    v = _mm512_inserti32x4(v, footprint(p + 2), 1);
+    v = _mm512_inserti32x4(v, footprint(p + 4), 2);
+    return _mm512_inserti32x4(v, footprint(p + 6), 3);
+  };
+  // Bytes to TL TR BL BR of blue, then green, red and alpha, so that one
+  // multiply-add of bytes gives the upper and lower row of each channel and
+  // one multiply-add of words weighs the two rows.
+  const __m512i arrange =
+      _mm512_broadcast_i32x4(_mm_setr_epi8(0, 8, 4, 12, 1, 9, 5, 13, 2, 10, 6, 14, 3, 11, 7, 15));
+  // Per pixel: the bytes 16 - fs, fs in both words; the words 16 - ft, ft.
   const __m512i sPair =
       _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(16), fs), _mm512_slli_epi32(fs, 8));
-  const __m512i sWeights[2] = {SpreadFirst(sPair), SpreadSecond(sPair)};
-  const __m512i tWeights[2] = {SpreadFirst(ft), SpreadSecond(ft)};
-  const __m512i sixteen = _mm512_set1_epi16(16);
-  __m512i out[2];
-  for (int k = 0; k < 2; ++k) {
-    const __m512i upper = _mm512_maddubs_epi16(_mm512_shuffle_epi8(top[k], interleave), sWeights[k]);
-    const __m512i lower = _mm512_maddubs_epi16(_mm512_shuffle_epi8(bottom[k], interleave), sWeights[k]);
-    // (upper * (16 - ft) + lower * ft) >> 8 == the four-weight sum >> 8; at most 65280.
-    const __m512i sum = _mm512_add_epi16(_mm512_mullo_epi16(upper, _mm512_sub_epi16(sixteen, tWeights[k])),
-                                         _mm512_mullo_epi16(lower, tWeights[k]));
-    out[k] = _mm512_srli_epi16(sum, 8);
+  const __m512i sWeights = _mm512_or_si512(sPair, _mm512_slli_epi32(sPair, 16));
+  const __m512i tWeights =
+      _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(16), ft), _mm512_slli_epi32(ft, 16));
+  __m512i channels[4];
+#pragma GCC unroll 4
+  for (int k = 0; k < 4; ++k) {
+    const __m512i pixels = _mm512_load_si512(kFootprintPixels.index[k]);
+    const __m512i rows = _mm512_maddubs_epi16(_mm512_shuffle_epi8(four(k), arrange),
+                                              _mm512_permutexvar_epi32(pixels, sWeights));
+    // upper * (16 - ft) + lower * ft == the four-weight sum; at most 65280.
+    channels[k] = _mm512_srli_epi32(_mm512_madd_epi16(rows, _mm512_permutexvar_epi32(pixels, tWeights)), 8);
   }
-  *first = out[0];
-  *second = out[1];
+  *first = _mm512_packus_epi32(channels[0], channels[1]);
+  *second = _mm512_packus_epi32(channels[2], channels[3]);
 }
 
 // Element `index` of a buffer, where index may lie before its start: a
@@ -346,8 +364,8 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       const __m512i addr = _mm512_add_epi32(
           _mm512_add_epi32(_mm512_permutexvar_epi32(levels, offsets), _mm512_mullo_epi32(rowIndex, stride)),
           column);
-      Filter16(texels, addr, stride, _mm512_and_si512(si, fraction), _mm512_and_si512(ti, fraction), drawn[h],
-               &first[h], &second[h]);
+      Filter16(texels, addr, _mm512_and_si512(si, fraction), _mm512_and_si512(ti, fraction), &first[h],
+               &second[h]);
     }
 
     if constexpr (C::fog) {

@@ -89,10 +89,14 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
     const char* name = nullptr;
     bool allPlanes = true, lod = true;
     BandFunction fast = nullptr;
+    TexelLayout layout = TexelLayout::kColumnPairs;  // what the sixteen-lane spans read
     if (simd == Rasterizer::Simd::kAvx512) fast = PickPackedBand(*d, &name, &allPlanes, &lod);
-    if (!fast && simd >= Rasterizer::Simd::kAvx2) fast = PickWideBand(*d, &name, &allPlanes, &lod);
+    if (!fast && simd >= Rasterizer::Simd::kAvx2) {
+      fast = PickWideBand(*d, &name, &allPlanes, &lod);
+      layout = TexelLayout::kRows;
+    }
     if (fast)
-      d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion);
+      d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion, layout);
     else
       fast = PickFastBand(*d, &name, &allPlanes, &lod);
     if (fast) {
