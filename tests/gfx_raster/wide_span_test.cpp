@@ -149,8 +149,8 @@ TEST(WideSpans, EveryFormatAspectAndClampDrawsTheReferencePicture) {
 
 // The sixteen-lane spans pack the rows of a triangle into shared batches:
 // hundreds of small triangles (one-pixel rows, slivers, corners hanging over
-// every edge of the canvas, batches ending mid-row) draw the reference's
-// pixels and count the same pixels in and failed.
+// every edge of the canvas, batches ending mid-row) and long slivers from far
+// away draw the reference's pixels and count the same pixels in and failed.
 TEST(WideSpans, SmallTrianglesPackedIntoBatchesDrawTheReferencePicture) {
   uint32_t seed = 99;
   std::vector<VertexIn> triangles;
@@ -167,6 +167,16 @@ TEST(WideSpans, SmallTrianglesPackedIntoBatchesDrawTheReferencePicture) {
             t * oow));
     }
   }
+  // Long slivers reaching far off the canvas, with vertices on both sides of
+  // the distance where row spans are worked out in doubles rather than
+  // stepped edge by edge.
+  for (float far : {5.0e4f, 1.04e6f, 1.06e6f, 3.0e6f, 1.5e7f})
+    for (int i = 0; i < 6; ++i) {
+      const float side = i % 2 ? far : -far, oow = 0.5f;
+      triangles.push_back(V(side, 20.0f + static_cast<float>(i) * 9.0f, oow, 3.0f, 5.0f));
+      triangles.push_back(V(60.0f, side * 0.25f + 40.0f, oow, 90.0f, 40.0f));
+      triangles.push_back(V(61.5f + static_cast<float>(i), 43.0f, oow, 20.0f, 200.0f));
+    }
   for (Shape shape : {Shape::FoggedBlendedFloor, Shape::Mesh, Shape::DitheredMipmappedBodies}) {
     Texture texture;
     const RasterState st = MakeState(shape, 10, 3, false, true, ++seed, &texture);

@@ -225,6 +225,62 @@ inline uint16_t* At(uint16_t* buffer, ptrdiff_t index) {
                                      static_cast<uintptr_t>(index) * sizeof(uint16_t));
 }
 
+// The spans of sixteen rows of a triangle at once, for triangles whose
+// coordinates all lie within kSpanMathLimit (12.4): row `first` + i covers
+// [left[i], right[i]) (empty when left >= right), as RowWalker walks them.
+// Each edge's first pixel is the ceiling of num / den with
+//   num = (xa - 8) * dy + (yc - ya) * dx,  den = 16 * dy,
+// which doubles hold exactly below the limit (products under 2^49); and a
+// quotient that is not an integer lies at least 1 / |num| > 2^-52 (relative)
+// from the nearest one, so the rounded division has the same ceiling.
+constexpr int64_t kSpanMathLimit = int64_t{1} << 24;
+
+struct RowSpans {
+  alignas(64) int32_t left[16], right[16];
+};
+
+inline __m512d Broadcast(int64_t v) {
+  return _mm512_set1_pd(static_cast<double>(v));
+}
+
+// The first pixel at or right of an edge on eight rows with centres yc.
+inline __m256i EdgePixel(__m512d xa, __m512d ya, __m512d dx, __m512d dy, __m512d yc) {
+  const __m512d num = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(xa, _mm512_set1_pd(8.0)), dy),
+                                    _mm512_mul_pd(_mm512_sub_pd(yc, ya), dx));
+  return _mm512_cvt_roundpd_epi32(_mm512_div_pd(num, _mm512_mul_pd(_mm512_set1_pd(16.0), dy)),
+                                  _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
+}
+
+inline void SpansOf16(const TriangleSetup& tri, int first, RowSpans* out) {
+  const __m512d x0 = Broadcast(tri.x[0]), x1 = Broadcast(tri.x[1]), y0 = Broadcast(tri.y[0]),
+                y1 = Broadcast(tri.y[1]);
+  const __m512d dx02 = Broadcast(tri.x[2] - tri.x[0]), dy02 = Broadcast(tri.y[2] - tri.y[0]);
+  const __m512d dx01 = Broadcast(tri.x[1] - tri.x[0]), dy01 = Broadcast(tri.y[1] - tri.y[0]);
+  const __m512d dx12 = Broadcast(tri.x[2] - tri.x[1]), dy12 = Broadcast(tri.y[2] - tri.y[1]);
+  const __m512d eight = _mm512_set1_pd(8.0), sixteen = _mm512_set1_pd(16.0);
+  auto pixel = [&](__m512d xa, __m512d ya, __m512d dx, __m512d dy, __m512d yc) {
+    const __m512d num =
+        _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(xa, eight), dy), _mm512_mul_pd(_mm512_sub_pd(yc, ya), dx));
+    return _mm512_cvt_roundpd_epi32(_mm512_div_pd(num, _mm512_mul_pd(sixteen, dy)),
+                                    _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
+  };
+  const __m256i clipX0 = _mm256_set1_epi32(tri.clipX0), clipX1 = _mm256_set1_epi32(tri.clipX1);
+#pragma GCC unroll 2
+  for (int k = 0; k < 2; ++k) {
+    const __m512d yc = _mm512_add_pd(Broadcast(int64_t{first + 8 * k} * 16 + 8),
+                                     _mm512_mul_pd(_mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7), sixteen));
+    // Rows above the middle vertex take the edge from the top vertex to it, the others the edge from it down.
+    const __mmask8 upper = _mm512_cmp_pd_mask(yc, y1, _CMP_LT_OQ);
+    const __m256i longEdge = EdgePixel(x0, y0, dx02, dy02, yc);
+    const __m256i shortEdge =
+        pixel(_mm512_mask_blend_pd(upper, x1, x0), _mm512_mask_blend_pd(upper, y1, y0),
+              _mm512_mask_blend_pd(upper, dx12, dx01), _mm512_mask_blend_pd(upper, dy12, dy01), yc);
+    const __m256i left = tri.midOnLeft ? shortEdge : longEdge, right = tri.midOnLeft ? longEdge : shortEdge;
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out->left + 8 * k), _mm256_max_epi32(left, clipX0));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out->right + 8 * k), _mm256_min_epi32(right, clipX1));
+  }
+}
+
 // Draws rows [bandStart, bandEnd) of a triangle in one of the fast states,
 // sixteen covered pixels at a time.
 template <class C, bool kSClamp, bool kTClamp>
@@ -431,8 +487,8 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   };
 
   const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  RowWalker walker(tri, bandStart, bandEnd);
-  for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) {
+  // Adds the span [x0, x1) of row y to the batch, shading every full batch.
+  auto addSpan = [&](int y, int x0, int x1) __attribute__((always_inline)) {
     const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * fb.stride;
     const __m512i rowOffset = _mm512_set1_epi32(y - tri.refY);
     for (int x = x0; x < x1;) {
@@ -455,6 +511,23 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
         used = runs = 0;
       }
     }
+  };
+  bool spanMath = true;
+  for (int v = 0; v < 3; ++v)
+    spanMath = spanMath && tri.x[v] > -kSpanMathLimit && tri.x[v] < kSpanMathLimit &&
+               tri.y[v] > -kSpanMathLimit && tri.y[v] < kSpanMathLimit;
+  if (spanMath) {
+    const int rowFrom = std::max(tri.rowStart, bandStart), rowTo = std::min(tri.rowEnd, bandEnd);
+    RowSpans spans;
+    for (int first = rowFrom; first < rowTo; first += 16) {
+      SpansOf16(tri, first, &spans);
+      const int count = std::min(16, rowTo - first);
+      for (int i = 0; i < count; ++i)
+        if (spans.left[i] < spans.right[i]) addSpan(first + i, spans.left[i], spans.right[i]);
+    }
+  } else {
+    RowWalker walker(tri, bandStart, bandEnd);
+    for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) addSpan(y, x0, x1);
   }
   // The last batch of a triangle: a small one fills one register or less.
   if (used > kLanes)
