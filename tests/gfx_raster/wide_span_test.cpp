@@ -197,6 +197,32 @@ TEST(WideSpans, SmallTrianglesPackedIntoBatchesDrawTheReferencePicture) {
   }
 }
 
+// Without an aux buffer there is no depth to test or write: every width
+// hands its rows to the reference.
+TEST(WideSpans, WithoutAnAuxBufferTheFastStatesDrawAsTheReference) {
+  const std::vector<VertexIn> triangles = Triangles(21);
+  for (Shape shape : {Shape::FoggedBlendedFloor, Shape::Mesh, Shape::DitheredMipmappedBodies}) {
+    Texture texture;
+    const RasterState st = MakeState(shape, 5, 3, false, false, 31, &texture);
+    auto draw = [&](bool reference, Simd simd) {
+      Rasterizer r;
+      r.SetReferenceOnly(reference);
+      r.SetSimd(simd);
+      Canvas canvas(104, 84, 0x1234, 0xC000);
+      canvas.target.depth = nullptr;
+      r.SetState(st);
+      for (size_t i = 0; i + 2 < triangles.size(); i += 3)
+        r.DrawTriangle(triangles[i], triangles[i + 1], triangles[i + 2], canvas.target);
+      r.Finish();
+      return canvas.colour;
+    };
+    const std::vector<uint16_t> expected = draw(true, Simd::kSse2);
+    for (Simd simd : {Simd::kSse2, Simd::kAvx2, Simd::kAvx512})
+      EXPECT_EQ(draw(false, simd), expected)
+          << "shape " << static_cast<int>(shape) << " simd " << static_cast<int>(simd);
+  }
+}
+
 // New texels under the same state and address (a download) are drawn once
 // the owner changes the content version; a new palette needs no new version.
 TEST(WideSpans, DecodedTexturesFollowTheTexelsAndThePalette) {

@@ -202,15 +202,12 @@ inline Footprint Addresses(__m128i si, __m128i ti, __m128i sMask, __m128i tMask,
 // the fog factor and the level are worked out once per row.
 template <class C>
 void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
+  if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
   const Derived& d = *ctx.derived;
   const RasterState& st = d.state;
   const TriangleSetup& tri = *ctx.tri;
   const Framebuffer& fb = *ctx.target;
   const DerivedTexture& tex = d.texture;
-  if (fb.depth == nullptr) {  // no aux buffer: no depth test at all
-    WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) { ReferenceSpan(ctx, y, x0, x1); });
-    return;
-  }
 
   const __m128 wDx = _mm_set1_ps(tri.w.dx), sDx = _mm_set1_ps(tri.s.dx), tDx = _mm_set1_ps(tri.t.dx);
   const __m128 limitLo = _mm_set1_ps(-kTexCoordLimit), limitHi = _mm_set1_ps(kTexCoordLimit);
@@ -528,6 +525,24 @@ bool FastShapeOf(const Derived& d, FastShape* shape) {
   shape->depthLess = st.depth.function == 1;
   shape->dither = st.ditherMode == 2;
   return true;
+}
+
+WideState WideStateOf(const Derived& d, bool* needsAllPlanes, bool* needsLod) {
+  *needsAllPlanes = *needsLod = true;
+  FastShape shape;
+  if (!FastShapeOf(d, &shape)) return WideState::kNone;
+  WideState state = WideState::kNone;
+  if (!shape.mipmap && shape.fog && shape.blend && !shape.depthLess && !shape.dither)
+    state = WideState::kFloor;
+  else if (!shape.mipmap && !shape.fog && !shape.blend && shape.depthLess && !shape.dither)
+    state = WideState::kMesh;
+  else if (!shape.fog && !shape.blend && shape.depthLess && shape.dither)
+    state = shape.mipmap ? WideState::kBodiesMipmapped : WideState::kBodies;
+  if (state != WideState::kNone) {
+    *needsAllPlanes = false;
+    *needsLod = shape.mipmap;
+  }
+  return state;
 }
 
 BandFunction PickFastBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {

@@ -34,12 +34,6 @@ namespace gfx::raster {
 
 namespace {
 
-template <bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
-struct Config {
-  static constexpr bool mipmap = kMipmap, fog = kFog, blend = kBlend, depthLess = kDepthLess,
-                        dither = kDither;
-};
-
 constexpr int kLanes = 16;  // lanes of a register
 constexpr int kHalves = 2;  // registers shaded side by side
 constexpr int kBatch = kLanes * kHalves;
@@ -285,16 +279,13 @@ inline void SpansOf16(const TriangleSetup& tri, int first, RowSpans* out) {
 // sixteen covered pixels at a time.
 template <class C, bool kSClamp, bool kTClamp>
 void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
+  if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
   const Derived& d = *ctx.derived;
   const RasterState& st = d.state;
   const TriangleSetup& tri = *ctx.tri;
   const Framebuffer& fb = *ctx.target;
   const DerivedTexture& tex = d.texture;
   const ExpandedTexture& ex = *d.expanded;
-  if (fb.depth == nullptr) {  // no aux buffer: no depth test at all
-    WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) { ReferenceSpan(ctx, y, x0, x1); });
-    return;
-  }
 
   const __m512 wAt = _mm512_set1_ps(tri.w.atRef), wDx = _mm512_set1_ps(tri.w.dx),
                wDy = _mm512_set1_ps(tri.w.dy);
@@ -540,38 +531,14 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   counters.pixelsWritten += pixelsIn - depthFailed;
 }
 
-template <bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
-BandFunction Band(bool sClamp, bool tClamp) {
-  using C = Config<kMipmap, kFog, kBlend, kDepthLess, kDither>;
-  if (sClamp) return tClamp ? PackedBand<C, true, true> : PackedBand<C, true, false>;
-  return tClamp ? PackedBand<C, false, true> : PackedBand<C, false, false>;
-}
-
 }  // namespace
 
 BandFunction PickPackedBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
-  FastShape shape;
-  if (!FastShapeOf(d, &shape)) return nullptr;
-  const DerivedTexture& tex = d.texture;
-  const bool s = tex.sClamp, t = tex.tClamp;
-  *needsAllPlanes = false;
-  *needsLod = shape.mipmap;
-  // The combinations the programs use; anything else goes to the narrower spans.
-  if (!shape.mipmap && shape.fog && shape.blend && !shape.depthLess && !shape.dither) {
-    *name = "floor-avx512";
-    return Band<false, true, true, false, false>(s, t);
-  }
-  if (!shape.mipmap && !shape.fog && !shape.blend && shape.depthLess && !shape.dither) {
-    *name = "mesh-avx512";
-    return Band<false, false, false, true, false>(s, t);
-  }
-  if (!shape.fog && !shape.blend && shape.depthLess && shape.dither) {
-    *name = shape.mipmap ? "bodies-mip-avx512" : "bodies-avx512";
-    return shape.mipmap ? Band<true, false, false, true, true>(s, t)
-                        : Band<false, false, false, true, true>(s, t);
-  }
-  *needsAllPlanes = *needsLod = true;
-  return nullptr;
+  static constexpr const char* kNames[4] = {"floor-avx512", "mesh-avx512", "bodies-avx512",
+                                            "bodies-mip-avx512"};
+  return PickWide(
+      d, kNames, name, needsAllPlanes, needsLod,
+      []<class C, bool kSClamp, bool kTClamp>() -> BandFunction { return PackedBand<C, kSClamp, kTClamp>; });
 }
 
 }  // namespace gfx::raster

@@ -111,6 +111,14 @@ inline void WalkRows(const TriangleSetup& tri, int bandStart, int bandEnd, Draw&
   while (walker.Next(&y, &x0, &x1)) draw(y, x0, x1);
 }
 
+// The fast spans test depth in the aux buffer; without one the reference
+// draws their rows. True when it did.
+inline bool DrawnWithoutAuxBuffer(const SpanContext& ctx, int bandStart, int bandEnd) {
+  if (ctx.target->depth != nullptr) return false;
+  WalkRows(*ctx.tri, bandStart, bandEnd, [&](int y, int x0, int x1) { ReferenceSpan(ctx, y, x0, x1); });
+  return true;
+}
+
 // Walks rows [bandStart, bandEnd) of the triangle: the state's band function
 // when it has one, else the span function row by row.
 void WalkTriangle(const SpanContext& ctx, int bandStart, int bandEnd);

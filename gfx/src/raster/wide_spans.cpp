@@ -27,12 +27,6 @@ namespace gfx::raster {
 
 namespace {
 
-template <bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
-struct Config {
-  static constexpr bool mipmap = kMipmap, fog = kFog, blend = kBlend, depthLess = kDepthLess,
-                        dither = kDither;
-};
-
 // Per 128-bit half: the 16-bit value in the low bits of each 64-bit element, four times.
 inline __m256i Repeat16(__m256i v) {
   const __m256i pattern = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 8, 9, 8, 9, 8, 9, 8, 9, 0, 1, 0, 1, 0, 1,
@@ -204,16 +198,13 @@ inline void Filter(const uint32_t* texels, __m256i addr, __m256i stride, __m256i
 // the fog factor and the level are worked out once per row.
 template <class C, bool kSClamp, bool kTClamp>
 void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
+  if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
   const Derived& d = *ctx.derived;
   const RasterState& st = d.state;
   const TriangleSetup& tri = *ctx.tri;
   const Framebuffer& fb = *ctx.target;
   const DerivedTexture& tex = d.texture;
   const ExpandedTexture& ex = *d.expanded;
-  if (fb.depth == nullptr) {  // no aux buffer: no depth test at all
-    WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) { ReferenceSpan(ctx, y, x0, x1); });
-    return;
-  }
 
   const __m256 wDx = _mm256_set1_ps(tri.w.dx), sDx = _mm256_set1_ps(tri.s.dx), tDx = _mm256_set1_ps(tri.t.dx);
   const __m256 limitLo = _mm256_set1_ps(-kTexCoordLimit), limitHi = _mm256_set1_ps(kTexCoordLimit);
@@ -446,38 +437,13 @@ void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   counters.pixelsWritten += pixelsIn - depthFailed;
 }
 
-template <bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
-BandFunction Band(bool sClamp, bool tClamp) {
-  using C = Config<kMipmap, kFog, kBlend, kDepthLess, kDither>;
-  if (sClamp) return tClamp ? WideBand<C, true, true> : WideBand<C, true, false>;
-  return tClamp ? WideBand<C, false, true> : WideBand<C, false, false>;
-}
-
 }  // namespace
 
 BandFunction PickWideBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
-  FastShape shape;
-  if (!FastShapeOf(d, &shape)) return nullptr;
-  const DerivedTexture& tex = d.texture;
-  const bool s = tex.sClamp, t = tex.tClamp;
-  *needsAllPlanes = false;
-  *needsLod = shape.mipmap;
-  // The combinations the programs use; anything else goes to the narrower spans.
-  if (!shape.mipmap && shape.fog && shape.blend && !shape.depthLess && !shape.dither) {
-    *name = "floor-avx2";
-    return Band<false, true, true, false, false>(s, t);
-  }
-  if (!shape.mipmap && !shape.fog && !shape.blend && shape.depthLess && !shape.dither) {
-    *name = "mesh-avx2";
-    return Band<false, false, false, true, false>(s, t);
-  }
-  if (!shape.fog && !shape.blend && shape.depthLess && shape.dither) {
-    *name = shape.mipmap ? "bodies-mip-avx2" : "bodies-avx2";
-    return shape.mipmap ? Band<true, false, false, true, true>(s, t)
-                        : Band<false, false, false, true, true>(s, t);
-  }
-  *needsAllPlanes = *needsLod = true;
-  return nullptr;
+  static constexpr const char* kNames[4] = {"floor-avx2", "mesh-avx2", "bodies-avx2", "bodies-mip-avx2"};
+  return PickWide(
+      d, kNames, name, needsAllPlanes, needsLod,
+      []<class C, bool kSClamp, bool kTClamp>() -> BandFunction { return WideBand<C, kSClamp, kTClamp>; });
 }
 
 }  // namespace gfx::raster
