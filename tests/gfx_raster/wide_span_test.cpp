@@ -149,8 +149,9 @@ TEST(WideSpans, EveryFormatAspectAndClampDrawsTheReferencePicture) {
 
 // The sixteen-lane spans pack the rows of a triangle into shared batches:
 // hundreds of small triangles (one-pixel rows, slivers, corners hanging over
-// every edge of the canvas, batches ending mid-row) and long slivers from far
-// away draw the reference's pixels and count the same pixels in and failed.
+// every edge of the canvas, batches ending mid-row; some facing the eye, with
+// one W all over) and long slivers from far away draw the reference's pixels
+// and count the same pixels in and failed.
 TEST(WideSpans, SmallTrianglesPackedIntoBatchesDrawTheReferencePicture) {
   uint32_t seed = 99;
   std::vector<VertexIn> triangles;
@@ -158,8 +159,10 @@ TEST(WideSpans, SmallTrianglesPackedIntoBatchesDrawTheReferencePicture) {
   for (int i = 0; i < 600; ++i) {
     const float size = 0.5f + static_cast<float>(i % 12);
     const float cx = coordinate(112), cy = coordinate(92);
+    const float flatOow = 0.2f + static_cast<float>(i % 7) * 0.3f;
     for (int k = 0; k < 3; ++k) {
-      const float oow = 0.2f + static_cast<float>(Next(&seed) % 1000) / 500.0f;
+      // Every third triangle faces the eye: the same W at each corner.
+      const float oow = i % 3 == 0 ? flatOow : 0.2f + static_cast<float>(Next(&seed) % 1000) / 500.0f;
       const float s = static_cast<float>(Next(&seed) % 512), t = static_cast<float>(Next(&seed) % 512);
       triangles.push_back(
           V(cx + size * static_cast<float>(static_cast<int>(Next(&seed) % 200) - 100) / 100.0f,
