@@ -79,12 +79,13 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
       if (!pairs) continue;
       // Expanded row row + 1 is the top of pair row row + 1 and the bottom of pair row row.
       const int expanded = row + 1;
-      uint32_t* top = expanded <= height ? out + 2 * static_cast<ptrdiff_t>(expanded) * (width + 2) : nullptr;
-      uint32_t* bottom =
-          expanded >= 1 ? out + 2 * static_cast<ptrdiff_t>(expanded - 1) * (width + 2) + 1 : nullptr;
-      for (int c = 0; c < width + 2; ++c) {
-        if (top) top[2 * c] = line[c];
-        if (bottom) bottom[2 * c] = line[c];
+      if (expanded <= height) {
+        uint32_t* top = out + 2 * static_cast<ptrdiff_t>(expanded) * (width + 2);
+        for (int c = 0; c < width + 2; ++c) top[2 * c] = line[c];
+      }
+      if (expanded >= 1) {
+        uint32_t* bottom = out + 2 * static_cast<ptrdiff_t>(expanded - 1) * (width + 2) + 1;
+        for (int c = 0; c < width + 2; ++c) bottom[2 * c] = line[c];
       }
     }
   }

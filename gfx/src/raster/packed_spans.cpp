@@ -1,12 +1,14 @@
-// packed_spans.cpp — the fast spans sixteen pixels at a time with AVX-512,
-// for processors that have it. Rows are not drawn one by one: the pixels of
-// consecutive rows of a triangle are packed into batches of sixteen lanes,
-// each lane knowing its own row and column, so a small triangle (a few
-// pixels on each of a dozen rows) fills its lanes instead of leaving most of
-// a vector idle on every row. Memory is read and written per run of a row
-// with masked loads and stores; texels come from the expanded texture as in
-// the eight-lane spans. Every value is computed with the same operations as
-// the reference span, so the pictures are identical (tests hold them to it).
+// packed_spans.cpp — the fast spans sixteen pixels per register with
+// AVX-512, for processors that have it. Rows are not drawn one by one: the
+// pixels of consecutive rows of a triangle are packed into batches of two
+// registers (shaded side by side), each lane knowing its own row and column,
+// so a small triangle (a few pixels on each of a dozen rows) fills its lanes
+// instead of leaving most of a vector idle on every row. The rows' spans are
+// worked out sixteen rows at a time. Memory is read and written per run of a
+// row with masked loads and stores; texels come from the expanded texture in
+// column pairs, one 16-byte read per bilinear footprint. Every value is
+// computed with the same operations as the reference span, so the pictures
+// are identical (tests hold them to it).
 //
 // Only the functions below the target pragma use AVX-512; the shared headers
 // are compiled for the baseline before it.
@@ -340,7 +342,7 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   // The run's lanes of half h, as a mask of that half.
   auto halfMask = [](uint32_t mask, int h) { return static_cast<__mmask16>(mask >> (kLanes * h)); };
   // Sixteen pixels of half h from a buffer: the lanes of every run, zero elsewhere.
-  auto gatherRuns = [&](uint16_t * buffer, int h) __attribute__((always_inline)) {
+  auto loadRuns = [&](uint16_t * buffer, int h) __attribute__((always_inline)) {
     __m256i v = _mm256_setzero_si256();
     for (int r = 0; r < runs; ++r)
       if (const __mmask16 m = halfMask(runMask[r], h))
@@ -366,7 +368,7 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     if constexpr (C::depthLess) {
 #pragma GCC unroll 2
       for (int h = 0; h < kN; ++h) {
-        const __m256i stored = gatherRuns(fb.depth, h);
+        const __m256i stored = loadRuns(fb.depth, h);
         drawn[h] = _mm512_mask_cmpgt_epi32_mask(valid[h], _mm512_cvtepu16_epi32(stored), w32[h]);
         depthFailed += static_cast<unsigned>(__builtin_popcount(valid[h] & ~drawn[h]));
       }
@@ -440,7 +442,7 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 #pragma GCC unroll 2
       for (int h = 0; h < kN; ++h) {
         __m512i oldFirst, oldSecond;
-        Expand565x16(gatherRuns(fb.colour, h), &oldFirst, &oldSecond);
+        Expand565x16(loadRuns(fb.colour, h), &oldFirst, &oldSecond);
         first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], srcFactor),
                                                       _mm512_mullo_epi16(oldFirst, dstFactor)),
                                      8);
