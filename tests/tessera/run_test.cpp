@@ -26,10 +26,14 @@ struct Outcome {
 };
 
 // Runs the program in folder with the given environment added; status is
-// the exit status as the shell sees it.
+// the exit status as the shell sees it. The error output goes to a file of
+// this process's own: several tests run from the shared data folder at once.
 Outcome RunProgram(const std::filesystem::path& folder, const std::vector<std::string>& environment,
                    const std::vector<std::string>& arguments = {}) {
-  const std::filesystem::path errorsFile = folder / "stderr.txt";
+  static int runs = 0;
+  const std::filesystem::path errorsFile =
+      std::filesystem::temp_directory_path() /
+      ("tessera_errors_" + std::to_string(::getpid()) + "_" + std::to_string(++runs) + ".txt");
   const pid_t child = fork();
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(127);
