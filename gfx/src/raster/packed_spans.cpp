@@ -344,9 +344,9 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   // Sixteen pixels of half h from a buffer: the lanes of every run, zero elsewhere.
   auto loadRuns = [&](uint16_t * buffer, int h) __attribute__((always_inline)) {
     __m256i v = _mm256_setzero_si256();
+    // A run outside the half has an empty mask here: the load reads nothing.
     for (int r = 0; r < runs; ++r)
-      if (const __mmask16 m = halfMask(runMask[r], h))
-        v = _mm256_mask_loadu_epi16(v, m, At(buffer, runBase[r] + kLanes * h));
+      v = _mm256_mask_loadu_epi16(v, halfMask(runMask[r], h), At(buffer, runBase[r] + kLanes * h));
     return v;
   };
 
@@ -471,10 +471,9 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       const uint32_t write = runMask[r] & drawnAll;
 #pragma GCC unroll 2
       for (int h = 0; h < kN; ++h) {
-        if (const __mmask16 m = halfMask(write, h)) {
-          _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
-          if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
-        }
+        const __mmask16 m = halfMask(write, h);
+        _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
+        if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
       }
     }
   };
