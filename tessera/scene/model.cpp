@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <memory>
 
 namespace tessera {
 
@@ -238,29 +239,19 @@ bool Model::Draw(float textureScale, const TextureHandles& textureHandles) const
 
   const size_t drawnFaces = std::min<size_t>(faceCount, faces.size());
   const size_t knownVertices = std::min(vertices.size(), baseVertices.size());
-  // Each vertex is projected once, when a face first needs it (a vertex is
-  // shared by several faces); one behind the eye keeps its faces undrawn.
-  enum class Projection : uint8_t { kNotYet, kDone, kBehind };
-  struct Corner {
-    GrVertex vertex;
-    Projection projection;
-  };
-  std::vector<Corner> projected(knownVertices, Corner{GrVertex{}, Projection::kNotYet});
-  auto corner = [&](uint32_t index) -> const GrVertex* {
-    if (index >= knownVertices) return nullptr;
-    Corner& c = projected[index];
-    if (c.projection == Projection::kNotYet) {
-      const bool inFront = vertices[index].z + kEyeOffset >= kNearestDrawnW;
-      if (inFront) c.vertex = ProjectVertex(vertices[index], baseVertices[index], textureScale);
-      c.projection = inFront ? Projection::kDone : Projection::kBehind;
-    }
-    return c.projection == Projection::kDone ? &c.vertex : nullptr;
-  };
+  // Every vertex is projected once, before the faces that share it are
+  // drawn; one behind the eye keeps its faces undrawn.
+  const auto projected = std::make_unique_for_overwrite<GrVertex[]>(knownVertices);
+  const auto inFront = std::make_unique_for_overwrite<bool[]>(knownVertices);
+  for (size_t i = 0; i < knownVertices; ++i) {
+    inFront[i] = vertices[i].z + kEyeOffset >= kNearestDrawnW;
+    if (inFront[i]) projected[i] = ProjectVertex(vertices[i], baseVertices[i], textureScale);
+  }
+  auto drawable = [&](uint32_t index) { return index < knownVertices && inFront[index]; };
   for (size_t i = 0; i < drawnFaces; ++i) {
-    const GrVertex* a = corner(faces[i].a);
-    const GrVertex* b = a ? corner(faces[i].b) : nullptr;
-    const GrVertex* c = b ? corner(faces[i].c) : nullptr;
-    if (c) grDrawTriangle(a, b, c);
+    const Face& face = faces[i];
+    if (drawable(face.a) && drawable(face.b) && drawable(face.c))
+      grDrawTriangle(&projected[face.a], &projected[face.b], &projected[face.c]);
   }
   return true;
 }
