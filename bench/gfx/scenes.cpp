@@ -102,6 +102,7 @@ void Scene::Draw(Rasterizer& rasterizer, const Framebuffer& target) const {
     for (size_t i = 0; i + 2 < batch.vertices.size(); i += 3)
       rasterizer.DrawTriangle(batch.vertices[i], batch.vertices[i + 1], batch.vertices[i + 2], target);
   }
+  rasterizer.Finish();
 }
 
 void BuildFloor(Scene* scene, float timeS) {

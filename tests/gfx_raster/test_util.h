@@ -12,10 +12,15 @@ namespace gfx::testing {
 using scenes::Canvas;
 
 // The pixel tests read the canvas straight after drawing, so they draw on
-// the calling thread; the thread tests set their counts themselves.
+// the calling thread and finish each triangle; the thread tests set their
+// counts themselves.
 class Rasterizer : public gfx::Rasterizer {
  public:
   Rasterizer() { SetThreadCount(1); }
+  void DrawTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c, const Framebuffer& target) {
+    gfx::Rasterizer::DrawTriangle(a, b, c, target);
+    Finish();
+  }
 };
 
 inline VertexIn V(float x, float y, float oow = 1.0f, float sow = 0.0f, float tow = 0.0f) {

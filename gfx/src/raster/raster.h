@@ -147,7 +147,8 @@ class Rasterizer {
   // One triangle: cull, snap (bias removed, 12.4), clip to the clip window,
   // walk spans with the top-left rule, run the pipeline on every covered pixel.
   // Never reads or writes outside the framebuffer, whatever the input (NaN,
-  // infinities, huge or degenerate triangles).
+  // infinities, huge or degenerate triangles). The pixels may land later, at
+  // the latest by Finish().
   void DrawTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c, const Framebuffer& target);
   // Fills the clip window of target: colour (hardware ARGB, dithered as the
   // state says) when rgb writes are on, depth or alpha per the masks.

@@ -1,8 +1,9 @@
 // rasterizer.cpp — the Rasterizer object: records state, derives it once per
 // change, sets up triangles on the calling thread and walks their spans,
-// either at once (one thread) or queued and split into interleaved bands of
-// rows for worker threads (every pixel belongs to one band, so each pixel
-// sees the draws in the order they were made, whatever the thread count).
+// either one triangle behind (one thread) or queued and split into
+// interleaved bands of rows for worker threads (every pixel belongs to one
+// band, so each pixel sees the draws in the order they were made, whatever
+// the thread count).
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
@@ -72,6 +73,16 @@ struct Rasterizer::Impl {
   DeriveCaches caches;
   RasterCounters counters;
 
+  // One thread: a triangle is walked once the next one is set up (or at the
+  // next flush). Setup is a chain of divisions the processor waits on; with
+  // the previous triangle's pixels after it in the instruction stream, it
+  // has work to do meanwhile. The setups alternate between two slots.
+  TriangleSetup setups[2];
+  int nextSetup = 0;
+  bool waiting = false;  // setups[nextSetup ^ 1] is set up and not walked yet
+  std::shared_ptr<const Derived> waitingDerived;
+  Framebuffer waitingTarget;
+
   // Worker pool: worker i (1..n-1) draws the bands i, i+n, ...; the calling
   // thread draws band set 0 while it waits.
   int threadCount = 1;
@@ -106,6 +117,14 @@ struct Rasterizer::Impl {
       WalkTriangle(ctx, bandStart, bandStart + kBandRows);
   }
 
+  void DrawWaiting() {
+    if (!waiting) return;
+    waiting = false;
+    const TriangleSetup& tri = setups[nextSetup ^ 1];
+    SpanContext ctx{waitingDerived.get(), &tri, &waitingTarget, &counters};
+    WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
+  }
+
   void DrawQueue(int bandSet, RasterCounters* out) {
     for (const Command& command : queue) DrawBands(command, bandSet, out);
   }
@@ -127,6 +146,7 @@ struct Rasterizer::Impl {
   }
 
   void Flush() {
+    DrawWaiting();
     if (queue.empty()) return;
     {
       std::lock_guard lock(mutex);
@@ -199,13 +219,16 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
     return;
   }
   const Derived& d = im.Current();
-  TriangleSetup tri;
   // Without an aux buffer the fast paths hand their rows to the reference, which reads every plane.
   bool allPlanes = d.needsAllPlanes || target.depth == nullptr;
+  TriangleSetup& tri = im.setups[im.nextSetup];
   if (!SetupTriangle(a, b, c, st, target, &tri, allPlanes, d.needsLod || allPlanes)) return;
   if (im.threadCount <= 1) {
-    SpanContext ctx{&d, &tri, &target, &im.counters};
-    WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
+    im.DrawWaiting();
+    if (im.waitingDerived != im.derived) im.waitingDerived = im.derived;
+    im.waitingTarget = target;
+    im.waiting = true;
+    im.nextSetup ^= 1;
     return;
   }
   im.queue.push_back(Command{im.derived, tri, target});
