@@ -209,7 +209,11 @@ bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, c
     setup->g = plane(&VertexIn::g);
     setup->b = plane(&VertexIn::b);
     setup->a = plane(&VertexIn::a);
+  } else {
+    setup->z = setup->r = setup->g = setup->b = setup->a =
+        Plane{};  // the record may hold an earlier triangle
   }
+  setup->lodBase88 = 0;
   if (!withLod) return true;
 
   // Level of detail base: the longer texel step of S and T per pixel at LOD 0
