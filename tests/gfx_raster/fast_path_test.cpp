@@ -58,7 +58,7 @@ Canvas Render(Kind kind, bool referenceOnly, int threads, Simd simd, RasterCount
   Canvas canvas;
   for (size_t i = 0; i < canvas.colour.size(); ++i)
     canvas.colour[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
-  Rasterizer r;
+  gfx::Rasterizer r;  // draws as the library does, deferred until Finish
   r.SetReferenceOnly(referenceOnly);
   r.SetThreadCount(threads);
   r.SetSimd(simd);

@@ -262,28 +262,38 @@ class Inputs {
   std::mt19937 rng;
 };
 
+// A target of the usual size or a tiny one, and a triangle of any kind for it.
+Framebuffer Target(Inputs& in) {
+  const int width = in.Pick(4) ? 640 : in.Int(1, 40), height = in.Pick(4) ? 480 : in.Int(1, 40);
+  return Framebuffer{nullptr, nullptr, width, height, width};
+}
+
+void AnyTriangle(Inputs& in, const Framebuffer& target, VertexIn* v) {
+  const float span = static_cast<float>(std::max(target.width, target.height));
+  switch (in.Pick(4)) {
+    case 0:
+      for (int i = 0; i < 3; ++i) v[i] = in.Vertex(span);
+      break;
+    case 1:
+      in.Degenerate(span, v);
+      break;
+    default:
+      in.Small(span, v);
+      break;
+  }
+}
+
 TEST(Setup, EqualsTheStraightSetupOnAnyTriangle) {
   Inputs in(20240611);
   int drawn = 0;
+  TriangleSetup actual;  // reused, as the rasterizer reuses its records
   for (int n = 0; n < 300000; ++n) {
-    const int width = in.Pick(4) ? 640 : in.Int(1, 40), height = in.Pick(4) ? 480 : in.Int(1, 40);
-    const Framebuffer target{nullptr, nullptr, width, height, width};
-    const RasterState st = in.State(width, height);
-    const float span = static_cast<float>(std::max(width, height));
+    const Framebuffer target = Target(in);
+    const RasterState st = in.State(target.width, target.height);
     VertexIn v[3];
-    switch (in.Pick(4)) {
-      case 0:
-        for (VertexIn& vertex : v) vertex = in.Vertex(span);
-        break;
-      case 1:
-        in.Degenerate(span, v);
-        break;
-      default:
-        in.Small(span, v);
-        break;
-    }
+    AnyTriangle(in, target, v);
     const bool allPlanes = in.Pick(2) != 0, withLod = in.Pick(4) != 0;
-    TriangleSetup expected, actual;
+    TriangleSetup expected;
     const bool expectedDrawn = StraightSetup(v[0], v[1], v[2], st, target, &expected, allPlanes, withLod);
     const bool actualDrawn = raster::SetupTriangle(v[0], v[1], v[2], st, target, &actual, allPlanes, withLod);
     ASSERT_EQ(actualDrawn, expectedDrawn) << "triangle " << n;
@@ -293,6 +303,38 @@ TEST(Setup, EqualsTheStraightSetupOnAnyTriangle) {
                                              << v[1].x << "," << v[1].y << " " << v[2].x << "," << v[2].y;
   }
   EXPECT_GT(drawn, 50000) << drawn;  // the comparison is not carried by rejected triangles alone
+}
+
+// Eight at a time: each triangle of a batch as the straightforward setup has
+// it, whatever its neighbours (drawn, dropped or hostile) and however full.
+TEST(Setup, BatchEqualsTheStraightSetupTriangleByTriangle) {
+  if (raster::BestSimd() < Rasterizer::Simd::kAvx512) GTEST_SKIP() << "the batch needs AVX-512";
+  Inputs in(7031);
+  int drawn = 0;
+  TriangleSetup actual[8];  // reused
+  for (int n = 0; n < 50000; ++n) {
+    const Framebuffer target = Target(in);
+    const RasterState st = in.State(target.width, target.height);
+    raster::TriangleBatch batch;
+    VertexIn v[8][3];
+    const int count = in.Int(1, 8);
+    for (int i = 0; i < count; ++i) {
+      AnyTriangle(in, target, v[i]);
+      batch.Add(v[i][0], v[i][1], v[i][2]);
+    }
+    const bool withLod = in.Pick(4) != 0;
+    const uint32_t mask = raster::SetupTriangleBatch(batch, st, target, withLod, actual);
+    for (int i = 0; i < 8; ++i) {
+      TriangleSetup expected;
+      const bool expectedDrawn =
+          i < count && StraightSetup(v[i][0], v[i][1], v[i][2], st, target, &expected, false, withLod);
+      ASSERT_EQ(((mask >> i) & 1) != 0, expectedDrawn) << "batch " << n << " triangle " << i;
+      if (!expectedDrawn) continue;
+      ++drawn;
+      ASSERT_TRUE(SameSetup(actual[i], expected)) << "batch " << n << " triangle " << i;
+    }
+  }
+  EXPECT_GT(drawn, 50000) << drawn;
 }
 
 TEST(Setup, SnapRoundsTiesToEvenAndRejectsWhatTheStraightSnapRejects) {

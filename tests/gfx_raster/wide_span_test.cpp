@@ -99,8 +99,9 @@ std::vector<VertexIn> Triangles(uint32_t seed) {
   return out;
 }
 
-// Draws the triangles with r over a patterned start picture.
-Canvas DrawWith(Rasterizer& r, const RasterState& st, const std::vector<VertexIn>& triangles) {
+// Draws the triangles with r over a patterned start picture, deferred until
+// the Finish at the end as the library draws.
+Canvas DrawWith(gfx::Rasterizer& r, const RasterState& st, const std::vector<VertexIn>& triangles) {
   Canvas canvas(104, 84, 0x1234, 0xC000);
   for (size_t i = 0; i < canvas.colour.size(); ++i) canvas.colour[i] = static_cast<uint16_t>(i * 40503u);
   r.SetState(st);

@@ -83,6 +83,14 @@ struct Rasterizer::Impl {
   std::shared_ptr<const Derived> waitingDerived;
   Framebuffer waitingTarget;
 
+  // With AVX-512, consecutive triangles of one state and target that need
+  // only the W, S and T planes are set up eight at a time, then drawn (or
+  // queued) in their order.
+  TriangleBatch batch;
+  std::shared_ptr<const Derived> batchDerived;
+  Framebuffer batchTarget;
+  TriangleSetup batchSetups[8];
+
   // Worker pool: worker i (1..n-1) draws the bands i, i+n, ...; the calling
   // thread draws band set 0 while it waits.
   int threadCount = 1;
@@ -125,6 +133,37 @@ struct Rasterizer::Impl {
     WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
   }
 
+  void DrawBatch() {
+    if (batch.count == 0) return;
+    const bool withLod = batchDerived->needsLod;
+    uint32_t drawn = SetupTriangleBatch(batch, batchDerived->state, batchTarget, withLod, batchSetups);
+    batch.count = 0;
+    for (; drawn != 0; drawn &= drawn - 1) {
+      const TriangleSetup& tri = batchSetups[__builtin_ctz(drawn)];
+      if (threadCount <= 1) {
+        SpanContext ctx{batchDerived.get(), &tri, &batchTarget, &counters};
+        WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
+      } else {
+        queue.push_back(Command{batchDerived, tri, batchTarget});
+      }
+    }
+    if (queue.size() >= kQueueLimit) Flush();
+  }
+
+  void AddToBatch(const VertexIn& a, const VertexIn& b, const VertexIn& c, const Framebuffer& target) {
+    auto sameTarget = [](const Framebuffer& p, const Framebuffer& q) {
+      return p.colour == q.colour && p.depth == q.depth && p.width == q.width && p.height == q.height &&
+             p.stride == q.stride;
+    };
+    if (batch.count > 0 && (batchDerived != derived || !sameTarget(batchTarget, target))) DrawBatch();
+    if (batch.count == 0) {
+      if (batchDerived != derived) batchDerived = derived;
+      batchTarget = target;
+    }
+    batch.Add(a, b, c);
+    if (batch.count == 8) DrawBatch();
+  }
+
   void DrawQueue(int bandSet, RasterCounters* out) {
     for (const Command& command : queue) DrawBands(command, bandSet, out);
   }
@@ -147,6 +186,7 @@ struct Rasterizer::Impl {
 
   void Flush() {
     DrawWaiting();
+    DrawBatch();
     if (queue.empty()) return;
     {
       std::lock_guard lock(mutex);
@@ -221,6 +261,12 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
   const Derived& d = im.Current();
   // Without an aux buffer the fast paths hand their rows to the reference, which reads every plane.
   bool allPlanes = d.needsAllPlanes || target.depth == nullptr;
+  if (!allPlanes && im.simd == Simd::kAvx512) {
+    im.DrawWaiting();
+    im.AddToBatch(a, b, c, target);
+    return;
+  }
+  im.DrawBatch();
   TriangleSetup& tri = im.setups[im.nextSetup];
   if (!SetupTriangle(a, b, c, st, target, &tri, allPlanes, d.needsLod || allPlanes)) return;
   if (im.threadCount <= 1) {

@@ -57,6 +57,27 @@ bool SetupTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c, cons
                    const Framebuffer& target, TriangleSetup* setup, bool allPlanes = true,
                    bool withLod = true);
 
+// Up to eight triangles for SetupTriangleBatch: the x, y and W, S and T
+// values of each vertex (caller's order), one lane per triangle.
+struct TriangleBatch {
+  alignas(64) float x[3][8] = {}, y[3][8] = {}, oow[3][8] = {}, sow[3][8] = {}, tow[3][8] = {};
+  int count = 0;
+  void Add(const VertexIn& a, const VertexIn& b, const VertexIn& c) {
+    const VertexIn* in[3] = {&a, &b, &c};
+    for (int v = 0; v < 3; ++v) {
+      x[v][count] = in[v]->x, y[v][count] = in[v]->y;
+      oow[v][count] = in[v]->oow, sow[v][count] = in[v]->sow0, tow[v][count] = in[v]->tow0;
+    }
+    ++count;
+  }
+};
+
+// SetupTriangle without allPlanes for the triangles of a batch at once, with
+// AVX-512 (only where the processor has it): returns the mask of those drawn,
+// whose setups[i] it fills exactly as SetupTriangle would.
+uint32_t SetupTriangleBatch(const TriangleBatch& batch, const RasterState& state, const Framebuffer& target,
+                            bool withLod, TriangleSetup* setups);
+
 // Level of detail of a squared texel step in 8.8 levels: floor(0.5 * log2(step)
 // * 256) clamped to +-65536, and -65536 when step is not positive or not finite.
 int LodFromSquaredStep(double step);
