@@ -1,9 +1,10 @@
 // rasterizer.cpp — the Rasterizer object: records state, derives it once per
-// change, sets up triangles on the calling thread and walks their spans,
-// either one triangle behind (one thread) or queued and split into
-// interleaved bands of rows for worker threads (every pixel belongs to one
-// band, so each pixel sees the draws in the order they were made, whatever
-// the thread count).
+// change, sets up triangles on the calling thread (eight at a time where
+// AVX-512 and the state allow, else one triangle behind) and walks their
+// spans, either at once (one thread) or queued and split into interleaved
+// bands of rows for worker threads (every pixel belongs to one band, so each
+// pixel sees the draws in the order they were made, whatever the thread
+// count). Whatever is held back is drawn by Finish.
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
