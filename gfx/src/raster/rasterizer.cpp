@@ -289,14 +289,9 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
   if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
     return;
   const RasterState& st = im.pending.state;
-  int x0 = std::max(st.clipMinX, 0), x1 = std::min(st.clipMaxX, target.width);
-  int y0 = std::max(st.clipMinY, 0), y1 = std::min(st.clipMaxY, target.height);
-  if (st.originLowerLeft) {
-    int flipped0 = target.height - y1, flipped1 = target.height - y0;
-    y0 = std::max(flipped0, 0);
-    y1 = std::min(flipped1, target.height);
-  }
-  if (x0 >= x1 || y0 >= y1) return;
+  const ClipWindow clip = ClipWindowOf(st, target);
+  if (clip.Empty()) return;
+  const int x0 = clip.x0, x1 = clip.x1, y0 = clip.y0, y1 = clip.y1;
   writeAux = writeAux && target.depth != nullptr;
   // Dither patterns repeat every four rows and columns, so the first four
   // rows are built pixel by pixel and every later row is a copy of the row

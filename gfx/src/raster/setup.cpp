@@ -148,16 +148,9 @@ bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, c
     for (auto& vertex : xy) vertex[1] = height16 - vertex[1];
   }
 
-  // Clip window in physical pixels. With the origin at the lower left the
-  // window is given in the program's coordinates and flipped like the vertices.
-  int clipX0 = std::max(state.clipMinX, 0), clipX1 = std::min(state.clipMaxX, target.width);
-  int clipY0 = std::max(state.clipMinY, 0), clipY1 = std::min(state.clipMaxY, target.height);
-  if (state.originLowerLeft) {
-    int flippedY0 = target.height - clipY1, flippedY1 = target.height - clipY0;
-    clipY0 = std::max(flippedY0, 0);
-    clipY1 = std::min(flippedY1, target.height);
-  }
-  if (clipX0 >= clipX1 || clipY0 >= clipY1) return false;
+  const ClipWindow clip = ClipWindowOf(state, target);
+  if (clip.Empty()) return false;
+  const int clipX0 = clip.x0, clipX1 = clip.x1, clipY0 = clip.y0, clipY1 = clip.y1;
 
   // Sort by y (top first), stable: vertices on one row keep their order.
   int top = 0, mid = 1, bottom = 2;

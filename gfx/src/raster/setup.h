@@ -3,6 +3,7 @@
 // covers inside the clip window, and the plane equations of every parameter.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "pipeline.h"
@@ -35,6 +36,24 @@ struct TriangleSetup {
   Plane w, s, t, z, r, g, b, a;  // oow, sow, tow, ooz, colour and alpha
   int lodBase88 = 0;             // log2 of the texel step at LOD 0 when w = 1, 8.8
 };
+
+// The clip window in physical pixels, [x0, x1) by [y0, y1), inside the
+// target. With the origin at the lower left the window is given in the
+// program's coordinates and flipped like the vertices.
+struct ClipWindow {
+  int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  bool Empty() const { return x0 >= x1 || y0 >= y1; }
+};
+inline ClipWindow ClipWindowOf(const RasterState& state, const Framebuffer& target) {
+  ClipWindow clip{std::max(state.clipMinX, 0), std::min(state.clipMaxX, target.width),
+                  std::max(state.clipMinY, 0), std::min(state.clipMaxY, target.height)};
+  if (state.originLowerLeft) {
+    const int flippedY0 = target.height - clip.y1, flippedY1 = target.height - clip.y0;
+    clip.y0 = std::max(flippedY0, 0);
+    clip.y1 = std::min(flippedY1, target.height);
+  }
+  return clip;
+}
 
 // Snaps the x and y of three vertices: bias off, then round to nearest 1/16
 // (ties to even, the rounding the float bias addition does). False when any

@@ -85,14 +85,9 @@ inline __m512d SumOfSquares(__m256 a, __m256 b) {
 uint32_t SetupTriangleBatch(const TriangleBatch& batch, const RasterState& state, const Framebuffer& target,
                             bool withLod, TriangleSetup* setups) {
   const __mmask8 used = static_cast<__mmask8>((1u << std::clamp(batch.count, 0, 8)) - 1);
-  int clipX0 = std::max(state.clipMinX, 0), clipX1 = std::min(state.clipMaxX, target.width);
-  int clipY0 = std::max(state.clipMinY, 0), clipY1 = std::min(state.clipMaxY, target.height);
-  if (state.originLowerLeft) {
-    int flippedY0 = target.height - clipY1, flippedY1 = target.height - clipY0;
-    clipY0 = std::max(flippedY0, 0);
-    clipY1 = std::min(flippedY1, target.height);
-  }
-  if (used == 0 || clipX0 >= clipX1 || clipY0 >= clipY1) return 0;
+  const ClipWindow clip = ClipWindowOf(state, target);
+  if (used == 0 || clip.Empty()) return 0;
+  const int clipX0 = clip.x0, clipX1 = clip.x1, clipY0 = clip.y0, clipY1 = clip.y1;
 
   __mmask8 ok = used;
   Position p[3];  // in the caller's order
