@@ -116,6 +116,7 @@ struct Framebuffer {
   uint16_t* depth = nullptr;   // w-buffer / z-buffer values, or alpha when depth buffering is off
   int width = 0, height = 0;
   int stride = 0;  // pixels between rows
+  bool operator==(const Framebuffer&) const = default;
 };
 
 // Glide's vertex as the program passed it (GrVertex layout, 15 floats).

@@ -152,11 +152,7 @@ struct Rasterizer::Impl {
   }
 
   void AddToBatch(const VertexIn& a, const VertexIn& b, const VertexIn& c, const Framebuffer& target) {
-    auto sameTarget = [](const Framebuffer& p, const Framebuffer& q) {
-      return p.colour == q.colour && p.depth == q.depth && p.width == q.width && p.height == q.height &&
-             p.stride == q.stride;
-    };
-    if (batch.count > 0 && (batchDerived != derived || !sameTarget(batchTarget, target))) DrawBatch();
+    if (batch.count > 0 && (batchDerived != derived || batchTarget != target)) DrawBatch();
     if (batch.count == 0) {
       if (batchDerived != derived) batchDerived = derived;
       batchTarget = target;

@@ -203,8 +203,8 @@ bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, c
     setup->b = plane(&VertexIn::b);
     setup->a = plane(&VertexIn::a);
   } else {
-    setup->z = setup->r = setup->g = setup->b = setup->a =
-        Plane{};  // the record may hold an earlier triangle
+    // The record may hold an earlier triangle.
+    setup->z = setup->r = setup->g = setup->b = setup->a = Plane{};
   }
   setup->lodBase88 = 0;
   if (!withLod) return true;

@@ -81,6 +81,7 @@ bool SetupTriangle(const VertexIn& a, const VertexIn& b, const VertexIn& c, cons
 struct TriangleBatch {
   alignas(64) float x[3][8] = {}, y[3][8] = {}, oow[3][8] = {}, sow[3][8] = {}, tow[3][8] = {};
   int count = 0;
+  // The caller sets the batch up once it holds eight.
   void Add(const VertexIn& a, const VertexIn& b, const VertexIn& c) {
     const VertexIn* in[3] = {&a, &b, &c};
     for (int v = 0; v < 3; ++v) {
