@@ -221,9 +221,11 @@ inline uint16_t* At(uint16_t* buffer, ptrdiff_t index) {
                                      static_cast<uintptr_t>(index) * sizeof(uint16_t));
 }
 
-// The spans of sixteen rows of a triangle at once, for triangles whose
-// coordinates all lie within kSpanMathLimit (12.4): row `first` + i covers
-// [left[i], right[i]) (empty when left >= right), as RowWalker walks them.
+// The spans of up to sixteen rows of a triangle at once, eight rows to a
+// register, for triangles whose coordinates all lie within kSpanMathLimit
+// (12.4): row `first` + i covers [left[i], right[i]) (empty when left >=
+// right), as RowWalker walks them, for i < count (later rows are not set:
+// most triangles span eight rows or fewer and need half the divisions).
 // Each edge's first pixel is the ceiling of num / den with
 //   num = (xa - 8) * dy + (yc - ya) * dx,  den = 16 * dy,
 // which doubles hold exactly below the limit (products under 2^49); and a
@@ -247,7 +249,7 @@ inline __m256i EdgePixel(__m512d xa, __m512d ya, __m512d dx, __m512d dy, __m512d
                                   _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
 }
 
-inline void SpansOf16(const TriangleSetup& tri, int first, RowSpans* out) {
+inline void SpansOf16(const TriangleSetup& tri, int first, int count, RowSpans* out) {
   const __m512d x0 = Broadcast(tri.x[0]), x1 = Broadcast(tri.x[1]), y0 = Broadcast(tri.y[0]),
                 y1 = Broadcast(tri.y[1]);
   const __m512d dx02 = Broadcast(tri.x[2] - tri.x[0]), dy02 = Broadcast(tri.y[2] - tri.y[0]);
@@ -261,8 +263,7 @@ inline void SpansOf16(const TriangleSetup& tri, int first, RowSpans* out) {
                                     _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
   };
   const __m256i clipX0 = _mm256_set1_epi32(tri.clipX0), clipX1 = _mm256_set1_epi32(tri.clipX1);
-#pragma GCC unroll 2
-  for (int k = 0; k < 2; ++k) {
+  for (int k = 0; k < (count + 7) / 8; ++k) {
     const __m512d yc = _mm512_add_pd(Broadcast(int64_t{first + 8 * k} * 16 + 8),
                                      _mm512_mul_pd(_mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7), sixteen));
     // Rows above the middle vertex take the edge from the top vertex to it, the others the edge from it down.
@@ -512,8 +513,8 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     const int rowFrom = std::max(tri.rowStart, bandStart), rowTo = std::min(tri.rowEnd, bandEnd);
     RowSpans spans;
     for (int first = rowFrom; first < rowTo; first += 16) {
-      SpansOf16(tri, first, &spans);
       const int count = std::min(16, rowTo - first);
+      SpansOf16(tri, first, count, &spans);
       for (int i = 0; i < count; ++i)
         if (spans.left[i] < spans.right[i]) addSpan(first + i, spans.left[i], spans.right[i]);
     }
