@@ -177,6 +177,9 @@ inline void Filter16(const uint32_t* texels, __m512i at, __m512i fs, __m512i ft,
                      __m512i* second) {
   alignas(64) int32_t position[16];
   _mm512_store_si512(position, at);
+  // Read the positions back from memory: sixteen loads are cheaper than
+  // taking them out of the register one by one.
+  asm("" : "+m"(position));
   // One 16-byte read per footprint: top-left, bottom-left, top-right, bottom-right.
   auto footprint = [&](int pixel) {
     return _mm_loadu_si128(
