@@ -74,11 +74,10 @@ inline __m256i LowWords(__m512i a, __m512i b) {
   return _mm512_castsi512_si256(_mm512_permutex2var_epi16(a, _mm512_load_si512(kGatherWords.index), b));
 }
 
-// Floor of clamped floats, as FloorClamped does it.
+// Floor of clamped floats (what FloorClamped's truncate and step down
+// gives): one conversion rounding down.
 inline __m512i Floor16(__m512 v) {
-  const __m512i t = _mm512_cvttps_epi32(v);
-  const __mmask16 above = _mm512_cmp_ps_mask(_mm512_cvtepi32_ps(t), v, _CMP_GT_OQ);
-  return _mm512_mask_sub_epi32(t, above, t, _mm512_set1_epi32(1));
+  return _mm512_cvt_roundps_epi32(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
 }
 
 // WFloat for sixteen lanes.

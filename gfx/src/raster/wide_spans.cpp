@@ -42,11 +42,10 @@ inline __m256i SpreadHigh(__m256i v) {
   return Repeat16(_mm256_cvtepu32_epi64(_mm256_extracti128_si256(v, 1)));
 }
 
-// Floor of clamped floats, as FloorClamped does it.
+// Floor of clamped floats (what FloorClamped's truncate and step down
+// gives): round down, then convert the whole number exactly.
 inline __m256i FloorPs(__m256 v) {
-  __m256i t = _mm256_cvttps_epi32(v);
-  __m256 back = _mm256_cvtepi32_ps(t);
-  return _mm256_add_epi32(t, _mm256_castps_si256(_mm256_cmp_ps(back, v, _CMP_GT_OQ)));
+  return _mm256_cvttps_epi32(_mm256_floor_ps(v));
 }
 
 // WFloat for eight lanes.
