@@ -80,20 +80,17 @@ inline __m512i Floor16(__m512 v) {
   return _mm512_cvt_roundps_epi32(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
 }
 
-// WFloat for sixteen lanes.
+// WFloat for sixteen lanes. The bits above the top twelve of the mantissa
+// are the exponent (with the sign above it), so (bits >> 11) is
+// (exponent << 12) + mantissa and ((127 - exponent) << 12) - mantissa,
+// WFloat's value before its clamps, is (127 << 12) - (bits >> 11). That is
+// at most 0 exactly where WFloat gives 0 (exponent 127 or more, sign or
+// NaN) and over 0xFFFF wherever WFloat clamps to it (exponent under 111
+// among them), so clamping it to [0, 0xFFFF] is WFloat.
 inline __m512i WFloat16(__m512 oow) {
-  const __m512i bits = _mm512_castps_si512(oow);
-  const __m512i exponent = _mm512_srli_epi32(bits, 23);  // the sign bit lands above the exponent
-  const __m512i zeros = _mm512_sub_epi32(_mm512_set1_epi32(126), exponent);
-  const __m512i mantissa = _mm512_and_si512(_mm512_srli_epi32(bits, 11), _mm512_set1_epi32(0xFFF));
-  __m512i wf =
-      _mm512_sub_epi32(_mm512_add_epi32(_mm512_slli_epi32(zeros, 12), _mm512_set1_epi32(0x1000)), mantissa);
-  const __m512i max = _mm512_set1_epi32(0xFFFF);
-  const __mmask16 tooFar =
-      _mm512_cmpgt_epi32_mask(_mm512_set1_epi32(111), exponent) | _mm512_cmpgt_epi32_mask(wf, max);
-  const __mmask16 near = _mm512_cmpgt_epi32_mask(exponent, _mm512_set1_epi32(126));
-  wf = _mm512_mask_mov_epi32(wf, tooFar, max);
-  return _mm512_mask_mov_epi32(wf, near, _mm512_setzero_si512());
+  const __m512i wf =
+      _mm512_sub_epi32(_mm512_set1_epi32(127 << 12), _mm512_srli_epi32(_mm512_castps_si512(oow), 11));
+  return _mm512_min_epi32(_mm512_max_epi32(wf, _mm512_setzero_si512()), _mm512_set1_epi32(0xFFFF));
 }
 
 // 565 pixels (sixteen) to 8-bit channels in 16-bit lanes B G R A, eight

@@ -48,20 +48,12 @@ inline __m256i FloorPs(__m256 v) {
   return _mm256_cvttps_epi32(_mm256_floor_ps(v));
 }
 
-// WFloat for eight lanes.
+// WFloat for eight lanes: (127 << 12) - (bits >> 11) clamped to
+// [0, 0xFFFF], as WFloat16 in packed_spans.cpp works it out.
 inline __m256i WFloat8(__m256 oow) {
-  __m256i bits = _mm256_castps_si256(oow);
-  __m256i exponent = _mm256_srli_epi32(bits, 23);  // the sign bit lands above the exponent
-  __m256i zeros = _mm256_sub_epi32(_mm256_set1_epi32(126), exponent);
-  __m256i mantissa = _mm256_and_si256(_mm256_srli_epi32(bits, 11), _mm256_set1_epi32(0xFFF));
-  __m256i wf =
-      _mm256_sub_epi32(_mm256_add_epi32(_mm256_slli_epi32(zeros, 12), _mm256_set1_epi32(0x1000)), mantissa);
-  __m256i max = _mm256_set1_epi32(0xFFFF);
-  __m256i tooFar =
-      _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(111), exponent), _mm256_cmpgt_epi32(wf, max));
-  __m256i near = _mm256_cmpgt_epi32(exponent, _mm256_set1_epi32(126));
-  wf = _mm256_blendv_epi8(wf, max, tooFar);
-  return _mm256_andnot_si256(near, wf);
+  const __m256i wf =
+      _mm256_sub_epi32(_mm256_set1_epi32(127 << 12), _mm256_srli_epi32(_mm256_castps_si256(oow), 11));
+  return _mm256_min_epi32(_mm256_max_epi32(wf, _mm256_setzero_si256()), _mm256_set1_epi32(0xFFFF));
 }
 
 // Eight 32-bit lanes holding values 0..65535 to eight 16-bit values in order.
