@@ -143,14 +143,12 @@ inline __m256i Pack565x16(__m512i first, __m512i second) {
   return LowWords(v[0], v[1]);
 }
 
-// Wrap (AND with the mask) or clamp to [-1, mask] of sixteen texel indices,
-// plus one: the border column or row of the expanded level.
+// Wrap (AND with the mask) or clamp to [-1, mask] of sixteen texel indices:
+// the border column or row of the expanded level, less one.
 template <bool kClamp>
 inline __m512i BorderIndex(__m512i i, __m512i mask) {
-  const __m512i one = _mm512_set1_epi32(1);
-  if constexpr (kClamp)
-    return _mm512_add_epi32(_mm512_min_epi32(_mm512_max_epi32(i, _mm512_set1_epi32(-1)), mask), one);
-  return _mm512_add_epi32(_mm512_and_si512(i, mask), one);
+  if constexpr (kClamp) return _mm512_min_epi32(_mm512_max_epi32(i, _mm512_set1_epi32(-1)), mask);
+  return _mm512_and_si512(i, mask);
 }
 
 // The pixel of each 32-bit lane of a register holding four footprints:
@@ -165,11 +163,26 @@ struct FootprintPixels {
 };
 constexpr FootprintPixels kFootprintPixels;
 
+// The weights of a bilinear footprint by the fraction f (0..15) of a
+// coordinate in 1/16 texels: for s the bytes 16 - f, f in both words of a
+// lane; for t the words 16 - f, f.
+struct FractionWeights {
+  alignas(64) int32_t s[16], t[16];
+  constexpr FractionWeights() : s(), t() {
+    for (int f = 0; f < 16; ++f) {
+      s[f] = (16 - f) | f << 8 | (16 - f) << 16 | f << 24;
+      t[f] = (16 - f) | f << 16;
+    }
+  }
+};
+constexpr FractionWeights kFractionWeights;
+
 // Bilinear filter of sixteen footprints at positions `at` (top-left of each
-// footprint) of the column-pair texels: 8-bit channels of pixels 0..7 in
-// *first and 8..15 in *second, as 16-bit lanes B G R A. Every lane's
-// position lies inside its level, drawn or not.
-inline void Filter16(const uint32_t* texels, __m512i at, __m512i fs, __m512i ft, __m512i* first,
+// footprint) of the column-pair texels, weighed by the fractions of the
+// coordinates si and ti (1/16 texels, their low four bits): 8-bit channels of
+// pixels 0..7 in *first and 8..15 in *second, as 16-bit lanes B G R A. Every
+// lane's position lies inside its level, drawn or not.
+inline void Filter16(const uint32_t* texels, __m512i at, __m512i si, __m512i ti, __m512i* first,
                      __m512i* second) {
   alignas(64) int32_t position[16];
   _mm512_store_si512(position, at);
@@ -193,12 +206,9 @@ inline void Filter16(const uint32_t* texels, __m512i at, __m512i fs, __m512i ft,
   // one multiply-add of words weighs the two rows.
   const __m512i arrange =
       _mm512_broadcast_i32x4(_mm_setr_epi8(0, 8, 4, 12, 1, 9, 5, 13, 2, 10, 6, 14, 3, 11, 7, 15));
-  // Per pixel: the bytes 16 - fs, fs in both words; the words 16 - ft, ft.
-  const __m512i sPair =
-      _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(16), fs), _mm512_slli_epi32(fs, 8));
-  const __m512i sWeights = _mm512_or_si512(sPair, _mm512_slli_epi32(sPair, 16));
-  const __m512i tWeights =
-      _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(16), ft), _mm512_slli_epi32(ft, 16));
+  // Per pixel (a lookup takes only the low four bits of its index).
+  const __m512i sWeights = _mm512_permutexvar_epi32(si, _mm512_load_si512(kFractionWeights.s));
+  const __m512i tWeights = _mm512_permutexvar_epi32(ti, _mm512_load_si512(kFractionWeights.t));
   __m512i channels[4];
 #pragma GCC unroll 4
   for (int k = 0; k < 4; ++k) {
@@ -300,14 +310,24 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   const __m512i zero = _mm512_setzero_si512();
   const bool depthWrite = st.depth.writeMask;
 
-  // Where a level lies in the expanded texture, looked up per lane by level.
+  // Where a level lies in the expanded texture, looked up per lane by level:
+  // the offsets are those of border row and column 1 (texel row and column
+  // 0), to which BorderIndex's indices are relative.
   constexpr __mmask16 kLevels = (1u << 9) - 1;
-  const __m512i offsets = _mm512_maskz_loadu_epi32(kLevels, ex.offset);
   const __m512i strides = _mm512_maskz_loadu_epi32(kLevels, ex.stride);
+  const __m512i offsets = _mm512_add_epi32(
+      _mm512_add_epi32(_mm512_maskz_loadu_epi32(kLevels, ex.offset), strides), _mm512_set1_epi32(1));
+  // 2^(4 - level) per level: texel coordinates to 1/16 texels of the level.
+  const __m512i scales = _mm512_slli_epi32(
+      _mm512_sub_epi32(_mm512_set1_epi32(127 + 4),
+                       _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15)),
+      23);
   const __m512i widthMasks = _mm512_maskz_loadu_epi32(kLevels, ex.widthMask);
   const __m512i heightMasks = _mm512_maskz_loadu_epi32(kLevels, ex.heightMask);
   const __m512i lodLo = _mm512_set1_epi32(tex.lodMin << 8), lodHi = _mm512_set1_epi32(tex.lodMax << 8);
-  const __m512i lodOffset = _mm512_set1_epi32(tri.lodBase88 + tex.lodBias88);
+  // With the bias of the float exponent in, so that a lane's level of
+  // detail is lodOffset - (bits of W >> 15).
+  const __m512i lodOffset = _mm512_set1_epi32(tri.lodBase88 + tex.lodBias88 + (127 << 8));
   const __m512i baseLevel = _mm512_set1_epi32(tex.lodMin);
   const uint32_t* texels = ex.texels.data();
 
@@ -392,20 +412,17 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 
       __m512i levels = baseLevel;
       if constexpr (C::mipmap) {
-        const __m512i log =
-            _mm512_sub_epi32(_mm512_srai_epi32(_mm512_castps_si512(w[h]), 15), _mm512_set1_epi32(127 << 8));
+        const __m512i biasedLog = _mm512_srai_epi32(_mm512_castps_si512(w[h]), 15);
         const __m512i lod =
-            _mm512_min_epi32(_mm512_max_epi32(_mm512_sub_epi32(lodOffset, log), lodLo), lodHi);
+            _mm512_min_epi32(_mm512_max_epi32(_mm512_sub_epi32(lodOffset, biasedLog), lodLo), lodHi);
         levels = _mm512_srai_epi32(lod, 8);
       }
-      const __m512 scale =
-          _mm512_castsi512_ps(_mm512_slli_epi32(_mm512_sub_epi32(_mm512_set1_epi32(127 + 4), levels), 23));
+      const __m512 scale = _mm512_castsi512_ps(_mm512_permutexvar_epi32(levels, scales));
       const __m512i stride = _mm512_permutexvar_epi32(levels, strides);
       const __m512 s16 = _mm512_sub_ps(_mm512_mul_ps(s, scale), half);
       const __m512 t16 = _mm512_sub_ps(_mm512_mul_ps(t, scale), half);
       const __m512i si = Floor16(_mm512_min_ps(_mm512_max_ps(s16, limitLo), limitHi));
       const __m512i ti = Floor16(_mm512_min_ps(_mm512_max_ps(t16, limitLo), limitHi));
-      const __m512i fraction = _mm512_set1_epi32(15);
       const __m512i column =
           BorderIndex<kSClamp>(_mm512_srai_epi32(si, 4), _mm512_permutexvar_epi32(levels, widthMasks));
       const __m512i rowIndex =
@@ -413,8 +430,7 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       const __m512i addr = _mm512_add_epi32(
           _mm512_add_epi32(_mm512_permutexvar_epi32(levels, offsets), _mm512_mullo_epi32(rowIndex, stride)),
           column);
-      Filter16(texels, addr, _mm512_and_si512(si, fraction), _mm512_and_si512(ti, fraction), &first[h],
-               &second[h]);
+      Filter16(texels, addr, si, ti, &first[h], &second[h]);
     }
 
     if constexpr (C::fog) {
@@ -455,9 +471,11 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 #pragma GCC unroll 2
     for (int h = 0; h < kN; ++h) {
       if constexpr (C::dither) {
+        // (y & 3) << 2 | (x & 3) in the low four bits, all the lookup reads:
+        // the bits of x where `three` has them, else those of y << 2.
         const __m512i index =
-            _mm512_or_si512(_mm512_slli_epi32(_mm512_and_si512(_mm512_add_epi32(laneY[h], refY), three), 2),
-                            _mm512_and_si512(_mm512_add_epi32(laneX[h], refX), three));
+            _mm512_ternarylogic_epi32(_mm512_slli_epi32(_mm512_add_epi32(laneY[h], refY), 2),
+                                      _mm512_add_epi32(laneX[h], refX), three, 0xD8);
         const __m512i dither = _mm512_permutexvar_epi32(index, ditherByIndex);
         colour[h] = Dither565x16(first[h], second[h], SpreadFirst(dither), SpreadSecond(dither));
       } else {
