@@ -201,6 +201,37 @@ TEST(WideSpans, SmallTrianglesPackedIntoBatchesDrawTheReferencePicture) {
   }
 }
 
+// Depth values over the whole range of W, in every width: past the far end
+// (0xFFFF), every one of the sixteen steps of the floating-point depth, and
+// at or nearer than the eye (0, negative W among them). The floor state
+// writes whatever it draws, so the depth buffer shows each value; the other
+// states test against it.
+TEST(WideSpans, DepthValuesOverTheWholeRangeOfWDrawTheReferencePicture) {
+  const float oows[][3] = {{1.0e-7f, 2.0e-5f, 0.6f},   {0x1p-17f, 0x1p-15f, 0x1p-14f},
+                           {0x1p-16f, 0x1p-4f, 0.99f}, {0.9f, 1.0f, 1.5f},
+                           {-0.2f, 0.3f, 1.0e-6f},     {3.0e-3f, 0x1p-12f, 0x1.fffffep-1f}};
+  std::vector<VertexIn> triangles;
+  for (int i = 0; i < 6; ++i) {
+    const float x0 = static_cast<float>(i) * 17.0f;
+    const float* w = oows[i];
+    triangles.push_back(V(x0, -2.0f, w[0], 40.0f * w[0], 7.0f * w[0]));
+    triangles.push_back(V(x0 + 19.0f, 30.0f, w[1], 9.0f * w[1], 60.0f * w[1]));
+    triangles.push_back(V(x0 + 2.0f, 86.0f, w[2], 80.0f * w[2], 20.0f * w[2]));
+  }
+  for (Shape shape : {Shape::FoggedBlendedFloor, Shape::Mesh, Shape::DitheredMipmappedBodies}) {
+    Texture texture;
+    const RasterState st = MakeState(shape, 10, 3, false, false, 5, &texture);
+    const Canvas expected = Draw(st, triangles, true, Simd::kAvx2);
+    for (Simd simd : {Simd::kSse2, Simd::kAvx2, Simd::kAvx512}) {
+      const Canvas drawn = Draw(st, triangles, false, simd);
+      SCOPED_TRACE(::testing::Message()
+                   << "shape " << static_cast<int>(shape) << " simd " << static_cast<int>(simd));
+      EXPECT_EQ(drawn.colour, expected.colour);
+      EXPECT_EQ(drawn.depth, expected.depth);
+    }
+  }
+}
+
 // Without an aux buffer there is no depth to test or write: every width
 // hands its rows to the reference.
 TEST(WideSpans, WithoutAnAuxBufferTheFastStatesDrawAsTheReference) {
