@@ -264,13 +264,7 @@ inline void SpansOf16(const TriangleSetup& tri, int first, int count, RowSpans* 
   const __m512d dx02 = Broadcast(tri.x[2] - tri.x[0]), dy02 = Broadcast(tri.y[2] - tri.y[0]);
   const __m512d dx01 = Broadcast(tri.x[1] - tri.x[0]), dy01 = Broadcast(tri.y[1] - tri.y[0]);
   const __m512d dx12 = Broadcast(tri.x[2] - tri.x[1]), dy12 = Broadcast(tri.y[2] - tri.y[1]);
-  const __m512d eight = _mm512_set1_pd(8.0), sixteen = _mm512_set1_pd(16.0);
-  auto pixel = [&](__m512d xa, __m512d ya, __m512d dx, __m512d dy, __m512d yc) {
-    const __m512d num =
-        _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(xa, eight), dy), _mm512_mul_pd(_mm512_sub_pd(yc, ya), dx));
-    return _mm512_cvt_roundpd_epi32(_mm512_div_pd(num, _mm512_mul_pd(sixteen, dy)),
-                                    _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
-  };
+  const __m512d sixteen = _mm512_set1_pd(16.0);
   const __m256i clipX0 = _mm256_set1_epi32(tri.clipX0), clipX1 = _mm256_set1_epi32(tri.clipX1);
   for (int k = 0; k < (count + 7) / 8; ++k) {
     const __m512d yc = _mm512_add_pd(Broadcast(int64_t{first + 8 * k} * 16 + 8),
@@ -279,8 +273,8 @@ inline void SpansOf16(const TriangleSetup& tri, int first, int count, RowSpans* 
     const __mmask8 upper = _mm512_cmp_pd_mask(yc, y1, _CMP_LT_OQ);
     const __m256i longEdge = EdgePixel(x0, y0, dx02, dy02, yc);
     const __m256i shortEdge =
-        pixel(_mm512_mask_blend_pd(upper, x1, x0), _mm512_mask_blend_pd(upper, y1, y0),
-              _mm512_mask_blend_pd(upper, dx12, dx01), _mm512_mask_blend_pd(upper, dy12, dy01), yc);
+        EdgePixel(_mm512_mask_blend_pd(upper, x1, x0), _mm512_mask_blend_pd(upper, y1, y0),
+                  _mm512_mask_blend_pd(upper, dx12, dx01), _mm512_mask_blend_pd(upper, dy12, dy01), yc);
     const __m256i left = tri.midOnLeft ? shortEdge : longEdge, right = tri.midOnLeft ? longEdge : shortEdge;
     _mm256_store_si256(reinterpret_cast<__m256i*>(out->left + 8 * k), _mm256_max_epi32(left, clipX0));
     _mm256_store_si256(reinterpret_cast<__m256i*>(out->right + 8 * k), _mm256_min_epi32(right, clipX1));
