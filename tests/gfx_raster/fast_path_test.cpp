@@ -3,6 +3,7 @@
 // number of worker threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -134,6 +135,44 @@ TEST(Threads, ThreeThreadsAndChangingCountKeepThePicture) {
   scene->Draw(a, one.target);
   b.Finish();
   EXPECT_EQ(one.colour, many.colour);
+}
+
+// Far more small, overlapping triangles than the queue holds (so it is drawn
+// while a batch is being set up), among them slivers of one row and a few
+// tall ones, all in one frame: the rows are split where the work lies, and
+// every pixel still sees the triangles in the order they were drawn.
+TEST(Threads, MoreTrianglesThanTheQueueHoldsKeepThePicture) {
+  scenes::Scene scene;
+  scenes::BuildBodies(&scene, 5);
+  scenes::Batch crowd{scene.batches.front().state, {}};
+  uint32_t seed = 12345;
+  auto next = [&](float range) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<float>(seed >> 8) / 16777216.0f * range;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const float x = next(scenes::kWidth - 20.0f), y = next(scenes::kHeight - 20.0f), oow = 0.02f + next(0.5f);
+    const float height = i % 7 == 0 ? 0.9f : i % 500 == 0 ? 400.0f : 1.0f + next(12.0f);
+    const float yTop = std::min(y, scenes::kHeight - height);
+    crowd.vertices.push_back(V(x, yTop, oow, next(256.0f) * oow, next(256.0f) * oow));
+    crowd.vertices.push_back(V(x + 1.0f + next(15.0f), yTop + next(height), oow, 0.0f, 0.0f));
+    crowd.vertices.push_back(V(x + next(8.0f), yTop + height, oow, 100.0f * oow, 50.0f * oow));
+  }
+  scene.batches.push_back(crowd);
+  RasterCounters counts[2];
+  Canvas canvases[2];
+  for (int k = 0; k < 2; ++k) {
+    gfx::Rasterizer r;
+    r.SetThreadCount(k == 0 ? 1 : 3);
+    scene.Draw(r, canvases[k].target);
+    r.Finish();
+    counts[k] = r.Counters();
+  }
+  EXPECT_EQ(canvases[0].colour, canvases[1].colour);
+  EXPECT_EQ(canvases[0].depth, canvases[1].depth);
+  EXPECT_GT(counts[0].depthFailed, 10000u);  // the triangles do overlap
+  EXPECT_EQ(counts[0].pixelsIn, counts[1].pixelsIn);
+  EXPECT_EQ(counts[0].depthFailed, counts[1].depthFailed);
 }
 
 // The default count and GLIDE_THREADS, which wins over SetThreadCount.

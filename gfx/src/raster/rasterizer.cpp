@@ -1,11 +1,13 @@
 // rasterizer.cpp — the Rasterizer object: records state, derives it once per
 // change, sets up triangles on the calling thread (eight at a time where
 // AVX-512 and the state allow, else one triangle behind) and walks their
-// spans, either at once (one thread) or queued and split into interleaved
-// bands of rows for worker threads (every pixel belongs to one band, so each
-// pixel sees the draws in the order they were made, whatever the thread
-// count). Whatever is held back is drawn by Finish.
+// spans, either at once (one thread) or queued and split into regions of
+// rows for worker threads (every pixel belongs to one region, drawn by one
+// thread, so each pixel sees the draws in the order they were made, whatever
+// the thread count). Whatever is held back is drawn by Finish.
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -25,15 +27,41 @@ using namespace raster;
 
 namespace {
 
-constexpr int kBandRows = 8;          // rows per band; bands go round-robin to the threads
 constexpr size_t kQueueLimit = 8192;  // queued triangles before the workers are started anyway
 constexpr int kMaxThreads = 16;
+// Regions per thread: a few, so that a thread whose regions took less than
+// their estimate takes another, while few triangles straddle two regions
+// (each part of such a triangle is walked and set going on its own).
+constexpr int kRegionsPerThread = 4;
 
+// A queued triangle. Its state is held by the queue's list of states: a
+// reference count per triangle would be an atomic operation per triangle.
 struct Command {
-  std::shared_ptr<const Derived> derived;
+  const Derived* derived;
   TriangleSetup tri;
   Framebuffer target;
 };
+
+// The rows of a queued triangle and the estimated work of drawing them, in
+// pixels' worth, kept apart from the commands so that the threads scan a
+// compact list for the triangles of their region.
+struct QueuedRows {
+  int start, end;
+  float work;
+};
+
+// Its area (at most its rows times the clip window's width), plus the
+// overhead of each row and of the triangle itself, as measured on the
+// programs' scenes.
+float EstimatedWork(const TriangleSetup& tri) {
+  constexpr double kRowCost = 4.0, kTriangleCost = 8.0;
+  const double rows = tri.rowEnd - tri.rowStart;
+  const auto d = [](int64_t v) { return static_cast<double>(v); };
+  const double twiceArea = std::abs(d(tri.x[1] - tri.x[0]) * d(tri.y[2] - tri.y[0]) -
+                                    d(tri.x[2] - tri.x[0]) * d(tri.y[1] - tri.y[0]));  // 1/256 pixels
+  const double pixels = std::min(twiceArea / 512.0, rows * (tri.clipX1 - tri.clipX0));
+  return static_cast<float>(pixels + kRowCost * rows + kTriangleCost);
+}
 
 // GLIDE_THREADS=n (1..kMaxThreads) as the user set it, or 0 when unset or not a number.
 int ThreadCountFromEnvironment() {
@@ -92,10 +120,17 @@ struct Rasterizer::Impl {
   Framebuffer batchTarget;
   TriangleSetup batchSetups[8];
 
-  // Worker pool: worker i (1..n-1) draws the bands i, i+n, ...; the calling
-  // thread draws band set 0 while it waits.
+  // Worker pool: at a flush the queued rows are split into regions, which
+  // the workers (1..n-1) and the calling thread take one at a time until
+  // none is left.
   int threadCount = 1;
   std::vector<Command> queue;
+  std::vector<QueuedRows> queueRows;                        // one per command
+  std::vector<std::shared_ptr<const Derived>> queueStates;  // the states the commands use
+  std::vector<double> rowWorkStep;
+  std::vector<int> regionEdges;  // region k is rows [edges[k], edges[k + 1])
+  int regionCount = 0;
+  std::atomic<int> nextRegion{0};
   std::vector<std::thread> workers;
   std::vector<RasterCounters> workerCounters;
   std::mutex mutex;
@@ -116,14 +151,57 @@ struct Rasterizer::Impl {
     return *derived;
   }
 
-  void DrawBands(const Command& command, int bandSet, RasterCounters* out) {
-    SpanContext ctx{command.derived.get(), &command.tri, &command.target, out};
-    const int step = kBandRows * threadCount;
-    int first = command.tri.rowStart - command.tri.rowStart % kBandRows;  // band holding the first row
-    int bandIndex = first / kBandRows;
-    int offset = ((bandSet - bandIndex) % threadCount + threadCount) % threadCount;
-    for (int bandStart = first + offset * kBandRows; bandStart < command.tri.rowEnd; bandStart += step)
-      WalkTriangle(ctx, bandStart, bandStart + kBandRows);
+  void Enqueue(const std::shared_ptr<const Derived>& state, const TriangleSetup& tri,
+               const Framebuffer& target) {
+    if (tri.rowStart >= tri.rowEnd) return;
+    if (queueStates.empty() || queueStates.back() != state) queueStates.push_back(state);
+    queue.emplace_back(state.get(), tri, target);  // built in place: no temporary to copy
+    queueRows.push_back(QueuedRows{tri.rowStart, tri.rowEnd, EstimatedWork(tri)});
+    if (queue.size() >= kQueueLimit) Flush();
+  }
+
+  // Splits the queued triangles' rows into regions of about equal estimated
+  // work: each triangle's work spread evenly over its rows.
+  void SplitRows() {
+    int top = queueRows.front().start, bottom = queueRows.front().end;
+    for (const QueuedRows& rows : queueRows) {
+      top = std::min(top, rows.start);
+      bottom = std::max(bottom, rows.end);
+    }
+    // Change of the work per row at each row, from the top.
+    rowWorkStep.assign(static_cast<size_t>(bottom - top) + 1, 0.0);
+    double total = 0;
+    for (const QueuedRows& rows : queueRows) {
+      const double perRow = rows.work / (rows.end - rows.start);
+      rowWorkStep[static_cast<size_t>(rows.start - top)] += perRow;
+      rowWorkStep[static_cast<size_t>(rows.end - top)] -= perRow;
+      total += rows.work;
+    }
+    regionCount = threadCount * kRegionsPerThread;
+    regionEdges.resize(static_cast<size_t>(regionCount) + 1);
+    regionEdges[0] = top;
+    int region = 1;
+    double perRow = 0, above = 0;  // work of the current row, of the rows above it and it
+    for (int y = top; y < bottom; ++y) {
+      perRow += rowWorkStep[static_cast<size_t>(y - top)];
+      above += perRow;
+      while (region < regionCount && above >= total * region / regionCount) regionEdges[region++] = y + 1;
+    }
+    while (region <= regionCount) regionEdges[region++] = bottom;
+  }
+
+  // Takes regions until none is left and draws every queued triangle's rows in each.
+  void DrawRegions(RasterCounters* out) {
+    for (int region; (region = nextRegion.fetch_add(1, std::memory_order_relaxed)) < regionCount;) {
+      const int from = regionEdges[region], to = regionEdges[region + 1];
+      if (from >= to) continue;
+      for (size_t i = 0; i < queue.size(); ++i) {
+        if (queueRows[i].end <= from || queueRows[i].start >= to) continue;
+        const Command& command = queue[i];
+        SpanContext ctx{command.derived, &command.tri, &command.target, out};
+        WalkTriangle(ctx, from, to);
+      }
+    }
   }
 
   void DrawWaiting() {
@@ -145,10 +223,9 @@ struct Rasterizer::Impl {
         SpanContext ctx{batchDerived.get(), &tri, &batchTarget, &counters};
         WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
       } else {
-        queue.push_back(Command{batchDerived, tri, batchTarget});
+        Enqueue(batchDerived, tri, batchTarget);
       }
     }
-    if (queue.size() >= kQueueLimit) Flush();
   }
 
   void AddToBatch(const VertexIn& a, const VertexIn& b, const VertexIn& c, const Framebuffer& target) {
@@ -161,11 +238,7 @@ struct Rasterizer::Impl {
     if (batch.count == 8) DrawBatch();
   }
 
-  void DrawQueue(int bandSet, RasterCounters* out) {
-    for (const Command& command : queue) DrawBands(command, bandSet, out);
-  }
-
-  void WorkerLoop(int bandSet, uint64_t seen) {
+  void WorkerLoop(int index, uint64_t seen) {
     for (;;) {
       {
         std::unique_lock lock(mutex);
@@ -173,7 +246,7 @@ struct Rasterizer::Impl {
         if (quit) return;
         seen = generation;
       }
-      DrawQueue(bandSet, &workerCounters[bandSet]);
+      DrawRegions(&workerCounters[index]);
       {
         std::lock_guard lock(mutex);
         if (--running == 0) done.notify_one();
@@ -185,13 +258,15 @@ struct Rasterizer::Impl {
     DrawWaiting();
     DrawBatch();
     if (queue.empty()) return;
+    SplitRows();
     {
       std::lock_guard lock(mutex);
+      nextRegion.store(0, std::memory_order_relaxed);
       running = threadCount - 1;
       ++generation;
     }
     wake.notify_all();
-    DrawQueue(0, &counters);
+    DrawRegions(&counters);
     {
       std::unique_lock lock(mutex);
       done.wait(lock, [&] { return running == 0; });
@@ -206,6 +281,8 @@ struct Rasterizer::Impl {
       c = RasterCounters{};
     }
     queue.clear();
+    queueRows.clear();
+    queueStates.clear();
   }
 
   void StopWorkers() {
@@ -274,8 +351,7 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
     im.nextSetup ^= 1;
     return;
   }
-  im.queue.push_back(Command{im.derived, tri, target});
-  if (im.queue.size() >= kQueueLimit) im.Flush();
+  im.Enqueue(im.derived, tri, target);
 }
 
 void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha, uint16_t depth,
