@@ -1,22 +1,16 @@
 // rasterizer.cpp — the Rasterizer object: records state, derives it once per
 // change, sets up triangles on the calling thread (eight at a time where
 // AVX-512 and the state allow, else one triangle behind) and walks their
-// spans, either at once (one thread) or queued and split into regions of
-// rows for worker threads (every pixel belongs to one region, drawn by one
-// thread, so each pixel sees the draws in the order they were made, whatever
-// the thread count). Whatever is held back is drawn by Finish.
+// spans, either at once (one thread) or through the queue the worker
+// threads draw (draw_queue.h). Whatever is held back is drawn by Finish.
 #include <algorithm>
-#include <atomic>
-#include <cmath>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 #include "dither.h"
+#include "draw_queue.h"
 #include "pipeline.h"
 #include "setup.h"
 #include "span.h"
@@ -27,41 +21,7 @@ using namespace raster;
 
 namespace {
 
-constexpr size_t kQueueLimit = 8192;  // queued triangles before the workers are started anyway
 constexpr int kMaxThreads = 16;
-// Regions per thread: a few, so that a thread whose regions took less than
-// their estimate takes another, while few triangles straddle two regions
-// (each part of such a triangle is walked and set going on its own).
-constexpr int kRegionsPerThread = 4;
-
-// A queued triangle. Its state is held by the queue's list of states: a
-// reference count per triangle would be an atomic operation per triangle.
-struct Command {
-  const Derived* derived;
-  TriangleSetup tri;
-  Framebuffer target;
-};
-
-// The rows of a queued triangle and the estimated work of drawing them, in
-// pixels' worth, kept apart from the commands so that the threads scan a
-// compact list for the triangles of their region.
-struct QueuedRows {
-  int start, end;
-  float work;
-};
-
-// Its area (at most its rows times the clip window's width), plus the
-// overhead of each row and of the triangle itself, as measured on the
-// programs' scenes.
-float EstimatedWork(const TriangleSetup& tri) {
-  constexpr double kRowCost = 4.0, kTriangleCost = 8.0;
-  const double rows = tri.rowEnd - tri.rowStart;
-  const auto d = [](int64_t v) { return static_cast<double>(v); };
-  const double twiceArea = std::abs(d(tri.x[1] - tri.x[0]) * d(tri.y[2] - tri.y[0]) -
-                                    d(tri.x[2] - tri.x[0]) * d(tri.y[1] - tri.y[0]));  // 1/256 pixels
-  const double pixels = std::min(twiceArea / 512.0, rows * (tri.clipX1 - tri.clipX0));
-  return static_cast<float>(pixels + kRowCost * rows + kTriangleCost);
-}
 
 // GLIDE_THREADS=n (1..kMaxThreads) as the user set it, or 0 when unset or not a number.
 int ThreadCountFromEnvironment() {
@@ -120,24 +80,9 @@ struct Rasterizer::Impl {
   Framebuffer batchTarget;
   TriangleSetup batchSetups[8];
 
-  // Worker pool: at a flush the queued rows are split into regions, which
-  // the workers (1..n-1) and the calling thread take one at a time until
-  // none is left.
+  // With more than one thread: the queue that the worker threads draw.
   int threadCount = 1;
-  std::vector<Command> queue;
-  std::vector<QueuedRows> queueRows;                        // one per command
-  std::vector<std::shared_ptr<const Derived>> queueStates;  // the states the commands use
-  std::vector<double> rowWorkStep;
-  std::vector<int> regionEdges;  // region k is rows [edges[k], edges[k + 1])
-  int regionCount = 0;
-  std::atomic<int> nextRegion{0};
-  std::vector<std::thread> workers;
-  std::vector<RasterCounters> workerCounters;
-  std::mutex mutex;
-  std::condition_variable wake, done;
-  uint64_t generation = 0;
-  int running = 0;
-  bool quit = false;
+  std::unique_ptr<DrawQueue> queue;
 
   const Derived& Current() {
     if (dirty || !derived) {
@@ -149,59 +94,6 @@ struct Rasterizer::Impl {
       dirty = false;
     }
     return *derived;
-  }
-
-  void Enqueue(const std::shared_ptr<const Derived>& state, const TriangleSetup& tri,
-               const Framebuffer& target) {
-    if (tri.rowStart >= tri.rowEnd) return;
-    if (queueStates.empty() || queueStates.back() != state) queueStates.push_back(state);
-    queue.emplace_back(state.get(), tri, target);  // built in place: no temporary to copy
-    queueRows.push_back(QueuedRows{tri.rowStart, tri.rowEnd, EstimatedWork(tri)});
-    if (queue.size() >= kQueueLimit) Flush();
-  }
-
-  // Splits the queued triangles' rows into regions of about equal estimated
-  // work: each triangle's work spread evenly over its rows.
-  void SplitRows() {
-    int top = queueRows.front().start, bottom = queueRows.front().end;
-    for (const QueuedRows& rows : queueRows) {
-      top = std::min(top, rows.start);
-      bottom = std::max(bottom, rows.end);
-    }
-    // Change of the work per row at each row, from the top.
-    rowWorkStep.assign(static_cast<size_t>(bottom - top) + 1, 0.0);
-    double total = 0;
-    for (const QueuedRows& rows : queueRows) {
-      const double perRow = rows.work / (rows.end - rows.start);
-      rowWorkStep[static_cast<size_t>(rows.start - top)] += perRow;
-      rowWorkStep[static_cast<size_t>(rows.end - top)] -= perRow;
-      total += rows.work;
-    }
-    regionCount = threadCount * kRegionsPerThread;
-    regionEdges.resize(static_cast<size_t>(regionCount) + 1);
-    regionEdges[0] = top;
-    int region = 1;
-    double perRow = 0, above = 0;  // work of the current row, of the rows above it and it
-    for (int y = top; y < bottom; ++y) {
-      perRow += rowWorkStep[static_cast<size_t>(y - top)];
-      above += perRow;
-      while (region < regionCount && above >= total * region / regionCount) regionEdges[region++] = y + 1;
-    }
-    while (region <= regionCount) regionEdges[region++] = bottom;
-  }
-
-  // Takes regions until none is left and draws every queued triangle's rows in each.
-  void DrawRegions(RasterCounters* out) {
-    for (int region; (region = nextRegion.fetch_add(1, std::memory_order_relaxed)) < regionCount;) {
-      const int from = regionEdges[region], to = regionEdges[region + 1];
-      if (from >= to) continue;
-      for (size_t i = 0; i < queue.size(); ++i) {
-        if (queueRows[i].end <= from || queueRows[i].start >= to) continue;
-        const Command& command = queue[i];
-        SpanContext ctx{command.derived, &command.tri, &command.target, out};
-        WalkTriangle(ctx, from, to);
-      }
-    }
   }
 
   void DrawWaiting() {
@@ -223,7 +115,7 @@ struct Rasterizer::Impl {
         SpanContext ctx{batchDerived.get(), &tri, &batchTarget, &counters};
         WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
       } else {
-        Enqueue(batchDerived, tri, batchTarget);
+        queue->Add(batchDerived, tri, batchTarget);
       }
     }
   }
@@ -238,81 +130,27 @@ struct Rasterizer::Impl {
     if (batch.count == 8) DrawBatch();
   }
 
-  void WorkerLoop(int index, uint64_t seen) {
-    for (;;) {
-      {
-        std::unique_lock lock(mutex);
-        wake.wait(lock, [&] { return quit || generation != seen; });
-        if (quit) return;
-        seen = generation;
-      }
-      DrawRegions(&workerCounters[index]);
-      {
-        std::lock_guard lock(mutex);
-        if (--running == 0) done.notify_one();
-      }
-    }
-  }
-
   void Flush() {
     DrawWaiting();
     DrawBatch();
-    if (queue.empty()) return;
-    SplitRows();
-    {
-      std::lock_guard lock(mutex);
-      nextRegion.store(0, std::memory_order_relaxed);
-      running = threadCount - 1;
-      ++generation;
-    }
-    wake.notify_all();
-    DrawRegions(&counters);
-    {
-      std::unique_lock lock(mutex);
-      done.wait(lock, [&] { return running == 0; });
-    }
-    for (int i = 1; i < threadCount; ++i) {
-      RasterCounters& c = workerCounters[i];
-      counters.pixelsIn += c.pixelsIn;
-      counters.depthFailed += c.depthFailed;
-      counters.alphaFailed += c.alphaFailed;
-      counters.chromaFailed += c.chromaFailed;
-      counters.pixelsWritten += c.pixelsWritten;
-      c = RasterCounters{};
-    }
-    queue.clear();
-    queueRows.clear();
-    queueStates.clear();
+    if (queue) queue->Flush();
   }
 
-  void StopWorkers() {
+  void SetThreads(int count) {
     Flush();
-    {
-      std::lock_guard lock(mutex);
-      quit = true;
-    }
-    wake.notify_all();
-    for (std::thread& worker : workers) worker.join();
-    workers.clear();
-    quit = false;
-  }
-
-  void StartWorkers(int count) {
-    StopWorkers();
+    queue.reset();
     threadCount = count;
-    workerCounters.assign(count, RasterCounters{});
-    for (int i = 1; i < count; ++i)
-      workers.emplace_back([this, i, seen = generation] { WorkerLoop(i, seen); });
+    if (count > 1) queue = std::make_unique<DrawQueue>(count, &counters);
   }
 };
 
 Rasterizer::Rasterizer() : impl(new Impl) {
   int count = DefaultThreadCount();
-  if (count > 1) impl->StartWorkers(count);
+  if (count > 1) impl->SetThreads(count);
 }
 
 Rasterizer::~Rasterizer() {
-  impl->StopWorkers();
+  impl->SetThreads(1);
   delete impl;
 }
 
@@ -351,13 +189,14 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
     im.nextSetup ^= 1;
     return;
   }
-  im.Enqueue(im.derived, tri, target);
+  im.queue->Add(im.derived, tri, target);
 }
 
 void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha, uint16_t depth,
                        bool writeColour, bool writeAux, bool auxIsDepth) {
   Impl& im = *impl;
   im.Flush();
+  if (im.queue) im.queue->NewFrame();  // a clear most likely starts a frame
   if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
     return;
   const RasterState& st = im.pending.state;
@@ -401,7 +240,7 @@ void Rasterizer::SetThreadCount(int count) {
   if (int fromEnvironment = ThreadCountFromEnvironment()) count = fromEnvironment;
   count = std::clamp(count, 1, kMaxThreads);
   if (count == impl->threadCount) return;
-  impl->StartWorkers(count);
+  impl->SetThreads(count);
 }
 
 int Rasterizer::ThreadCount() const {
