@@ -43,8 +43,9 @@ Rasterizer::Simd SimdFromEnvironment() {
   return BestSimd();
 }
 
-// Two threads where the machine has two cores or more: the second core halves
-// the frame time, more threads than that mostly contend with the program.
+// Two threads where the machine has two cores or more: the second core takes
+// on about half the drawing, more threads than that mostly contend with the
+// program.
 int DefaultThreadCount() {
   if (int fromEnvironment = ThreadCountFromEnvironment()) return fromEnvironment;
   unsigned cores = std::thread::hardware_concurrency();
