@@ -94,7 +94,11 @@ void DrawQueue::Split(const Rows* rows, size_t first, size_t last, int from, int
 }
 
 DrawQueue::DrawQueue(int threads, RasterCounters* counters)
-    : threads(threads), counters(counters), workerCounters(static_cast<size_t>(threads)) {
+    : threads(threads),
+      // Workers that wait for triangles by spinning must not take the cores the queueing thread needs.
+      mayStream(static_cast<unsigned>(threads) <= std::thread::hardware_concurrency()),
+      counters(counters),
+      workerCounters(static_cast<size_t>(threads)) {
   commands.reserve(kQueueLimit);
   rows.reserve(kQueueLimit);
   commandData = commands.data();
@@ -130,7 +134,7 @@ void DrawQueue::Open() {
   const int stripes = threads - 1;
   stripeEdges.assign(static_cast<size_t>(threads), kLastRow);
   const RowWork& last = history[std::min<size_t>(static_cast<size_t>(pass), std::size(history) - 1)];
-  if (last.triangles >= kStreamedTriangles) {
+  if (mayStream && last.triangles >= kStreamedTriangles) {
     const double total = last.above.back();
     int edge = 0;
     for (size_t y = 0; y < last.above.size() && edge < stripes; ++y)

@@ -80,6 +80,7 @@ class DrawQueue {
   void WorkerLoop(int index);
 
   const int threads;
+  const bool mayStream;  // one thread per core at most
   RasterCounters* const counters;
 
   // Written by the queueing thread only. The lists are reserved in full, so
