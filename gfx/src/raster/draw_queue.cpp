@@ -58,16 +58,16 @@ float DrawQueue::EstimatedWork(const TriangleSetup& tri) {
   return static_cast<float>(pixels + kRowCost * rowCount + kTriangleCost);
 }
 
-void DrawQueue::Split(const Rows* rows, size_t first, size_t last, int from, int to, int pieces,
-                      std::vector<Region>* out) {
+bool DrawQueue::WorkAbove(const Rows* rows, size_t first, size_t last, int from, int to, RowWork* work) {
   int top = to, bottom = from;
   for (size_t i = first; i < last; ++i) {
     top = std::min(top, std::max(rows[i].start, from));
     bottom = std::max(bottom, std::min(rows[i].end, to));
   }
-  if (top >= bottom) return;
+  if (top >= bottom) return false;
   // The change of the work per row at each row, then the work above each row.
-  std::vector<double> above(static_cast<size_t>(bottom - top) + 1, 0.0);
+  std::vector<double>& above = work->above;
+  above.assign(static_cast<size_t>(bottom - top) + 1, 0.0);
   for (size_t i = first; i < last; ++i) {
     const int start = std::max(rows[i].start, top), end = std::min(rows[i].end, bottom);
     if (start >= end) continue;
@@ -76,10 +76,21 @@ void DrawQueue::Split(const Rows* rows, size_t first, size_t last, int from, int
     above[static_cast<size_t>(end - top)] -= perRow;
   }
   double perRow = 0, sum = 0;
-  for (size_t k = 0; k < above.size(); ++k) {
-    perRow += std::exchange(above[k], sum);
+  for (double& a : above) {
+    perRow += std::exchange(a, sum);
     sum += perRow;
   }
+  work->top = top;
+  work->triangles = last - first;
+  return true;
+}
+
+void DrawQueue::Split(const Rows* rows, size_t first, size_t last, int from, int to, int pieces,
+                      std::vector<Region>* out) {
+  RowWork work;
+  if (!WorkAbove(rows, first, last, from, to, &work)) return;
+  const std::vector<double>& above = work.above;
+  const int top = work.top, bottom = top + static_cast<int>(above.size()) - 1;
   const double total = above.back();
   int edge = top;
   for (int piece = 1; piece <= pieces; ++piece) {
@@ -145,15 +156,10 @@ void DrawQueue::Open() {
   streamTop = stripeEdges[0];
   published.store(0, std::memory_order_relaxed);
   streaming = streamTop != kLastRow;
-  if (streaming) StartWorkers(false);
-}
-
-// Sets the workers going on the queue: streaming it, or (closed) only taking
-// regions of the flush.
-void DrawQueue::StartWorkers(bool flushing) {
+  if (!streaming) return;  // the workers start at the flush
   {
     std::lock_guard lock(mutex);
-    closed.store(flushing, std::memory_order_relaxed);
+    closed.store(false, std::memory_order_relaxed);
     running = threads - 1;
     ++generation;
   }
@@ -163,25 +169,8 @@ void DrawQueue::StartWorkers(bool flushing) {
 // Keeps the work by row of what is queued, for placing the stripes of the
 // same pass next frame.
 void DrawQueue::RecordWork() {
-  RowWork& work = history[std::min<size_t>(static_cast<size_t>(pass), std::size(history) - 1)];
-  int top = rows.front().start, bottom = rows.front().end;
-  for (const Rows& r : rows) {
-    top = std::min(top, r.start);
-    bottom = std::max(bottom, r.end);
-  }
-  work.top = top;
-  work.triangles = rows.size();
-  work.above.assign(static_cast<size_t>(bottom - top) + 1, 0.0);
-  for (const Rows& r : rows) {
-    const double perRow = r.work / (r.end - r.start);
-    work.above[static_cast<size_t>(r.start - top)] += perRow;
-    work.above[static_cast<size_t>(r.end - top)] -= perRow;
-  }
-  double perRow = 0, sum = 0;
-  for (double& a : work.above) {
-    perRow += std::exchange(a, sum);
-    sum += perRow;
-  }
+  WorkAbove(rowData, 0, rows.size(), kFirstRow, kLastRow,
+            &history[std::min<size_t>(static_cast<size_t>(pass), std::size(history) - 1)]);
 }
 
 void DrawQueue::Flush() {
@@ -195,11 +184,12 @@ void DrawQueue::Flush() {
     nextRegion = 0;
     handedOver = 0;
     closed.store(true, std::memory_order_release);
+    if (!streaming) {
+      running = threads - 1;
+      ++generation;
+    }
   }
-  if (streaming)
-    wake.notify_all();
-  else
-    StartWorkers(true);
+  wake.notify_all();
   DrawRegions(counters);
   {
     std::unique_lock lock(mutex);

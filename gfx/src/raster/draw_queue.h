@@ -63,6 +63,9 @@ class DrawQueue {
     int from, to;
     size_t first;
   };
+  // The work above each row of rows [from, to) of triangles [first, last),
+  // each triangle's spread evenly over its rows; false where none has rows.
+  static bool WorkAbove(const Rows* rows, size_t first, size_t last, int from, int to, RowWork* work);
   // Splits the rows [from, to) of triangles [first, last) into up to `pieces`
   // regions of about equal work (each triangle's spread evenly over its
   // rows), appended to *out; none where no triangle has rows.
@@ -70,7 +73,6 @@ class DrawQueue {
                     std::vector<Region>* out);
 
   void Open();
-  void StartWorkers(bool flushing);
   void RecordWork();
   size_t Stream(int from, int to, RasterCounters* out);
   void HandOver(int from, int to, size_t first);
