@@ -232,6 +232,34 @@ TEST(WideSpans, DepthValuesOverTheWholeRangeOfWDrawTheReferencePicture) {
   }
 }
 
+// Triangles parallel to the screen, one W over the whole of each, a level
+// apart from the largest to past the smallest and with W zero or negative
+// (which do not count as parallel): W, its depth value and level are then
+// worked out once per triangle, and the picture must not change for it.
+TEST(WideSpans, TrianglesParallelToTheScreenDrawTheReferencePicture) {
+  const float oows[] = {4.0f, 1.0f, 0.3f, 0x1p-4f, 0x1p-9f, 1.0e-7f, 0.0f, -0.5f};
+  std::vector<VertexIn> triangles;
+  for (int i = 0; i < 8; ++i) {
+    const float x0 = static_cast<float>(i % 4) * 26.0f - 3.0f, y0 = static_cast<float>(i / 4) * 42.0f - 2.0f;
+    const float w = oows[i], texels = w * static_cast<float>(2 << i);  // a level apart
+    triangles.push_back(V(x0, y0, w, 3.0f * texels, -5.0f * texels));
+    triangles.push_back(V(x0 + 31.0f, y0 + 7.0f, w, 70.0f * texels, 11.0f * texels));
+    triangles.push_back(V(x0 + 5.0f, y0 + 45.0f, w, 20.0f * texels, 95.0f * texels));
+  }
+  for (Shape shape : {Shape::FoggedBlendedFloor, Shape::Mesh, Shape::DitheredMipmappedBodies}) {
+    Texture texture;
+    const RasterState st = MakeState(shape, 10, 2, false, true, 9, &texture);
+    const Canvas expected = Draw(st, triangles, true, Simd::kAvx2);
+    for (Simd simd : {Simd::kSse2, Simd::kAvx2, Simd::kAvx512}) {
+      const Canvas drawn = Draw(st, triangles, false, simd);
+      SCOPED_TRACE(::testing::Message()
+                   << "shape " << static_cast<int>(shape) << " simd " << static_cast<int>(simd));
+      EXPECT_EQ(drawn.colour, expected.colour);
+      EXPECT_EQ(drawn.depth, expected.depth);
+    }
+  }
+}
+
 // Without an aux buffer there is no depth to test or write: every width
 // hands its rows to the reference.
 TEST(WideSpans, WithoutAnAuxBufferTheFastStatesDrawAsTheReference) {

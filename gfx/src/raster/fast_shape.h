@@ -35,15 +35,15 @@ struct WideConfig {
                         dither = kDither;
 };
 
-// One width's band function for the state, or null: bandOf.template
-// operator()<Config, kSClamp, kTClamp>() is the width's band function for a
-// configuration and clamp modes, and names its names of the floor, mesh,
-// bodies and mipmapped bodies states.
-template <class BandOf>
-BandFunction PickWide(const Derived& d, const char* const (&names)[4], const char** name,
-                      bool* needsAllPlanes, bool* needsLod, BandOf bandOf) {
+// One width's band function (or other Function) for the state, or null:
+// bandOf.template operator()<Config, kSClamp, kTClamp>() is the width's
+// function for a configuration and clamp modes, and names its names of the
+// floor, mesh, bodies and mipmapped bodies states.
+template <class Function = BandFunction, class BandOf>
+Function PickWide(const Derived& d, const char* const (&names)[4], const char** name, bool* needsAllPlanes,
+                  bool* needsLod, BandOf bandOf) {
   const bool s = d.texture.sClamp, t = d.texture.tClamp;
-  auto clamped = [&]<class C>() -> BandFunction {
+  auto clamped = [&]<class C>() -> Function {
     if (s)
       return t ? bandOf.template operator()<C, true, true>() : bandOf.template operator()<C, true, false>();
     return t ? bandOf.template operator()<C, false, true>() : bandOf.template operator()<C, false, false>();

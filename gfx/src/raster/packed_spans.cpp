@@ -15,7 +15,9 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <limits>
 
 #include "dither.h"
 #include "expanded_texture.h"
@@ -281,24 +283,26 @@ inline void SpansOf16(const TriangleSetup& tri, int first, int count, RowSpans* 
   }
 }
 
-// Draws rows [bandStart, bandEnd) of a triangle in one of the fast states,
-// sixteen covered pixels at a time.
+// Draws rows [bandStart, bandEnd) of the triangles tris[i], for each set bit
+// i of `which` in turn, in one of the fast states, sixteen covered pixels at
+// a time. What the state fixes is worked out once for them all.
 template <class C, bool kSClamp, bool kTClamp>
-void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
-  if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
+void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t which, int bandStart,
+                int bandEnd) {
+  if (ctx.target->depth == nullptr) {
+    for (; which != 0; which &= which - 1) {
+      SpanContext one = ctx;
+      one.tri = &tris[__builtin_ctz(which)];
+      DrawnWithoutAuxBuffer(one, bandStart, bandEnd);
+    }
+    return;
+  }
   const Derived& d = *ctx.derived;
   const RasterState& st = d.state;
-  const TriangleSetup& tri = *ctx.tri;
   const Framebuffer& fb = *ctx.target;
   const DerivedTexture& tex = d.texture;
   const ExpandedTexture& ex = *d.expanded;
 
-  const __m512 wAt = _mm512_set1_ps(tri.w.atRef), wDx = _mm512_set1_ps(tri.w.dx),
-               wDy = _mm512_set1_ps(tri.w.dy);
-  const __m512 sAt = _mm512_set1_ps(tri.s.atRef), sDx = _mm512_set1_ps(tri.s.dx),
-               sDy = _mm512_set1_ps(tri.s.dy);
-  const __m512 tAt = _mm512_set1_ps(tri.t.atRef), tDx = _mm512_set1_ps(tri.t.dx),
-               tDy = _mm512_set1_ps(tri.t.dy);
   const __m512 limitLo = _mm512_set1_ps(-kTexCoordLimit), limitHi = _mm512_set1_ps(kTexCoordLimit);
   const __m512 half = _mm512_set1_ps(8.0f);
   const __m512i zero = _mm512_setzero_si512();
@@ -319,10 +323,19 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   const __m512i widthMasks = _mm512_maskz_loadu_epi32(kLevels, ex.widthMask);
   const __m512i heightMasks = _mm512_maskz_loadu_epi32(kLevels, ex.heightMask);
   const __m512i lodLo = _mm512_set1_epi32(tex.lodMin << 8), lodHi = _mm512_set1_epi32(tex.lodMax << 8);
-  // With the bias of the float exponent in, so that a lane's level of
-  // detail is lodOffset - (bits of W >> 15).
-  const __m512i lodOffset = _mm512_set1_epi32(tri.lodBase88 + tex.lodBias88 + (127 << 8));
   const __m512i baseLevel = _mm512_set1_epi32(tex.lodMin);
+  // What sampling needs of each lane's level.
+  struct LevelTables {
+    __m512 scale;
+    __m512i stride, widthMask, heightMask, offset;
+  };
+  auto tablesOf = [&](__m512i levels) __attribute__((always_inline)) {
+    return LevelTables{
+        _mm512_castsi512_ps(_mm512_permutexvar_epi32(levels, scales)),
+        _mm512_permutexvar_epi32(levels, strides), _mm512_permutexvar_epi32(levels, widthMasks),
+        _mm512_permutexvar_epi32(levels, heightMasks), _mm512_permutexvar_epi32(levels, offsets)};
+  };
+  const LevelTables baseTables = tablesOf(baseLevel);
   const uint32_t* texels = ex.texels.data();
 
   // Fog colour and blend factors in 16-bit lanes (B G R A).
@@ -340,215 +353,265 @@ void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
       kDither4x4[3][0], kDither4x4[3][1], kDither4x4[3][2], kDither4x4[3][3]};
   const __m512i ditherByIndex = _mm512_load_si512(kDitherByIndex);
   const __m512i three = _mm512_set1_epi32(3);
-  const __m512i refX = _mm512_set1_epi32(tri.refX), refY = _mm512_set1_epi32(tri.refY);
+  const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   uint64_t pixelsIn = 0, depthFailed = 0;
 
-  // The batch: two halves of sixteen lanes, shaded side by side so that the
-  // processor has two independent chains of work in flight. Lane i of half h
-  // is the pixel (refX + laneX[h][i], refY + laneY[h][i]); run r covers the
-  // batch lanes of runMask[r] (bit 16h + i), whose pixels lie at
-  // runBase[r] + 16h + i in the colour and depth buffers.
-  __m512i laneX[kHalves] = {zero, zero}, laneY[kHalves] = {zero, zero};
-  uint32_t runMask[kBatch];
-  ptrdiff_t runBase[kBatch];
-  int runs = 0, used = 0;
-
-  // The run's lanes of half h, as a mask of that half.
-  auto halfMask = [](uint32_t mask, int h) { return static_cast<__mmask16>(mask >> (kLanes * h)); };
-  // Sixteen pixels of half h from a buffer: the lanes of every run, zero elsewhere.
-  auto loadRuns = [&](uint16_t * buffer, int h) __attribute__((always_inline)) {
-    __m256i v = _mm256_setzero_si256();
-    // A run outside the half has an empty mask here: the load reads nothing.
-    for (int r = 0; r < runs; ++r)
-      v = _mm256_mask_loadu_epi16(v, halfMask(runMask[r], h), At(buffer, runBase[r] + kLanes * h));
-    return v;
-  };
-
-  auto shade = [&]<int kN>() __attribute__((always_inline)) {
-    const uint32_t validAll = static_cast<uint32_t>((uint64_t{1} << used) - 1);
-    pixelsIn += static_cast<uint64_t>(used);
-    __m512 dx[kHalves], dy[kHalves], w[kHalves];
-    __m512i w32[kHalves];
-    __mmask16 valid[kHalves], drawn[kHalves];
-#pragma GCC unroll 2
-    for (int h = 0; h < kN; ++h) {
-      valid[h] = drawn[h] = halfMask(validAll, h);
-      dx[h] = _mm512_cvtepi32_ps(laneX[h]);
-      dy[h] = _mm512_cvtepi32_ps(laneY[h]);
-      // rowBase + dx * (x - refX), rowBase = atRef + dy * (y - refY), as the reference orders them.
-      w[h] = _mm512_add_ps(_mm512_add_ps(wAt, _mm512_mul_ps(wDy, dy[h])), _mm512_mul_ps(wDx, dx[h]));
-      w32[h] = WFloat16(w[h]);
-    }
-    if constexpr (C::depthLess) {
-#pragma GCC unroll 2
-      for (int h = 0; h < kN; ++h) {
-        const __m256i stored = loadRuns(fb.depth, h);
-        drawn[h] = _mm512_mask_cmpgt_epi32_mask(valid[h], _mm512_cvtepu16_epi32(stored), w32[h]);
-        depthFailed += static_cast<unsigned>(__builtin_popcount(valid[h] & ~drawn[h]));
-      }
-      __mmask16 any = 0;
-      for (int h = 0; h < kN; ++h) any |= drawn[h];
-      if (any == 0) return;
+  // One triangle; kFlat where W is the same over all of it (parallel to
+  // the screen), so that W, its depth value, reciprocal and level are worked
+  // out once.
+  auto drawTriangle = [&]<bool kFlat>(const TriangleSetup& tri) __attribute__((always_inline)) {
+    const __m512 wAt = _mm512_set1_ps(tri.w.atRef), wDx = _mm512_set1_ps(tri.w.dx),
+                 wDy = _mm512_set1_ps(tri.w.dy);
+    const __m512 sAt = _mm512_set1_ps(tri.s.atRef), sDx = _mm512_set1_ps(tri.s.dx),
+                 sDy = _mm512_set1_ps(tri.s.dy);
+    const __m512 tAt = _mm512_set1_ps(tri.t.atRef), tDx = _mm512_set1_ps(tri.t.dx),
+                 tDy = _mm512_set1_ps(tri.t.dy);
+    // With the bias of the float exponent in, so that a lane's level of
+    // detail is lodOffset - (bits of W >> 15).
+    const __m512i lodOffset = _mm512_set1_epi32(tri.lodBase88 + tex.lodBias88 + (127 << 8));
+    const __m512i refX = _mm512_set1_epi32(tri.refX), refY = _mm512_set1_epi32(tri.refY);
+    // The lane's level of detail from its W.
+    auto levelsOf = [&](__m512 w) __attribute__((always_inline)) {
+      const __m512i biasedLog = _mm512_srai_epi32(_mm512_castps_si512(w), 15);
+      const __m512i lod =
+          _mm512_min_epi32(_mm512_max_epi32(_mm512_sub_epi32(lodOffset, biasedLog), lodLo), lodHi);
+      return _mm512_srai_epi32(lod, 8);
+    };
+    __m512i flatW32 = zero;
+    __m512 flatRecip = wAt;
+    LevelTables flatTables = baseTables;
+    if constexpr (kFlat) {
+      flatW32 = WFloat16(wAt);
+      flatRecip = _mm512_div_ps(_mm512_set1_ps(1.0f), wAt);
+      if constexpr (C::mipmap) flatTables = tablesOf(levelsOf(wAt));
     }
 
-    __m512i first[kHalves], second[kHalves];
-#pragma GCC unroll 2
-    for (int h = 0; h < kN; ++h) {
-      // S/W and T/W; zero behind the eye.
-      const __m512 recip = _mm512_div_ps(_mm512_set1_ps(1.0f), w[h]);
-      const __mmask16 inFront = _mm512_cmp_ps_mask(w[h], _mm512_setzero_ps(), _CMP_NLT_UQ);
-      const __m512 s = _mm512_maskz_mul_ps(
-          inFront, _mm512_add_ps(_mm512_add_ps(sAt, _mm512_mul_ps(sDy, dy[h])), _mm512_mul_ps(sDx, dx[h])),
-          recip);
-      const __m512 t = _mm512_maskz_mul_ps(
-          inFront, _mm512_add_ps(_mm512_add_ps(tAt, _mm512_mul_ps(tDy, dy[h])), _mm512_mul_ps(tDx, dx[h])),
-          recip);
+    // The batch: two halves of sixteen lanes, shaded side by side so that the
+    // processor has two independent chains of work in flight. Lane i of half h
+    // is the pixel (refX + laneX[h][i], refY + laneY[h][i]); run r covers the
+    // batch lanes of runMask[r] (bit 16h + i), whose pixels lie at
+    // runBase[r] + 16h + i in the colour and depth buffers.
+    __m512i laneX[kHalves] = {zero, zero}, laneY[kHalves] = {zero, zero};
+    uint32_t runMask[kBatch];
+    ptrdiff_t runBase[kBatch];
+    int runs = 0, used = 0;
 
-      __m512i levels = baseLevel;
-      if constexpr (C::mipmap) {
-        const __m512i biasedLog = _mm512_srai_epi32(_mm512_castps_si512(w[h]), 15);
-        const __m512i lod =
-            _mm512_min_epi32(_mm512_max_epi32(_mm512_sub_epi32(lodOffset, biasedLog), lodLo), lodHi);
-        levels = _mm512_srai_epi32(lod, 8);
-      }
-      const __m512 scale = _mm512_castsi512_ps(_mm512_permutexvar_epi32(levels, scales));
-      const __m512i stride = _mm512_permutexvar_epi32(levels, strides);
-      const __m512 s16 = _mm512_sub_ps(_mm512_mul_ps(s, scale), half);
-      const __m512 t16 = _mm512_sub_ps(_mm512_mul_ps(t, scale), half);
-      const __m512i si = Floor16(_mm512_min_ps(_mm512_max_ps(s16, limitLo), limitHi));
-      const __m512i ti = Floor16(_mm512_min_ps(_mm512_max_ps(t16, limitLo), limitHi));
-      const __m512i column =
-          BorderIndex<kSClamp>(_mm512_srai_epi32(si, 4), _mm512_permutexvar_epi32(levels, widthMasks));
-      const __m512i rowIndex =
-          BorderIndex<kTClamp>(_mm512_srai_epi32(ti, 4), _mm512_permutexvar_epi32(levels, heightMasks));
-      const __m512i addr = _mm512_add_epi32(
-          _mm512_add_epi32(_mm512_permutexvar_epi32(levels, offsets), _mm512_mullo_epi32(rowIndex, stride)),
-          column);
-      Filter16(texels, addr, si, ti, &first[h], &second[h]);
-    }
+    // The run's lanes of half h, as a mask of that half.
+    auto halfMask = [](uint32_t mask, int h) { return static_cast<__mmask16>(mask >> (kLanes * h)); };
+    // Sixteen pixels of half h from a buffer: the lanes of every run, zero elsewhere.
+    auto loadRuns = [&](uint16_t * buffer, int h) __attribute__((always_inline)) {
+      __m256i v = _mm256_setzero_si256();
+      // A run outside the half has an empty mask here: the load reads nothing.
+      for (int r = 0; r < runs; ++r)
+        v = _mm256_mask_loadu_epi16(v, halfMask(runMask[r], h), At(buffer, runBase[r] + kLanes * h));
+      return v;
+    };
 
-    if constexpr (C::fog) {
-      // c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
-      const __m512i n256 = _mm512_set1_epi16(256);
+    auto shade = [&]<int kN>() __attribute__((always_inline)) {
+      const uint32_t validAll = static_cast<uint32_t>((uint64_t{1} << used) - 1);
+      pixelsIn += static_cast<uint64_t>(used);
+      __m512 dx[kHalves], dy[kHalves], w[kHalves];
+      __m512i w32[kHalves];
+      __mmask16 valid[kHalves], drawn[kHalves];
 #pragma GCC unroll 2
       for (int h = 0; h < kN; ++h) {
-        const __m512i f = _mm512_and_si512(
-            _mm512_mask_i32gather_epi32(zero, drawn[h], w32[h], reinterpret_cast<const int*>(fogByW), 2),
-            _mm512_set1_epi32(0xFFFF));
-        const __m512i ff = SpreadFirst(f), fs = SpreadSecond(f);
-        first[h] =
-            _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], _mm512_sub_epi16(n256, ff)),
-                                               _mm512_mullo_epi16(fogC, ff)),
-                              8);
-        second[h] =
-            _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(second[h], _mm512_sub_epi16(n256, fs)),
-                                               _mm512_mullo_epi16(fogC, fs)),
-                              8);
+        valid[h] = drawn[h] = halfMask(validAll, h);
+        dx[h] = _mm512_cvtepi32_ps(laneX[h]);
+        dy[h] = _mm512_cvtepi32_ps(laneY[h]);
+        if constexpr (kFlat) {
+          w[h] = wAt;
+          w32[h] = flatW32;
+        } else {
+          // rowBase + dx * (x - refX), rowBase = atRef + dy * (y - refY), as the reference orders them.
+          w[h] = _mm512_add_ps(_mm512_add_ps(wAt, _mm512_mul_ps(wDy, dy[h])), _mm512_mul_ps(wDx, dx[h]));
+          w32[h] = WFloat16(w[h]);
+        }
       }
-    }
-    if constexpr (C::blend) {
+      if constexpr (C::depthLess) {
+#pragma GCC unroll 2
+        for (int h = 0; h < kN; ++h) {
+          const __m256i stored = loadRuns(fb.depth, h);
+          drawn[h] = _mm512_mask_cmpgt_epi32_mask(valid[h], _mm512_cvtepu16_epi32(stored), w32[h]);
+          depthFailed += static_cast<unsigned>(__builtin_popcount(valid[h] & ~drawn[h]));
+        }
+        __mmask16 any = 0;
+        for (int h = 0; h < kN; ++h) any |= drawn[h];
+        if (any == 0) return;
+      }
+
+      __m512i first[kHalves], second[kHalves];
+#pragma GCC unroll 2
+      for (int h = 0; h < kN; ++h) {
+        // S/W and T/W; zero behind the eye.
+        const __m512 recip = kFlat ? flatRecip : _mm512_div_ps(_mm512_set1_ps(1.0f), w[h]);
+        const __mmask16 inFront =
+            kFlat ? __mmask16{0xFFFF} : _mm512_cmp_ps_mask(w[h], _mm512_setzero_ps(), _CMP_NLT_UQ);
+        const __m512 s = _mm512_maskz_mul_ps(
+            inFront, _mm512_add_ps(_mm512_add_ps(sAt, _mm512_mul_ps(sDy, dy[h])), _mm512_mul_ps(sDx, dx[h])),
+            recip);
+        const __m512 t = _mm512_maskz_mul_ps(
+            inFront, _mm512_add_ps(_mm512_add_ps(tAt, _mm512_mul_ps(tDy, dy[h])), _mm512_mul_ps(tDx, dx[h])),
+            recip);
+
+        LevelTables level = flatTables;
+        if constexpr (C::mipmap && !kFlat) level = tablesOf(levelsOf(w[h]));
+        const __m512 s16 = _mm512_sub_ps(_mm512_mul_ps(s, level.scale), half);
+        const __m512 t16 = _mm512_sub_ps(_mm512_mul_ps(t, level.scale), half);
+        const __m512i si = Floor16(_mm512_min_ps(_mm512_max_ps(s16, limitLo), limitHi));
+        const __m512i ti = Floor16(_mm512_min_ps(_mm512_max_ps(t16, limitLo), limitHi));
+        const __m512i column = BorderIndex<kSClamp>(_mm512_srai_epi32(si, 4), level.widthMask);
+        const __m512i rowIndex = BorderIndex<kTClamp>(_mm512_srai_epi32(ti, 4), level.heightMask);
+        const __m512i addr = _mm512_add_epi32(
+            _mm512_add_epi32(level.offset, _mm512_mullo_epi32(rowIndex, level.stride)), column);
+        Filter16(texels, addr, si, ti, &first[h], &second[h]);
+      }
+
+      if constexpr (C::fog) {
+        // c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
+        const __m512i n256 = _mm512_set1_epi16(256);
+#pragma GCC unroll 2
+        for (int h = 0; h < kN; ++h) {
+          const __m512i f = _mm512_and_si512(
+              _mm512_mask_i32gather_epi32(zero, drawn[h], w32[h], reinterpret_cast<const int*>(fogByW), 2),
+              _mm512_set1_epi32(0xFFFF));
+          const __m512i ff = SpreadFirst(f), fs = SpreadSecond(f);
+          first[h] =
+              _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], _mm512_sub_epi16(n256, ff)),
+                                                 _mm512_mullo_epi16(fogC, ff)),
+                                8);
+          second[h] =
+              _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(second[h], _mm512_sub_epi16(n256, fs)),
+                                                 _mm512_mullo_epi16(fogC, fs)),
+                                8);
+        }
+      }
+      if constexpr (C::blend) {
 // Source alpha / one minus source alpha with the constant alpha: the
 // weights sum to 257, so the sum fits 16 bits unsigned.
 #pragma GCC unroll 2
-      for (int h = 0; h < kN; ++h) {
-        __m512i oldFirst, oldSecond;
-        Expand565x16(loadRuns(fb.colour, h), &oldFirst, &oldSecond);
-        first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], srcFactor),
-                                                      _mm512_mullo_epi16(oldFirst, dstFactor)),
-                                     8);
-        second[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(second[h], srcFactor),
-                                                       _mm512_mullo_epi16(oldSecond, dstFactor)),
-                                      8);
+        for (int h = 0; h < kN; ++h) {
+          __m512i oldFirst, oldSecond;
+          Expand565x16(loadRuns(fb.colour, h), &oldFirst, &oldSecond);
+          first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], srcFactor),
+                                                        _mm512_mullo_epi16(oldFirst, dstFactor)),
+                                       8);
+          second[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(second[h], srcFactor),
+                                                         _mm512_mullo_epi16(oldSecond, dstFactor)),
+                                        8);
+        }
       }
-    }
-    __m256i colour[kHalves], depth[kHalves];
-#pragma GCC unroll 2
-    for (int h = 0; h < kN; ++h) {
-      if constexpr (C::dither) {
-        // (y & 3) << 2 | (x & 3) in the low four bits, all the lookup reads:
-        // the bits of x where `three` has them, else those of y << 2.
-        const __m512i index =
-            _mm512_ternarylogic_epi32(_mm512_slli_epi32(_mm512_add_epi32(laneY[h], refY), 2),
-                                      _mm512_add_epi32(laneX[h], refX), three, 0xD8);
-        const __m512i dither = _mm512_permutexvar_epi32(index, ditherByIndex);
-        colour[h] = Dither565x16(first[h], second[h], SpreadFirst(dither), SpreadSecond(dither));
-      } else {
-        colour[h] = Pack565x16(first[h], second[h]);
-      }
-      depth[h] = _mm512_cvtepi32_epi16(w32[h]);
-    }
-    uint32_t drawnAll = 0;
-    for (int h = 0; h < kN; ++h) drawnAll |= static_cast<uint32_t>(drawn[h]) << (kLanes * h);
-    for (int r = 0; r < runs; ++r) {
-      const uint32_t write = runMask[r] & drawnAll;
+      __m256i colour[kHalves], depth[kHalves];
 #pragma GCC unroll 2
       for (int h = 0; h < kN; ++h) {
-        const __mmask16 m = halfMask(write, h);
-        _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
-        if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
+        if constexpr (C::dither) {
+          // (y & 3) << 2 | (x & 3) in the low four bits, all the lookup reads:
+          // the bits of x where `three` has them, else those of y << 2.
+          const __m512i index =
+              _mm512_ternarylogic_epi32(_mm512_slli_epi32(_mm512_add_epi32(laneY[h], refY), 2),
+                                        _mm512_add_epi32(laneX[h], refX), three, 0xD8);
+          const __m512i dither = _mm512_permutexvar_epi32(index, ditherByIndex);
+          colour[h] = Dither565x16(first[h], second[h], SpreadFirst(dither), SpreadSecond(dither));
+        } else {
+          colour[h] = Pack565x16(first[h], second[h]);
+        }
+        depth[h] = _mm512_cvtepi32_epi16(w32[h]);
       }
-    }
-  };
+      uint32_t drawnAll = 0;
+      for (int h = 0; h < kN; ++h) drawnAll |= static_cast<uint32_t>(drawn[h]) << (kLanes * h);
+      for (int r = 0; r < runs; ++r) {
+        const uint32_t write = runMask[r] & drawnAll;
+#pragma GCC unroll 2
+        for (int h = 0; h < kN; ++h) {
+          const __mmask16 m = halfMask(write, h);
+          _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
+          if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
+        }
+      }
+    };
 
-  const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  // Adds the span [x0, x1) of row y to the batch, shading every full batch.
-  auto addSpan = [&](int y, int x0, int x1) __attribute__((always_inline)) {
-    const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * fb.stride;
-    const __m512i rowOffset = _mm512_set1_epi32(y - tri.refY);
-    for (int x = x0; x < x1;) {
-      const int take = std::min(x1 - x, kBatch - used);
-      const uint32_t mask = static_cast<uint32_t>(((uint64_t{1} << take) - 1) << used);
-      const int firstX = x - tri.refX - used;  // x - refX of batch lane 0
+    // Adds the span [x0, x1) of row y to the batch, shading every full batch.
+    auto addSpan = [&](int y, int x0, int x1) __attribute__((always_inline)) {
+      const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * fb.stride;
+      const __m512i rowOffset = _mm512_set1_epi32(y - tri.refY);
+      for (int x = x0; x < x1;) {
+        const int take = std::min(x1 - x, kBatch - used);
+        const uint32_t mask = static_cast<uint32_t>(((uint64_t{1} << take) - 1) << used);
+        const int firstX = x - tri.refX - used;  // x - refX of batch lane 0
 #pragma GCC unroll 2
-      for (int h = 0; h < kHalves; ++h) {
-        const __mmask16 m = halfMask(mask, h);
-        laneX[h] = _mm512_mask_add_epi32(laneX[h], m, laneIndex, _mm512_set1_epi32(firstX + kLanes * h));
-        laneY[h] = _mm512_mask_mov_epi32(laneY[h], m, rowOffset);
+        for (int h = 0; h < kHalves; ++h) {
+          const __mmask16 m = halfMask(mask, h);
+          laneX[h] = _mm512_mask_add_epi32(laneX[h], m, laneIndex, _mm512_set1_epi32(firstX + kLanes * h));
+          laneY[h] = _mm512_mask_mov_epi32(laneY[h], m, rowOffset);
+        }
+        runMask[runs] = mask;
+        runBase[runs] = rowStart + x - used;
+        ++runs;
+        used += take;
+        x += take;
+        if (used == kBatch) {
+          shade.template operator()<kHalves>();
+          used = runs = 0;
+        }
       }
-      runMask[runs] = mask;
-      runBase[runs] = rowStart + x - used;
-      ++runs;
-      used += take;
-      x += take;
-      if (used == kBatch) {
-        shade.template operator()<kHalves>();
-        used = runs = 0;
+    };
+    bool spanMath = true;
+    for (int v = 0; v < 3; ++v)
+      spanMath = spanMath && tri.x[v] > -kSpanMathLimit && tri.x[v] < kSpanMathLimit &&
+                 tri.y[v] > -kSpanMathLimit && tri.y[v] < kSpanMathLimit;
+    if (spanMath) {
+      const int rowFrom = std::max(tri.rowStart, bandStart), rowTo = std::min(tri.rowEnd, bandEnd);
+      RowSpans spans;
+      for (int first = rowFrom; first < rowTo; first += 16) {
+        const int count = std::min(16, rowTo - first);
+        SpansOf16(tri, first, count, &spans);
+        for (int i = 0; i < count; ++i)
+          if (spans.left[i] < spans.right[i]) addSpan(first + i, spans.left[i], spans.right[i]);
       }
+    } else {
+      RowWalker walker(tri, bandStart, bandEnd);
+      for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) addSpan(y, x0, x1);
     }
+    // The last batch of a triangle: a small one fills one register or less.
+    if (used > kLanes)
+      shade.template operator()<kHalves>();
+    else if (used > 0)
+      shade.template operator()<1>();
   };
-  bool spanMath = true;
-  for (int v = 0; v < 3; ++v)
-    spanMath = spanMath && tri.x[v] > -kSpanMathLimit && tri.x[v] < kSpanMathLimit &&
-               tri.y[v] > -kSpanMathLimit && tri.y[v] < kSpanMathLimit;
-  if (spanMath) {
-    const int rowFrom = std::max(tri.rowStart, bandStart), rowTo = std::min(tri.rowEnd, bandEnd);
-    RowSpans spans;
-    for (int first = rowFrom; first < rowTo; first += 16) {
-      const int count = std::min(16, rowTo - first);
-      SpansOf16(tri, first, count, &spans);
-      for (int i = 0; i < count; ++i)
-        if (spans.left[i] < spans.right[i]) addSpan(first + i, spans.left[i], spans.right[i]);
-    }
-  } else {
-    RowWalker walker(tri, bandStart, bandEnd);
-    for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) addSpan(y, x0, x1);
+  for (; which != 0; which &= which - 1) {
+    const TriangleSetup& tri = tris[__builtin_ctz(which)];
+    // The sum a lane's W takes is atRef itself where both steps are zero and
+    // atRef is neither zero nor infinite.
+    if (tri.w.dx == 0.0f && tri.w.dy == 0.0f && tri.w.atRef > 0.0f && tri.w.atRef <= std::numeric_limits<float>::max())
+      drawTriangle.template operator()<true>(tri);
+    else
+      drawTriangle.template operator()<false>(tri);
   }
-  // The last batch of a triangle: a small one fills one register or less.
-  if (used > kLanes)
-    shade.template operator()<kHalves>();
-  else if (used > 0)
-    shade.template operator()<1>();
   RasterCounters& counters = *ctx.counters;
   counters.pixelsIn += pixelsIn;
   counters.depthFailed += depthFailed;
   counters.pixelsWritten += pixelsIn - depthFailed;
 }
 
+template <class C, bool kSClamp, bool kTClamp>
+void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
+  PackedDraw<C, kSClamp, kTClamp>(ctx, ctx.tri, 1, bandStart, bandEnd);
+}
+
+template <class C, bool kSClamp, bool kTClamp>
+void PackedTriangles(const SpanContext& ctx, const TriangleSetup* tris, uint32_t which) {
+  PackedDraw<C, kSClamp, kTClamp>(ctx, tris, which, INT_MIN, INT_MAX);
+}
+
 }  // namespace
 
-BandFunction PickPackedBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
+BandFunction PickPackedBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod,
+                            TrianglesFunction* triangles) {
   static constexpr const char* kNames[4] = {"floor-avx512", "mesh-avx512", "bodies-avx512",
                                             "bodies-mip-avx512"};
+  *triangles = PickWide<TrianglesFunction>(d, kNames, name, needsAllPlanes, needsLod,
+                                           []<class C, bool kSClamp, bool kTClamp>() -> TrianglesFunction {
+                                             return PackedTriangles<C, kSClamp, kTClamp>;
+                                           });
   return PickWide(
       d, kNames, name, needsAllPlanes, needsLod,
       []<class C, bool kSClamp, bool kTClamp>() -> BandFunction { return PackedBand<C, kSClamp, kTClamp>; });

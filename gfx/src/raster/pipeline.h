@@ -100,6 +100,9 @@ using SpanFunction = void (*)(const SpanContext& ctx, int y, int x0, int x1);
 // Draws rows [bandStart, bandEnd) of a triangle, walking them itself (span.h
 // WalkRows), so what is fixed for the triangle is worked out once.
 using BandFunction = void (*)(const SpanContext& ctx, int bandStart, int bandEnd);
+// Draws the whole triangles tris[i], for each set bit i of `which` in turn:
+// a set-up batch at once, so what the state fixes is worked out once.
+using TrianglesFunction = void (*)(const SpanContext& ctx, const TriangleSetup* tris, uint32_t which);
 
 // A RasterState as recorded by SetState: the tables copied, their pointers
 // cleared, so two records compare by content.
@@ -129,7 +132,8 @@ struct Derived {
   bool alphaBuffer = false;  // the aux buffer holds alpha (depth buffering off)
   bool depthEnabled = false;
   SpanFunction span = nullptr;
-  BandFunction band = nullptr;  // when set, draws whole bands instead of span
+  BandFunction band = nullptr;            // when set, draws whole bands instead of span
+  TrianglesFunction triangles = nullptr;  // when set, draws a batch of triangles on one thread
   const char* spanName = "reference";
   // What triangle setup must produce for the span: the fast spans read only
   // the W, S and T planes, and the level of detail only when mipmapping.
@@ -163,7 +167,9 @@ BandFunction PickFastBand(const Derived& derived, const char** name, bool* needs
 // The same with AVX2, eight pixels at a time, reading derived.expanded (which
 // the caller sets when this returns a band).
 BandFunction PickWideBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
-// The same with AVX-512, sixteen pixels at a time, packing short rows together.
-BandFunction PickPackedBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
+// The same with AVX-512, sixteen pixels at a time, packing short rows
+// together; also sets the function that draws a batch of triangles.
+BandFunction PickPackedBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod,
+                            TrianglesFunction* triangles);
 
 }  // namespace gfx::raster

@@ -110,6 +110,11 @@ struct Rasterizer::Impl {
     const bool withLod = batchDerived->needsLod;
     uint32_t drawn = SetupTriangleBatch(batch, batchDerived->state, batchTarget, withLod, batchSetups);
     batch.count = 0;
+    if (threadCount <= 1 && batchDerived->triangles) {
+      SpanContext ctx{batchDerived.get(), nullptr, &batchTarget, &counters};
+      batchDerived->triangles(ctx, batchSetups, drawn);
+      return;
+    }
     for (; drawn != 0; drawn &= drawn - 1) {
       const TriangleSetup& tri = batchSetups[__builtin_ctz(drawn)];
       if (threadCount <= 1) {

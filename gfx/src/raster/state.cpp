@@ -83,6 +83,7 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
 
   d->span = ReferenceSpan;
   d->band = nullptr;
+  d->triangles = nullptr;
   d->spanName = "reference";
   d->needsAllPlanes = d->needsLod = true;
   if (!referenceOnly) {
@@ -90,7 +91,8 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
     bool allPlanes = true, lod = true;
     BandFunction fast = nullptr;
     TexelLayout layout = TexelLayout::kColumnPairs;  // what the sixteen-lane spans read
-    if (simd == Rasterizer::Simd::kAvx512) fast = PickPackedBand(*d, &name, &allPlanes, &lod);
+    TrianglesFunction triangles = nullptr;
+    if (simd == Rasterizer::Simd::kAvx512) fast = PickPackedBand(*d, &name, &allPlanes, &lod, &triangles);
     if (!fast && simd >= Rasterizer::Simd::kAvx2) {
       fast = PickWideBand(*d, &name, &allPlanes, &lod);
       layout = TexelLayout::kRows;
@@ -101,6 +103,7 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
       fast = PickFastBand(*d, &name, &allPlanes, &lod);
     if (fast) {
       d->band = fast;
+      d->triangles = triangles;
       d->spanName = name;
       d->needsAllPlanes = allPlanes;
       d->needsLod = lod;
