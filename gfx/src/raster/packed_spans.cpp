@@ -335,7 +335,6 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
         _mm512_permutexvar_epi32(levels, strides), _mm512_permutexvar_epi32(levels, widthMasks),
         _mm512_permutexvar_epi32(levels, heightMasks), _mm512_permutexvar_epi32(levels, offsets)};
   };
-  const LevelTables baseTables = tablesOf(baseLevel);
   const uint32_t* texels = ex.texels.data();
 
   // Fog colour and blend factors in 16-bit lanes (B G R A).
@@ -379,11 +378,11 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
     };
     __m512i flatW32 = zero;
     __m512 flatRecip = wAt;
-    LevelTables flatTables = baseTables;
+    LevelTables flatTables{};
     if constexpr (kFlat) {
       flatW32 = WFloat16(wAt);
       flatRecip = _mm512_div_ps(_mm512_set1_ps(1.0f), wAt);
-      if constexpr (C::mipmap) flatTables = tablesOf(levelsOf(wAt));
+      flatTables = tablesOf(C::mipmap ? levelsOf(wAt) : baseLevel);
     }
 
     // The batch: two halves of sixteen lanes, shaded side by side so that the
@@ -453,8 +452,7 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
             inFront, _mm512_add_ps(_mm512_add_ps(tAt, _mm512_mul_ps(tDy, dy[h])), _mm512_mul_ps(tDx, dx[h])),
             recip);
 
-        LevelTables level = flatTables;
-        if constexpr (C::mipmap && !kFlat) level = tablesOf(levelsOf(w[h]));
+        const LevelTables level = kFlat ? flatTables : tablesOf(C::mipmap ? levelsOf(w[h]) : baseLevel);
         const __m512 s16 = _mm512_sub_ps(_mm512_mul_ps(s, level.scale), half);
         const __m512 t16 = _mm512_sub_ps(_mm512_mul_ps(t, level.scale), half);
         const __m512i si = Floor16(_mm512_min_ps(_mm512_max_ps(s16, limitLo), limitHi));
@@ -581,7 +579,8 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
     const TriangleSetup& tri = tris[__builtin_ctz(which)];
     // The sum a lane's W takes is atRef itself where both steps are zero and
     // atRef is neither zero nor infinite.
-    if (tri.w.dx == 0.0f && tri.w.dy == 0.0f && tri.w.atRef > 0.0f && tri.w.atRef <= std::numeric_limits<float>::max())
+    if (tri.w.dx == 0.0f && tri.w.dy == 0.0f && tri.w.atRef > 0.0f &&
+        tri.w.atRef <= std::numeric_limits<float>::max())
       drawTriangle.template operator()<true>(tri);
     else
       drawTriangle.template operator()<false>(tri);
