@@ -201,6 +201,25 @@ TEST(WideSpans, SmallTrianglesPackedIntoBatchesDrawTheReferencePicture) {
   }
 }
 
+// The triangles in each fast state, with a 16-bit texture of the aspect that
+// wraps along s and wraps or clamps along t: the same colour and depth in
+// every width as the reference.
+void ExpectEveryWidthToDrawTheReference(const std::vector<VertexIn>& triangles, int aspect, bool tClamp,
+                                        uint32_t seed) {
+  for (Shape shape : {Shape::FoggedBlendedFloor, Shape::Mesh, Shape::DitheredMipmappedBodies}) {
+    Texture texture;
+    const RasterState st = MakeState(shape, 10, aspect, false, tClamp, seed, &texture);
+    const Canvas expected = Draw(st, triangles, true, Simd::kAvx2);
+    for (Simd simd : {Simd::kSse2, Simd::kAvx2, Simd::kAvx512}) {
+      const Canvas drawn = Draw(st, triangles, false, simd);
+      SCOPED_TRACE(::testing::Message()
+                   << "shape " << static_cast<int>(shape) << " simd " << static_cast<int>(simd));
+      EXPECT_EQ(drawn.colour, expected.colour);
+      EXPECT_EQ(drawn.depth, expected.depth);
+    }
+  }
+}
+
 // Depth values over the whole range of W, in every width: past the far end
 // (0xFFFF), every one of the sixteen steps of the floating-point depth, and
 // at or nearer than the eye (0, negative W among them). The floor state
@@ -218,18 +237,7 @@ TEST(WideSpans, DepthValuesOverTheWholeRangeOfWDrawTheReferencePicture) {
     triangles.push_back(V(x0 + 19.0f, 30.0f, w[1], 9.0f * w[1], 60.0f * w[1]));
     triangles.push_back(V(x0 + 2.0f, 86.0f, w[2], 80.0f * w[2], 20.0f * w[2]));
   }
-  for (Shape shape : {Shape::FoggedBlendedFloor, Shape::Mesh, Shape::DitheredMipmappedBodies}) {
-    Texture texture;
-    const RasterState st = MakeState(shape, 10, 3, false, false, 5, &texture);
-    const Canvas expected = Draw(st, triangles, true, Simd::kAvx2);
-    for (Simd simd : {Simd::kSse2, Simd::kAvx2, Simd::kAvx512}) {
-      const Canvas drawn = Draw(st, triangles, false, simd);
-      SCOPED_TRACE(::testing::Message()
-                   << "shape " << static_cast<int>(shape) << " simd " << static_cast<int>(simd));
-      EXPECT_EQ(drawn.colour, expected.colour);
-      EXPECT_EQ(drawn.depth, expected.depth);
-    }
-  }
+  ExpectEveryWidthToDrawTheReference(triangles, 3, false, 5);
 }
 
 // Triangles parallel to the screen, one W over the whole of each, a level
@@ -246,18 +254,7 @@ TEST(WideSpans, TrianglesParallelToTheScreenDrawTheReferencePicture) {
     triangles.push_back(V(x0 + 31.0f, y0 + 7.0f, w, 70.0f * texels, 11.0f * texels));
     triangles.push_back(V(x0 + 5.0f, y0 + 45.0f, w, 20.0f * texels, 95.0f * texels));
   }
-  for (Shape shape : {Shape::FoggedBlendedFloor, Shape::Mesh, Shape::DitheredMipmappedBodies}) {
-    Texture texture;
-    const RasterState st = MakeState(shape, 10, 2, false, true, 9, &texture);
-    const Canvas expected = Draw(st, triangles, true, Simd::kAvx2);
-    for (Simd simd : {Simd::kSse2, Simd::kAvx2, Simd::kAvx512}) {
-      const Canvas drawn = Draw(st, triangles, false, simd);
-      SCOPED_TRACE(::testing::Message()
-                   << "shape " << static_cast<int>(shape) << " simd " << static_cast<int>(simd));
-      EXPECT_EQ(drawn.colour, expected.colour);
-      EXPECT_EQ(drawn.depth, expected.depth);
-    }
-  }
+  ExpectEveryWidthToDrawTheReference(triangles, 2, true, 9);
 }
 
 // Without an aux buffer there is no depth to test or write: every width
