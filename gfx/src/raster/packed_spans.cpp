@@ -577,8 +577,9 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
   };
   for (; which != 0; which &= which - 1) {
     const TriangleSetup& tri = tris[__builtin_ctz(which)];
-    // The sum a lane's W takes is atRef itself where both steps are zero and
-    // atRef is neither zero nor infinite.
+    // Where both steps are zero, every lane's W is atRef itself (adding a
+    // zero changes no value but a zero's sign): one positive, finite W, in
+    // front of the eye everywhere.
     if (tri.w.dx == 0.0f && tri.w.dy == 0.0f && tri.w.atRef > 0.0f &&
         tri.w.atRef <= std::numeric_limits<float>::max())
       drawTriangle.template operator()<true>(tri);
