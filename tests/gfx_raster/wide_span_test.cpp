@@ -286,11 +286,15 @@ TEST(WideSpans, WithoutAnAuxBufferTheFastStatesDrawAsTheReference) {
 // New texels under the same state and address (a download) are drawn once
 // the owner changes the content version; a new palette needs no new version.
 TEST(WideSpans, DecodedTexturesFollowTheTexelsAndThePalette) {
-  Texture texture;
+  Texture texture, other;
   RasterState st = MakeState(Shape::Mesh, 5, 3, false, false, 11, &texture);
+  const RasterState second = MakeState(Shape::Mesh, 5, 3, false, false, 12, &other);
   const std::vector<VertexIn> triangles = Triangles(3);
   Rasterizer r;  // the widest spans
   DrawWith(r, st, triangles);
+  // Switching textures back and forth, as a program does per object.
+  EXPECT_EQ(DrawWith(r, second, triangles).colour, Draw(second, triangles, true, Simd::kSse2).colour);
+  EXPECT_EQ(DrawWith(r, st, triangles).colour, Draw(st, triangles, true, Simd::kSse2).colour);
 
   for (uint8_t& b : texture.memory) b = static_cast<uint8_t>(b * 7 + 1);
   st.texture.contentVersion += 1;

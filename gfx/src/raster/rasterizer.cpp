@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "dither.h"
 #include "draw_queue.h"
@@ -85,16 +86,42 @@ struct Rasterizer::Impl {
   int threadCount = 1;
   std::unique_ptr<DrawQueue> queue;
 
+  // The last few states derived, most recently used first: a program that
+  // switches between a few textures (one per object) derives each once.
+  static constexpr size_t kRecentStates = 8;
+  std::vector<std::shared_ptr<const Derived>> recent;
+
   const Derived& Current() {
     if (dirty || !derived) {
-      if (!derived || !(derived->recorded == pending)) {
-        auto fresh = std::make_shared<Derived>();
-        Derive(pending, referenceOnly, simd, &caches, fresh.get());
-        derived = std::move(fresh);
-      }
+      if (!derived || !(derived->recorded == pending)) derived = FindOrDerive();
       dirty = false;
     }
     return *derived;
+  }
+
+  std::shared_ptr<const Derived> FindOrDerive() {
+    for (size_t k = 0; k < recent.size(); ++k) {
+      if (!(recent[k]->recorded == pending)) continue;
+      std::rotate(recent.begin(), recent.begin() + static_cast<ptrdiff_t>(k),
+                  recent.begin() + static_cast<ptrdiff_t>(k) + 1);
+      return recent.front();
+    }
+    // States recorded before texture memory last changed can never match
+    // again; dropping them lets their decoded textures go.
+    const uint64_t version = pending.state.texture.contentVersion;
+    std::erase_if(recent, [&](const auto& d) { return d->recorded.state.texture.contentVersion != version; });
+    auto fresh = std::make_shared<Derived>();
+    Derive(pending, referenceOnly, simd, &caches, fresh.get());
+    if (recent.size() >= kRecentStates) recent.pop_back();
+    recent.insert(recent.begin(), fresh);
+    return fresh;
+  }
+
+  // Derived states no longer fit once the spans to pick change.
+  void ForgetDerived() {
+    derived.reset();
+    recent.clear();
+    dirty = true;
   }
 
   void DrawWaiting() {
@@ -256,8 +283,7 @@ int Rasterizer::ThreadCount() const {
 void Rasterizer::SetReferenceOnly(bool referenceOnly) {
   impl->Flush();
   impl->referenceOnly = referenceOnly;
-  impl->derived.reset();
-  impl->dirty = true;
+  impl->ForgetDerived();
 }
 
 void Rasterizer::SetSimd(Simd simd) {
@@ -265,8 +291,7 @@ void Rasterizer::SetSimd(Simd simd) {
   if (simd == impl->simd) return;
   impl->Flush();
   impl->simd = simd;
-  impl->derived.reset();
-  impl->dirty = true;
+  impl->ForgetDerived();
 }
 
 Rasterizer::Simd Rasterizer::CurrentSimd() const {
