@@ -35,8 +35,8 @@ struct WideConfig {
                         dither = kDither;
 };
 
-// One width's band function (or other Function) for the state, or null:
-// bandOf.template operator()<Config, kSClamp, kTClamp>() is the width's
+// One width's band function (or other Function) for the state, or an empty
+// one: bandOf.template operator()<Config, kSClamp, kTClamp>() is the width's
 // function for a configuration and clamp modes, and names its names of the
 // floor, mesh, bodies and mipmapped bodies states.
 template <class Function = BandFunction, class BandOf>
@@ -64,7 +64,7 @@ Function PickWide(const Derived& d, const char* const (&names)[4], const char** 
     case WideState::kNone:
       break;
   }
-  return nullptr;
+  return Function{};
 }
 
 }  // namespace gfx::raster

@@ -608,13 +608,16 @@ BandFunction PickPackedBand(const Derived& d, const char** name, bool* needsAllP
                             TrianglesFunction* triangles) {
   static constexpr const char* kNames[4] = {"floor-avx512", "mesh-avx512", "bodies-avx512",
                                             "bodies-mip-avx512"};
-  *triangles = PickWide<TrianglesFunction>(d, kNames, name, needsAllPlanes, needsLod,
-                                           []<class C, bool kSClamp, bool kTClamp>() -> TrianglesFunction {
-                                             return PackedTriangles<C, kSClamp, kTClamp>;
-                                           });
-  return PickWide(
-      d, kNames, name, needsAllPlanes, needsLod,
-      []<class C, bool kSClamp, bool kTClamp>() -> BandFunction { return PackedBand<C, kSClamp, kTClamp>; });
+  struct Functions {
+    BandFunction band = nullptr;
+    TrianglesFunction triangles = nullptr;
+  };
+  const Functions picked = PickWide<Functions>(
+      d, kNames, name, needsAllPlanes, needsLod, []<class C, bool kSClamp, bool kTClamp>() -> Functions {
+        return {PackedBand<C, kSClamp, kTClamp>, PackedTriangles<C, kSClamp, kTClamp>};
+      });
+  *triangles = picked.triangles;
+  return picked.band;
 }
 
 }  // namespace gfx::raster
