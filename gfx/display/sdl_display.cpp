@@ -16,6 +16,7 @@
 #include "foreign_size.h"
 #include "host_hooks.h"
 #include "letterbox.h"
+#include "pacing.h"
 
 namespace gfx {
 
@@ -158,9 +159,15 @@ void SdlDisplay::SetVsync(bool wanted) {
   vsyncUnsupported_ = SDL_RenderSetVSync(renderer_, state) != 0 && wanted;
 }
 
+int SdlDisplay::ScreenRefreshHz() const {
+  SDL_DisplayMode mode;
+  const int index = SDL_GetWindowDisplayIndex(window_);
+  if (index < 0 || SDL_GetCurrentDisplayMode(index, &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
 void SdlDisplay::WaitForRetraceBySleeping(int swapInterval) {
-  // Without a renderer that waits for the retrace, keep the board's pace:
-  // at most one frame per swapInterval refresh periods.
+  // The board's pace: at most one frame per swapInterval of its refresh periods.
   const uint64_t frequency = SDL_GetPerformanceFrequency();
   const uint64_t period = frequency * static_cast<uint64_t>(swapInterval) / static_cast<uint64_t>(refreshHz_);
   const uint64_t now = SDL_GetPerformanceCounter();
@@ -209,7 +216,9 @@ void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideI
   }
 
   SetVsync(swapInterval >= 1);
-  if (swapInterval >= 1 && vsyncUnsupported_) {
+  if (swapInterval >= 1 && (vsyncUnsupported_ || PaceBySleeping(ScreenRefreshHz(), refreshHz_))) {
+    // Held to the board's rate; a renderer that waits for the retrace then
+    // shows the frame at the screen's next one.
     WaitForRetraceBySleeping(swapInterval);
     DrawAndPresent(fit);
     return;

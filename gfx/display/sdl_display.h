@@ -1,6 +1,7 @@
 // sdl_display.h — the picture on screen through SDL2: in the host's window or
 // one of the library's own, full screen or windowed, scaled to fit with its
-// 4:3 shape kept, the board's gamma applied, paced by the vertical retrace.
+// 4:3 shape kept, the board's gamma applied, paced by the vertical retrace
+// at the board's refresh rate.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +38,7 @@ class SdlDisplay final : public FrameDisplay {
   void UploadFrame(const uint16_t* pixels, int width, int height, int strideInPixels);
   void DrawAndPresent(const PixelRect& fit);
   void SetVsync(bool wanted);
+  int ScreenRefreshHz() const;  // of the screen showing the window; 0 when unknown
   void WaitForRetraceBySleeping(int swapInterval);
   void ForgetRenderer();  // the host is destroying the window
   void StopDrawing();     // drops the texture; no more drawing into the window
