@@ -11,7 +11,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "foreign_size.h"
 #include "host_hooks.h"
@@ -168,17 +170,9 @@ int SdlDisplay::ScreenRefreshHz() const {
 
 void SdlDisplay::WaitForRetraceBySleeping(int swapInterval) {
   // The board's pace: at most one frame per swapInterval of its refresh periods.
-  const uint64_t frequency = SDL_GetPerformanceFrequency();
-  const uint64_t period = frequency * static_cast<uint64_t>(swapInterval) / static_cast<uint64_t>(refreshHz_);
-  const uint64_t now = SDL_GetPerformanceCounter();
-  const uint64_t due = lastPresentCounter_ + period;
-  if (lastPresentCounter_ != 0 && now < due) {
-    const uint64_t waitMs = (due - now) * 1000 / frequency;
-    if (waitMs > 0) SDL_Delay(static_cast<Uint32>(waitMs));
-    while (SDL_GetPerformanceCounter() < due) {
-    }
-  }
-  lastPresentCounter_ = SDL_GetPerformanceCounter();
+  const auto period = std::chrono::duration_cast<FrameSchedule::Clock::duration>(
+      std::chrono::duration<double>(static_cast<double>(swapInterval) / refreshHz_));
+  std::this_thread::sleep_until(schedule_.Next(FrameSchedule::Clock::now(), period));
 }
 
 void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) {

@@ -8,6 +8,7 @@
 
 #include "frame_display.h"
 #include "letterbox.h"
+#include "pacing.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -57,7 +58,7 @@ class SdlDisplay final : public FrameDisplay {
   int vsync_ = -1;  // -1 unknown, 0 off, 1 on
   bool vsyncUnsupported_ = false;
   int refreshHz_ = 60;
-  uint64_t lastPresentCounter_ = 0;
+  FrameSchedule schedule_;
   int savedCursor_ = -1;
 };
 

@@ -12,7 +12,6 @@
 #include "gamma.h"
 #include "gfx/host.h"
 #include "letterbox.h"
-#include "pacing.h"
 #include "test_env.h"
 
 namespace gfx {
@@ -194,15 +193,6 @@ TEST_F(SdlDisplayTest, SwapIntervalNWaitsForNRetraces) {
     for (int i = 0; i < frames; ++i) display.Present(frame.data(), 640, 480, 640, interval);
     EXPECT_GE(SDL_GetTicks64() - start, 80u) << "interval " << interval;
   }
-}
-
-TEST(ScreenPacing, SleepsWhereTheScreensRetracesWouldShowFramesTooOften) {
-  // About the board's rate, or slower: the screen's retraces pace the frames.
-  for (const int screenHz : {59, 60, 61, 63}) EXPECT_FALSE(PaceBySleeping(screenHz, 60)) << screenHz;
-  EXPECT_FALSE(PaceBySleeping(60, 72));
-  // Faster, or unknown (as SDL reports for its off-screen and dummy drivers).
-  for (const int screenHz : {64, 75, 120, 144, 240, 0, -1})
-    EXPECT_TRUE(PaceBySleeping(screenHz, 60)) << screenHz;
 }
 
 TEST_F(SdlDisplayTest, CapturesFromAWindowToo) {
