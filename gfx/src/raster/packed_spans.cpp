@@ -4,8 +4,11 @@
 // registers (shaded side by side), each lane knowing its own row and column,
 // so a small triangle (a few pixels on each of a dozen rows) fills its lanes
 // instead of leaving most of a vector idle on every row. The rows' spans are
-// worked out sixteen rows at a time. Memory is read and written per run of a
-// row with masked loads and stores; texels come from the expanded texture in
+// worked out sixteen rows at a time, and where those rows are short, every
+// lane finds its row and column at once, without a loop over the rows.
+// Memory is read and written per run of a row with masked loads and stores
+// (a batch of many short runs with one access per run for both registers);
+// texels come from the expanded texture in
 // column pairs, one 16-byte read per bilinear footprint. Every value is
 // computed with the same operations as the reference span, so the pictures
 // are identical (tests hold them to it).
@@ -41,6 +44,8 @@ namespace {
 constexpr int kLanes = 16;  // lanes of a register
 constexpr int kHalves = 2;  // registers shaded side by side
 constexpr int kBatch = kLanes * kHalves;
+// Sixteen rows with at most this many pixels are added to batches together.
+constexpr int kSmallRows = 96;
 
 // Word indices that spread the low word of each 32-bit lane to the four
 // words of a 64-bit element: pixels 0..7 (first) or 8..15 (second).
@@ -235,18 +240,15 @@ inline uint16_t* At(uint16_t* buffer, ptrdiff_t index) {
 // The spans of up to sixteen rows of a triangle at once, eight rows to a
 // register, for triangles whose coordinates all lie within kSpanMathLimit
 // (12.4): row `first` + i covers [left[i], right[i]) (empty when left >=
-// right), as RowWalker walks them, for i < count (later rows are not set:
-// most triangles span eight rows or fewer and need half the divisions).
+// right), as RowWalker walks them, for i < count. Later rows are not the
+// triangle's, and where count is 8 or less, rows from 8 on are left empty:
+// most triangles span eight rows or fewer and need half the divisions.
 // Each edge's first pixel is the ceiling of num / den with
 //   num = (xa - 8) * dy + (yc - ya) * dx,  den = 16 * dy,
 // which doubles hold exactly below the limit (products under 2^49); and a
 // quotient that is not an integer lies at least 1 / |num| > 2^-52 (relative)
 // from the nearest one, so the rounded division has the same ceiling.
 constexpr int64_t kSpanMathLimit = int64_t{1} << 24;
-
-struct RowSpans {
-  alignas(64) int32_t left[16], right[16];
-};
 
 inline __m512d Broadcast(int64_t v) {
   return _mm512_set1_pd(static_cast<double>(v));
@@ -260,7 +262,7 @@ inline __m256i EdgePixel(__m512d xa, __m512d ya, __m512d dx, __m512d dy, __m512d
                                   _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
 }
 
-inline void SpansOf16(const TriangleSetup& tri, int first, int count, RowSpans* out) {
+inline void SpansOf16(const TriangleSetup& tri, int first, int count, __m512i* left, __m512i* right) {
   const __m512d x0 = Broadcast(tri.x[0]), x1 = Broadcast(tri.x[1]), y0 = Broadcast(tri.y[0]),
                 y1 = Broadcast(tri.y[1]);
   const __m512d dx02 = Broadcast(tri.x[2] - tri.x[0]), dy02 = Broadcast(tri.y[2] - tri.y[0]);
@@ -268,6 +270,7 @@ inline void SpansOf16(const TriangleSetup& tri, int first, int count, RowSpans* 
   const __m512d dx12 = Broadcast(tri.x[2] - tri.x[1]), dy12 = Broadcast(tri.y[2] - tri.y[1]);
   const __m512d sixteen = _mm512_set1_pd(16.0);
   const __m256i clipX0 = _mm256_set1_epi32(tri.clipX0), clipX1 = _mm256_set1_epi32(tri.clipX1);
+  __m256i lefts[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()}, rights[2] = {lefts[0], lefts[1]};
   for (int k = 0; k < (count + 7) / 8; ++k) {
     const __m512d yc = _mm512_add_pd(Broadcast(int64_t{first + 8 * k} * 16 + 8),
                                      _mm512_mul_pd(_mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7), sixteen));
@@ -277,10 +280,24 @@ inline void SpansOf16(const TriangleSetup& tri, int first, int count, RowSpans* 
     const __m256i shortEdge =
         EdgePixel(_mm512_mask_blend_pd(upper, x1, x0), _mm512_mask_blend_pd(upper, y1, y0),
                   _mm512_mask_blend_pd(upper, dx12, dx01), _mm512_mask_blend_pd(upper, dy12, dy01), yc);
-    const __m256i left = tri.midOnLeft ? shortEdge : longEdge, right = tri.midOnLeft ? longEdge : shortEdge;
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out->left + 8 * k), _mm256_max_epi32(left, clipX0));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out->right + 8 * k), _mm256_min_epi32(right, clipX1));
+    lefts[k] = _mm256_max_epi32(tri.midOnLeft ? shortEdge : longEdge, clipX0);
+    rights[k] = _mm256_min_epi32(tri.midOnLeft ? longEdge : shortEdge, clipX1);
   }
+  *left = _mm512_inserti64x4(_mm512_castsi256_si512(lefts[0]), lefts[1], 1);
+  *right = _mm512_inserti64x4(_mm512_castsi256_si512(rights[0]), rights[1], 1);
+}
+
+// Inclusive prefix sum of sixteen lanes.
+inline __m512i PrefixSum16(__m512i v) {
+  const __m512i zero = _mm512_setzero_si512();
+  v = _mm512_add_epi32(v, _mm512_alignr_epi32(v, zero, 15));
+  v = _mm512_add_epi32(v, _mm512_alignr_epi32(v, zero, 14));
+  v = _mm512_add_epi32(v, _mm512_alignr_epi32(v, zero, 12));
+  return _mm512_add_epi32(v, _mm512_alignr_epi32(v, zero, 8));
+}
+
+inline int LastLane(__m512i v) {
+  return _mm_extract_epi32(_mm512_extracti32x4_epi32(v, 3), 3);
 }
 
 // Draws rows [bandStart, bandEnd) of the triangles tris[i], for each set bit
@@ -391,8 +408,11 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
     // batch lanes of runMask[r] (bit 16h + i), whose pixels lie at
     // runBase[r] + 16h + i in the colour and depth buffers.
     __m512i laneX[kHalves] = {zero, zero}, laneY[kHalves] = {zero, zero};
-    uint32_t runMask[kBatch];
-    ptrdiff_t runBase[kBatch];
+    // A batch has a run per row at most, one per lane; whole registers of
+    // runs are stored past the last. Buffer indices fit 32 bits: the largest
+    // buffer is 1600 x 1200.
+    uint32_t runMask[kBatch + kLanes];
+    int32_t runBase[kBatch + kLanes];
     int runs = 0, used = 0;
 
     // The run's lanes of half h, as a mask of that half.
@@ -405,9 +425,19 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
         v = _mm256_mask_loadu_epi16(v, halfMask(runMask[r], h), At(buffer, runBase[r] + kLanes * h));
       return v;
     };
+    // The same for both halves (lanes 16h + i in word 16h + i): one read per run.
+    auto loadBatch = [&](uint16_t * buffer, __m256i * halves) __attribute__((always_inline)) {
+      __m512i v = _mm512_setzero_si512();
+      for (int r = 0; r < runs; ++r) v = _mm512_mask_loadu_epi16(v, runMask[r], At(buffer, runBase[r]));
+      halves[0] = _mm512_castsi512_si256(v);
+      halves[1] = _mm512_extracti64x4_epi64(v, 1);
+    };
 
     auto shade = [&]<int kN>() __attribute__((always_inline)) {
       const uint32_t validAll = static_cast<uint32_t>((uint64_t{1} << used) - 1);
+      // Many short runs are read and written with one access per run for
+      // both halves; a run or two of a long row, a half at a time.
+      const bool merged = kN == kHalves && runs > 2;
       pixelsIn += static_cast<uint64_t>(used);
       __m512 dx[kHalves], dy[kHalves], w[kHalves];
       __m512i w32[kHalves];
@@ -427,10 +457,14 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
         }
       }
       if constexpr (C::depthLess) {
+        __m256i stored[kHalves];
+        if (merged)
+          loadBatch(fb.depth, stored);
+        else
+          for (int h = 0; h < kN; ++h) stored[h] = loadRuns(fb.depth, h);
 #pragma GCC unroll 2
         for (int h = 0; h < kN; ++h) {
-          const __m256i stored = loadRuns(fb.depth, h);
-          drawn[h] = _mm512_mask_cmpgt_epi32_mask(valid[h], _mm512_cvtepu16_epi32(stored), w32[h]);
+          drawn[h] = _mm512_mask_cmpgt_epi32_mask(valid[h], _mm512_cvtepu16_epi32(stored[h]), w32[h]);
           depthFailed += static_cast<unsigned>(__builtin_popcount(valid[h] & ~drawn[h]));
         }
         __mmask16 any = 0;
@@ -484,12 +518,17 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
         }
       }
       if constexpr (C::blend) {
-// Source alpha / one minus source alpha with the constant alpha: the
-// weights sum to 257, so the sum fits 16 bits unsigned.
+        // Source alpha / one minus source alpha with the constant alpha: the
+        // weights sum to 257, so the sum fits 16 bits unsigned.
+        __m256i old[kHalves];
+        if (merged)
+          loadBatch(fb.colour, old);
+        else
+          for (int h = 0; h < kN; ++h) old[h] = loadRuns(fb.colour, h);
 #pragma GCC unroll 2
         for (int h = 0; h < kN; ++h) {
           __m512i oldFirst, oldSecond;
-          Expand565x16(loadRuns(fb.colour, h), &oldFirst, &oldSecond);
+          Expand565x16(old[h], &oldFirst, &oldSecond);
           first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], srcFactor),
                                                         _mm512_mullo_epi16(oldFirst, dstFactor)),
                                        8);
@@ -514,15 +553,27 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
         }
         depth[h] = _mm512_cvtepi32_epi16(w32[h]);
       }
-      uint32_t drawnAll = 0;
-      for (int h = 0; h < kN; ++h) drawnAll |= static_cast<uint32_t>(drawn[h]) << (kLanes * h);
-      for (int r = 0; r < runs; ++r) {
-        const uint32_t write = runMask[r] & drawnAll;
+      if (merged) {
+        // One write per run and buffer, of both halves.
+        const uint32_t drawnAll = static_cast<uint32_t>(drawn[0]) | static_cast<uint32_t>(drawn[1]) << kLanes;
+        const __m512i colourAll = _mm512_inserti64x4(_mm512_castsi256_si512(colour[0]), colour[1], 1);
+        const __m512i depthAll = _mm512_inserti64x4(_mm512_castsi256_si512(depth[0]), depth[1], 1);
+        for (int r = 0; r < runs; ++r) {
+          const __mmask32 write = runMask[r] & drawnAll;
+          _mm512_mask_storeu_epi16(At(fb.colour, runBase[r]), write, colourAll);
+          if (depthWrite) _mm512_mask_storeu_epi16(At(fb.depth, runBase[r]), write, depthAll);
+        }
+      } else {
+        uint32_t drawnAll = 0;
+        for (int h = 0; h < kN; ++h) drawnAll |= static_cast<uint32_t>(drawn[h]) << (kLanes * h);
+        for (int r = 0; r < runs; ++r) {
+          const uint32_t write = runMask[r] & drawnAll;
 #pragma GCC unroll 2
-        for (int h = 0; h < kN; ++h) {
-          const __mmask16 m = halfMask(write, h);
-          _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
-          if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
+          for (int h = 0; h < kN; ++h) {
+            const __mmask16 m = halfMask(write, h);
+            _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
+            if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
+          }
         }
       }
     };
@@ -542,10 +593,70 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
           laneY[h] = _mm512_mask_mov_epi32(laneY[h], m, rowOffset);
         }
         runMask[runs] = mask;
-        runBase[runs] = rowStart + x - used;
+        runBase[runs] = static_cast<int32_t>(rowStart + x - used);
         ++runs;
         used += take;
         x += take;
+        if (used == kBatch) {
+          shade.template operator()<kHalves>();
+          used = runs = 0;
+        }
+      }
+    };
+    // Adds the spans of rows [first, first + 16) to the batch, all at once:
+    // row i covers [left[i], left[i] + width[i]), and its pixels are the
+    // triangle's lanes [end[i] - width[i], end[i]) of the rows together.
+    // Each batch lane finds its row, and each row in a batch becomes a run.
+    auto addRows = [&](int first, __m512i left, __m512i width, __m512i end, int total)
+        __attribute__((always_inline)) {
+      const __m512i start = _mm512_sub_epi32(end, width);
+      // x - refX of a row's lane g is xFrom[row] + g; its buffer index is rowBase[row] + g.
+      const __m512i xFrom = _mm512_sub_epi32(_mm512_sub_epi32(left, start), refX);
+      const __m512i rowBase =
+          _mm512_add_epi32(_mm512_mullo_epi32(_mm512_add_epi32(laneIndex, _mm512_set1_epi32(first)),
+                                              _mm512_set1_epi32(fb.stride)),
+                           _mm512_sub_epi32(left, start));
+      const __m512i rowY = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(first - tri.refY));
+      const __m512i one = _mm512_set1_epi32(1);
+      // The last row starting at or before each lane. Starts never decrease;
+      // of rows starting at the same lane all but the last are empty, and
+      // rows past the last pixel start at `total`, after every lane.
+      auto rowOf = [&](__m512i lane) __attribute__((always_inline)) {
+        __m512i row = zero;
+        for (int step = 8; step > 0; step /= 2) {
+          const __m512i next = _mm512_add_epi32(row, _mm512_set1_epi32(step));
+          row = _mm512_mask_mov_epi32(
+              row, _mm512_cmple_epi32_mask(_mm512_permutexvar_epi32(next, start), lane), next);
+        }
+        return row;
+      };
+      for (int taken = 0; taken < total;) {
+        const int take = std::min(total - taken, kBatch - used);
+        const int shift = taken - used;  // the row lane of batch lane p is p + shift
+        // The rows' lanes in this batch, [lo, hi) as batch lanes.
+        const __m512i lo =
+            _mm512_sub_epi32(_mm512_max_epi32(start, _mm512_set1_epi32(taken)), _mm512_set1_epi32(shift));
+        const __m512i hi = _mm512_sub_epi32(_mm512_min_epi32(end, _mm512_set1_epi32(taken + take)),
+                                            _mm512_set1_epi32(shift));
+        const __mmask16 inBatch = _mm512_cmpgt_epi32_mask(hi, lo);
+        // 1 << 32 is 0 here, which leaves the high bits of the difference.
+        const __m512i masks = _mm512_sub_epi32(_mm512_sllv_epi32(one, hi), _mm512_sllv_epi32(one, lo));
+        _mm512_storeu_si512(runMask + runs, _mm512_maskz_compress_epi32(inBatch, masks));
+        _mm512_storeu_si512(
+            runBase + runs,
+            _mm512_maskz_compress_epi32(inBatch, _mm512_add_epi32(rowBase, _mm512_set1_epi32(shift))));
+        runs += __builtin_popcount(inBatch);
+        const uint32_t mask = static_cast<uint32_t>(((uint64_t{1} << take) - 1) << used);
+#pragma GCC unroll 2
+        for (int h = 0; h < kHalves; ++h) {
+          const __mmask16 m = halfMask(mask, h);
+          const __m512i lane = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(shift + kLanes * h));
+          const __m512i row = rowOf(lane);
+          laneX[h] = _mm512_mask_add_epi32(laneX[h], m, _mm512_permutexvar_epi32(row, xFrom), lane);
+          laneY[h] = _mm512_mask_permutexvar_epi32(laneY[h], m, row, rowY);
+        }
+        used += take;
+        taken += take;
         if (used == kBatch) {
           shade.template operator()<kHalves>();
           used = runs = 0;
@@ -558,12 +669,24 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
                  tri.y[v] > -kSpanMathLimit && tri.y[v] < kSpanMathLimit;
     if (spanMath) {
       const int rowFrom = std::max(tri.rowStart, bandStart), rowTo = std::min(tri.rowEnd, bandEnd);
-      RowSpans spans;
       for (int first = rowFrom; first < rowTo; first += 16) {
         const int count = std::min(16, rowTo - first);
-        SpansOf16(tri, first, count, &spans);
-        for (int i = 0; i < count; ++i)
-          if (spans.left[i] < spans.right[i]) addSpan(first + i, spans.left[i], spans.right[i]);
+        __m512i left, right;
+        SpansOf16(tri, first, count, &left, &right);
+        const __mmask16 rows = static_cast<__mmask16>((1u << count) - 1);
+        const __m512i width = _mm512_maskz_max_epi32(rows, _mm512_sub_epi32(right, left), zero);
+        const __m512i end = PrefixSum16(width);
+        const int total = LastLane(end);
+        if (total <= kSmallRows) {
+          addRows(first, left, width, end, total);
+        } else {
+          // Long rows: a run or two per batch, added row by row.
+          alignas(64) int32_t lefts[kLanes], rights[kLanes];
+          _mm512_store_si512(lefts, left);
+          _mm512_store_si512(rights, right);
+          for (int i = 0; i < count; ++i)
+            if (lefts[i] < rights[i]) addSpan(first + i, lefts[i], rights[i]);
+        }
       }
     } else {
       RowWalker walker(tri, bandStart, bandEnd);
