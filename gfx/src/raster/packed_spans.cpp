@@ -8,10 +8,10 @@
 // lane finds its row and column at once, without a loop over the rows.
 // Memory is read and written per run of a row with masked loads and stores
 // (a batch of many short runs with one access per run for both registers);
-// texels come from the expanded texture in
-// column pairs, one 16-byte read per bilinear footprint. Every value is
-// computed with the same operations as the reference span, so the pictures
-// are identical (tests hold them to it).
+// texels come from the expanded texture in column pairs, one 16-byte read
+// per bilinear footprint. Every value is computed with the same operations
+// as the reference span, so the pictures are identical (tests hold them to
+// it).
 //
 // Only the functions below the target pragma use AVX-512; the shared headers
 // are compiled for the baseline before it.
