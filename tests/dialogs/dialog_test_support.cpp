@@ -28,6 +28,9 @@ void DialogTest::TearDown() {
   platform::ClearDialogScript();
   std::error_code error;
   std::filesystem::remove_all(home, error);
+  // The process's folder too, once its last test has gone (removing a
+  // folder that still holds something fails and changes nothing).
+  std::filesystem::remove(home.parent_path(), error);
 }
 
 const platform::MessageTable::Entry ProbeDialog::entries[1] = {

@@ -3,11 +3,13 @@
 // middle once the first scene has faded in.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "render/texture_bank.h"
@@ -42,7 +44,10 @@ std::string Frame(const std::filesystem::path& folder, int n) {
 TEST(EndToEnd, CaptureRunShowsTheFloorAndTheMesh) {
   if (std::getenv("HALCYON_CAPTURE_RUN") == nullptr)
     GTEST_SKIP() << "runs as the serial test halcyon_capture_run";
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "halcyon_e2e_capture";
+  // One folder per run, so that runs side by side do not clear each other's
+  // frames; it is kept when a check fails, to look at.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("halcyon_e2e_capture_" + std::to_string(getpid()));
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   const std::string command =
@@ -87,6 +92,10 @@ TEST(EndToEnd, CaptureRunShowsTheFloorAndTheMesh) {
     // The mesh swings round the middle of the screen; its centre stays clear of the edges.
     EXPECT_NEAR(sumX / count, 320, 280) << "frame " << n;
     EXPECT_NEAR(sumY / count, 240, 200) << "frame " << n;
+  }
+  if (!HasFailure()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
   }
 }
 

@@ -20,9 +20,13 @@ class PlatformTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::Reset();
-    home = std::filesystem::temp_directory_path() /
-           ("platform_tests_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // A parameterised test's name holds a '/', which would make the folder
+    // a nested one whose parent TearDown leaves behind.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    home =
+        std::filesystem::temp_directory_path() / ("platform_tests_" + std::to_string(getpid()) + "_" + name);
     std::filesystem::remove_all(home);
     setenv("SAVER_HOME", home.c_str(), 1);
   }
