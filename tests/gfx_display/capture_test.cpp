@@ -12,7 +12,7 @@
 #include "gamma.h"
 #include "headless_display.h"
 #include "png_reader.h"
-#include "test_env.h"
+#include "scoped_env.h"
 
 namespace gfx {
 namespace {
@@ -62,14 +62,14 @@ TEST(CaptureSettings, StepMustBeAWholeNumberOfAtLeastOne) {
 
 class CaptureFromEnvironment : public ::testing::Test {
  protected:
-  testing::ScopedEnv display_{"GLIDE_DISPLAY", "headless"};
+  test_support::ScopedEnv display_{"GLIDE_DISPLAY", "headless"};
   std::vector<uint16_t> frame_ = std::vector<uint16_t>(640 * 480, 0);
 };
 
 TEST_F(CaptureFromEnvironment, WritesEveryNthShownFrameIntoAFolderItCreates) {
   const fs::path folder = FreshFolder("every") / "nested" / "deeper";
-  testing::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
-  testing::ScopedEnv every("GLIDE_CAPTURE_EVERY", "3");
+  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
+  test_support::ScopedEnv every("GLIDE_CAPTURE_EVERY", "3");
   auto display = CreateDisplayFromEnvironment();
   ASSERT_TRUE(display->Open({}));
   auto* headless = dynamic_cast<HeadlessDisplay*>(display.get());
@@ -87,8 +87,8 @@ TEST_F(CaptureFromEnvironment, WritesEveryNthShownFrameIntoAFolderItCreates) {
 
 TEST_F(CaptureFromEnvironment, PngShowsWhatTheViewerSawWithTheBoardsGamma) {
   const fs::path folder = FreshFolder("content");
-  testing::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
-  testing::ScopedEnv every("GLIDE_CAPTURE_EVERY", nullptr);
+  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
+  test_support::ScopedEnv every("GLIDE_CAPTURE_EVERY", nullptr);
   auto display = CreateDisplayFromEnvironment();
   ASSERT_TRUE(display->Open({}));
   auto* headless = dynamic_cast<HeadlessDisplay*>(display.get());
@@ -129,8 +129,8 @@ TEST_F(CaptureFromEnvironment, UnwritableFolderIsReportedOnceAndTheRunGoesOn) {
   fs::create_directories(base);
   std::ofstream(base / "file") << "not a folder";
   const fs::path folder = base / "file" / "frames";
-  testing::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
-  testing::ScopedEnv every("GLIDE_CAPTURE_EVERY", nullptr);
+  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
+  test_support::ScopedEnv every("GLIDE_CAPTURE_EVERY", nullptr);
   auto display = CreateDisplayFromEnvironment();
   ASSERT_TRUE(display->Open({}));
 

@@ -7,7 +7,7 @@
 
 #include "display.h"
 #include "headless_display.h"
-#include "test_env.h"
+#include "scoped_env.h"
 
 namespace gfx {
 namespace {
@@ -44,13 +44,13 @@ INSTANTIATE_TEST_SUITE_P(Requests, DisplayChoiceTest,
 
 TEST(DisplayFromEnvironment, HeadlessWhenAskedAndWithoutAVideoDevice) {
   {
-    testing::ScopedEnv display("GLIDE_DISPLAY", "headless");
+    test_support::ScopedEnv display("GLIDE_DISPLAY", "headless");
     auto created = CreateDisplayFromEnvironment();
     EXPECT_NE(dynamic_cast<HeadlessDisplay*>(created.get()), nullptr);
   }
   // The dummy driver shows nothing to anyone: the default falls back to headless.
-  testing::ScopedEnv driver("SDL_VIDEODRIVER", "dummy");
-  testing::ScopedEnv display("GLIDE_DISPLAY", nullptr);
+  test_support::ScopedEnv driver("SDL_VIDEODRIVER", "dummy");
+  test_support::ScopedEnv display("GLIDE_DISPLAY", nullptr);
   EXPECT_FALSE(VideoDeviceAvailable());
   EXPECT_EQ(DisplayKindFromEnvironment(), DisplayKind::Headless);
   auto created = CreateDisplayFromEnvironment();
@@ -58,8 +58,8 @@ TEST(DisplayFromEnvironment, HeadlessWhenAskedAndWithoutAVideoDevice) {
 }
 
 TEST(DisplayFromEnvironment, UnknownValueIsExplainedOnceThenTheDefaultIsUsed) {
-  testing::ScopedEnv driver("SDL_VIDEODRIVER", "dummy");
-  testing::ScopedEnv display("GLIDE_DISPLAY", "telly");
+  test_support::ScopedEnv driver("SDL_VIDEODRIVER", "dummy");
+  test_support::ScopedEnv display("GLIDE_DISPLAY", "telly");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(host::ChosenDisplay(), DisplayKind::Headless);
   EXPECT_EQ(host::ChosenDisplay(), DisplayKind::Headless);
@@ -74,7 +74,7 @@ TEST(BoardPresent, OnlyGlideNoBoardOneHidesTheBoard) {
     bool present;
   } cases[] = {{nullptr, true}, {"1", false}, {"0", true}, {"", true}, {"yes", true}};
   for (const auto& c : cases) {
-    testing::ScopedEnv noBoard("GLIDE_NO_BOARD", c.value);
+    test_support::ScopedEnv noBoard("GLIDE_NO_BOARD", c.value);
     EXPECT_EQ(BoardPresent(), c.present) << (c.value ? c.value : "(unset)");
   }
 }

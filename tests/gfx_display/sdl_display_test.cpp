@@ -12,7 +12,7 @@
 #include "gamma.h"
 #include "gfx/host.h"
 #include "letterbox.h"
-#include "test_env.h"
+#include "scoped_env.h"
 
 namespace gfx {
 namespace {

@@ -1,11 +1,11 @@
-// test_env.h — sets an environment variable for one test and puts back what was there.
+// scoped_env.h — sets an environment variable for one test and puts back what was there.
 #pragma once
 
 #include <cstdlib>
 #include <optional>
 #include <string>
 
-namespace gfx::testing {
+namespace test_support {
 
 class ScopedEnv {
  public:
@@ -32,4 +32,4 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-}  // namespace gfx::testing
+}  // namespace test_support
