@@ -8,8 +8,10 @@
 
 #include <cstdlib>
 
+#include "allocation_counter.h"
 #include "platform/testing.h"
 #include "resources/texture_bank_resource.h"
+#include "scoped_env.h"
 #include "test_support.h"
 
 namespace halcyon {
@@ -163,6 +165,24 @@ TEST_F(WorldRendererTest, SceneEndsOpaqueAndTheNextFrameStartsANewScene) {
   EXPECT_EQ(IndexOf(Names(next), "guTexDownloadMipMap"), 0);
   EXPECT_EQ(renderer.sceneStartTick, *rig.clockMs);
   EXPECT_EQ(renderer.fadingOut, 0u);
+}
+
+// Once a scene is at full brightness, a frame allocates nothing, the
+// library's queue of two drawing threads included. (While a fade changes the
+// palettes, the library decodes the textures again, into new buffers.)
+TEST_F(WorldRendererTest, FramesAtFullBrightnessAllocateNothing) {
+  const test_support::ScopedEnv threads("GLIDE_THREADS", "2");
+  WorldRenderer renderer(rig.Services());
+  auto frame = [&] {
+    *rig.clockMs += 17;
+    renderer.DrawFrame();
+  };
+  for (int i = 0; i < 300; ++i) frame();
+  ASSERT_NE(renderer.started, 0u);
+  ASSERT_GT(renderer.fadeCounter, 257) << "the scene has faded in";
+  const long before = test_support::AllocationCount();
+  for (int i = 0; i < 30; ++i) frame();
+  EXPECT_EQ(test_support::AllocationCount() - before, 0) << "allocations in 30 frames";
 }
 
 TEST_F(WorldRendererTest, SeedsFromTheOverrideOrTheTickCount) {

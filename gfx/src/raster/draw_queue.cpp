@@ -86,11 +86,10 @@ bool DrawQueue::WorkAbove(const Rows* rows, size_t first, size_t last, int from,
 }
 
 void DrawQueue::Split(const Rows* rows, size_t first, size_t last, int from, int to, int pieces,
-                      std::vector<Region>* out) {
-  RowWork work;
-  if (!WorkAbove(rows, first, last, from, to, &work)) return;
-  const std::vector<double>& above = work.above;
-  const int top = work.top, bottom = top + static_cast<int>(above.size()) - 1;
+                      RowWork* work, std::vector<Region>* out) {
+  if (!WorkAbove(rows, first, last, from, to, work)) return;
+  const std::vector<double>& above = work->above;
+  const int top = work->top, bottom = top + static_cast<int>(above.size()) - 1;
   const double total = above.back();
   int edge = top;
   for (int piece = 1; piece <= pieces; ++piece) {
@@ -109,12 +108,21 @@ DrawQueue::DrawQueue(int threads, RasterCounters* counters)
       // Workers that wait for triangles by spinning must not take the cores the queueing thread needs.
       mayStream(static_cast<unsigned>(threads) <= std::thread::hardware_concurrency()),
       counters(counters),
-      workerCounters(static_cast<size_t>(threads)) {
+      workerCounters(static_cast<size_t>(threads)),
+      handOverScratch(static_cast<size_t>(threads)) {
   commands.reserve(kQueueLimit);
   rows.reserve(kQueueLimit);
   commandData = commands.data();
   rowData = rows.data();
   stripeEdges.assign(static_cast<size_t>(threads), kLastRow);
+  // The flush's regions and those every worker hands over (see Flush and HandOver).
+  const int handedOverRegions = threads * kRegionsPerThread / 2;
+  const auto mostRegions =
+      static_cast<size_t>(threads * kRegionsPerThread + (threads - 1) * handedOverRegions);
+  regions.reserve(mostRegions);
+  flushRegions.reserve(mostRegions);
+  for (HandOverScratch& scratch : handOverScratch)
+    scratch.rest.reserve(static_cast<size_t>(handedOverRegions));
   for (int i = 1; i < threads; ++i) workers.emplace_back([this, i] { WorkerLoop(i); });
 }
 
@@ -131,12 +139,23 @@ DrawQueue::~DrawQueue() {
 void DrawQueue::Add(const std::shared_ptr<const Derived>& state, const TriangleSetup& tri,
                     const Framebuffer& target) {
   if (tri.rowStart >= tri.rowEnd) return;
-  if (commands.empty()) Open();
+  if (commands.empty()) {
+    ReserveRows(target.height);
+    Open();
+  }
   if (states.empty() || states.back() != state) states.push_back(state);
   commands.emplace_back(state.get(), tri, target);  // built in place: no temporary to copy
   rows.push_back(Rows{tri.rowStart, tri.rowEnd, EstimatedWork(tri)});
   published.store(commands.size(), std::memory_order_release);
   if (commands.size() >= kQueueLimit) Flush();
+}
+
+void DrawQueue::ReserveRows(int height) {
+  // The work above each row of the target and past its last.
+  const size_t entries = static_cast<size_t>(std::max(height, 0)) + 1;
+  for (RowWork& work : history) work.above.reserve(entries);
+  flushWork.above.reserve(entries);
+  for (HandOverScratch& scratch : handOverScratch) scratch.work.above.reserve(entries);
 }
 
 // Places the stripes by the work of the same pass of the last frame (none
@@ -176,11 +195,13 @@ void DrawQueue::RecordWork() {
 void DrawQueue::Flush() {
   if (commands.empty()) return;
   RecordWork();
-  std::vector<Region> above;
-  Split(rowData, 0, commands.size(), kFirstRow, streamTop, threads * kRegionsPerThread, &above);
+  flushRegions.clear();
+  Split(rowData, 0, commands.size(), kFirstRow, streamTop, threads * kRegionsPerThread, &flushWork,
+        &flushRegions);
   {
     std::lock_guard lock(mutex);
-    regions = std::move(above);
+    // The last flush's regions are all taken: their list is the next flush's scratch.
+    regions.swap(flushRegions);
     nextRegion = 0;
     handedOver = 0;
     closed.store(true, std::memory_order_release);
@@ -247,12 +268,15 @@ size_t DrawQueue::Stream(int from, int to, RasterCounters* out) {
 
 // Puts what is left of a worker's stripe, triangles [first, end) on rows
 // [from, to), among the flush's regions.
-void DrawQueue::HandOver(int from, int to, size_t first) {
+void DrawQueue::HandOver(int worker, int from, int to, size_t first) {
   // Reading closed as the flush set it makes the whole queue visible.
   (void)closed.load(std::memory_order_acquire);
-  std::vector<Region> rest;
+  HandOverScratch& scratch = handOverScratch[static_cast<size_t>(worker)];
+  std::vector<Region>& rest = scratch.rest;
+  rest.clear();
   const size_t count = published.load(std::memory_order_acquire);
-  if (from < to) Split(rowData, first, count, from, to, threads * kRegionsPerThread / 2, &rest);
+  if (from < to)
+    Split(rowData, first, count, from, to, threads * kRegionsPerThread / 2, &scratch.work, &rest);
   {
     std::lock_guard lock(mutex);
     regions.insert(regions.end(), rest.begin(), rest.end());
@@ -290,7 +314,7 @@ void DrawQueue::WorkerLoop(int index) {
     RasterCounters* out = &workerCounters[static_cast<size_t>(index)];
     const int from = stripeEdges[static_cast<size_t>(index) - 1],
               to = stripeEdges[static_cast<size_t>(index)];
-    HandOver(from, to, Stream(from, to, out));
+    HandOver(index, from, to, Stream(from, to, out));
     DrawRegions(out);
     {
       std::lock_guard lock(mutex);

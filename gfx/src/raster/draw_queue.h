@@ -68,14 +68,17 @@ class DrawQueue {
   static bool WorkAbove(const Rows* rows, size_t first, size_t last, int from, int to, RowWork* work);
   // Splits the rows [from, to) of triangles [first, last) into up to `pieces`
   // regions of about equal work (each triangle's spread evenly over its
-  // rows), appended to *out; none where no triangle has rows.
-  static void Split(const Rows* rows, size_t first, size_t last, int from, int to, int pieces,
+  // rows), appended to *out; none where no triangle has rows. *work is
+  // scratch, kept by the caller so that a frame allocates nothing.
+  static void Split(const Rows* rows, size_t first, size_t last, int from, int to, int pieces, RowWork* work,
                     std::vector<Region>* out);
 
+  // Scratch for a target of `height` rows, before the workers start on a queue.
+  void ReserveRows(int height);
   void Open();
   void RecordWork();
   size_t Stream(int from, int to, RasterCounters* out);
-  void HandOver(int from, int to, size_t first);
+  void HandOver(int worker, int from, int to, size_t first);
   bool TakeRegion(Region* region);
   void DrawRegions(RasterCounters* out);
   void DrawRange(size_t first, size_t last, int from, int to, RasterCounters* out) const;
@@ -92,6 +95,10 @@ class DrawQueue {
   std::vector<std::shared_ptr<const Derived>> states;  // held for the commands
   RowWork history[4];  // the work by row of the last flushes, by their order in the frame
   int pass = 0;
+  // The flush's scratch: the regions it splits off (swapped with `regions`)
+  // and the work by row it splits them by.
+  std::vector<Region> flushRegions;
+  RowWork flushWork;
 
   // Set before the workers start on a queue.
   const Command* commandData = nullptr;
@@ -114,6 +121,12 @@ class DrawQueue {
   int handedOver = 0;  // workers whose stripes are in regions
 
   std::vector<RasterCounters> workerCounters;
+  // Each worker's scratch for handing over its stripe, kept like the flush's.
+  struct HandOverScratch {
+    RowWork work;
+    std::vector<Region> rest;
+  };
+  std::vector<HandOverScratch> handOverScratch;
   std::vector<std::thread> workers;
 };
 
