@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <memory>
 
 namespace tessera {
 
@@ -115,6 +114,7 @@ bool Model::Load(const std::filesystem::path& fileName) {
 void Model::AddVertex(const Vec3& vertex) {
   baseVertices.push_back(vertex);
   vertices.push_back(vertex);
+  corners_.resize(vertices.size());
 }
 
 void Model::AddFace(const Face& face) {
@@ -240,18 +240,19 @@ bool Model::Draw(float textureScale, const TextureHandles& textureHandles) const
   const size_t drawnFaces = std::min<size_t>(faceCount, faces.size());
   const size_t knownVertices = std::min(vertices.size(), baseVertices.size());
   // Every vertex is projected once, before the faces that share it are
-  // drawn; one behind the eye keeps its faces undrawn.
-  const auto projected = std::make_unique_for_overwrite<GrVertex[]>(knownVertices);
-  const auto inFront = std::make_unique_for_overwrite<bool[]>(knownVertices);
+  // drawn; one behind the eye keeps its faces undrawn. The corners are sized
+  // as vertices are added; only lists filled some other way grow them here.
+  if (corners_.size() < knownVertices) corners_.resize(knownVertices);
   for (size_t i = 0; i < knownVertices; ++i) {
-    inFront[i] = vertices[i].z + kEyeOffset >= kNearestDrawnW;
-    if (inFront[i]) projected[i] = ProjectVertex(vertices[i], baseVertices[i], textureScale);
+    Corner& corner = corners_[i];
+    corner.inFront = vertices[i].z + kEyeOffset >= kNearestDrawnW;
+    if (corner.inFront) corner.vertex = ProjectVertex(vertices[i], baseVertices[i], textureScale);
   }
-  auto drawable = [&](uint32_t index) { return index < knownVertices && inFront[index]; };
+  auto drawable = [&](uint32_t index) { return index < knownVertices && corners_[index].inFront; };
   for (size_t i = 0; i < drawnFaces; ++i) {
     const Face& face = faces[i];
     if (drawable(face.a) && drawable(face.b) && drawable(face.c))
-      grDrawTriangle(&projected[face.a], &projected[face.b], &projected[face.c]);
+      grDrawTriangle(&corners_[face.a].vertex, &corners_[face.b].vertex, &corners_[face.c].vertex);
   }
   return true;
 }

@@ -113,6 +113,16 @@ class Model {
   int32_t spinZ = 0;
   int32_t angleZ = 0;
   int32_t textureIndex = 0;
+
+ private:
+  // Draw's corners, one per vertex, kept from frame to frame so that drawing
+  // allocates nothing once the body's vertices are in. A corner too near the
+  // eye is marked, and its faces are not drawn.
+  struct Corner {
+    GrVertex vertex;
+    bool inFront;
+  };
+  mutable std::vector<Corner> corners_;
 };
 
 // One projected corner as Draw hands it to Glide (without SNAP_BIAS when
