@@ -26,6 +26,16 @@ void* AllocateAligned(std::size_t size, std::align_val_t align) {
   throw std::bad_alloc();
 }
 
+// The nothrow forms: the same allocation, null where it fails.
+template <class Allocation>
+void* OrNull(Allocation allocation) noexcept {
+  try {
+    return allocation();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
 }  // namespace
 
 namespace test_support {
@@ -49,32 +59,16 @@ void* operator new[](std::size_t size, std::align_val_t align) {
   return AllocateAligned(size, align);
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  return OrNull([=] { return Allocate(size); });
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  return OrNull([=] { return Allocate(size); });
 }
 void* operator new(std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-  try {
-    return AllocateAligned(size, align);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  return OrNull([=] { return AllocateAligned(size, align); });
 }
 void* operator new[](std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-  try {
-    return AllocateAligned(size, align);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  return OrNull([=] { return AllocateAligned(size, align); });
 }
 void operator delete(void* p) noexcept {
   std::free(p);
