@@ -3,8 +3,10 @@
 // state, and decoded textures never outliving the texels they came from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -302,6 +304,39 @@ TEST(WideSpans, DecodedTexturesFollowTheTexelsAndThePalette) {
 
   for (uint32_t& p : texture.palette) p = ~p;
   EXPECT_EQ(DrawWith(r, st, triangles).colour, Draw(st, triangles, true, Simd::kSse2).colour);
+}
+
+// Palettes fading frame by frame over three textures of different sizes in
+// turn, fogged and not: the states and decoded textures left behind are
+// rebuilt in place for the new ones, and every picture is the reference's.
+TEST(WideSpans, StatesRebuiltInPlaceDrawTheReferencePicture) {
+  struct Pass {
+    Texture texture;
+    RasterState state;
+    uint32_t palette[256];
+  };
+  Pass passes[3];
+  passes[0].state = MakeState(Shape::FoggedBlendedFloor, 5, 3, false, true, 21, &passes[0].texture);
+  passes[1].state = MakeState(Shape::DitheredMipmappedBodies, 5, 1, true, false, 22, &passes[1].texture);
+  passes[2].state = MakeState(Shape::Mesh, 5, 6, false, false, 23, &passes[2].texture);
+  for (Pass& pass : passes) {
+    pass.state.texture.contentVersion = 7;  // one texture memory, unchanged
+    std::copy(std::begin(pass.texture.palette), std::end(pass.texture.palette), pass.palette);
+  }
+  const std::vector<VertexIn> triangles = Triangles(5);
+  Rasterizer r;
+  for (uint32_t level = 0; level < 256; level += 16) {
+    for (Pass& pass : passes) {
+      for (int i = 0; i < 256; ++i) {
+        const uint32_t c = pass.palette[i];
+        auto faded = [&](int shift) { return ((c >> shift & 0xFF) * level / 255) << shift; };
+        pass.texture.palette[i] = (c & 0xFF000000u) | faded(16) | faded(8) | faded(0);
+      }
+      EXPECT_EQ(DrawWith(r, pass.state, triangles).colour,
+                Draw(pass.state, triangles, true, Simd::kSse2).colour)
+          << "level " << level << " pass " << (&pass - passes);
+    }
+  }
 }
 
 TEST(WideSpans, TheEnvironmentCanNarrowTheSpans) {

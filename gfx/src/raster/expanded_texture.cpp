@@ -22,10 +22,12 @@ bool ExpandedTexture::BuiltFrom(const DerivedTexture& tex, uint64_t version, Tex
   return std::memcmp(lut8, tex.lut8, sizeof lut8) == 0;
 }
 
-std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, uint64_t version,
-                                                     TexelLayout layout) {
-  auto out = std::make_shared<ExpandedTexture>();
+void ExpandTexture(const DerivedTexture& tex, uint64_t version, TexelLayout layout, ExpandedTexture* out,
+                   std::vector<uint32_t>* line) {
+  std::vector<uint32_t> memory = std::move(out->texels);
+  *out = ExpandedTexture{};
   ExpandedTexture& e = *out;
+  e.texels = std::move(memory);
   e.layout = layout;
   e.lodMin = tex.lodMin;
   e.lodMax = tex.lodMax;
@@ -53,7 +55,8 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
   // A footprint reads columns c and c + 1 with c at most the width: the
   // right border column is the last it reaches, so no slack is needed.
   e.texels.assign(pairs ? 2 * total : total, 0u);
-  std::vector<uint32_t> lineBuffer(pairs ? widest : 0);
+  std::vector<uint32_t>& lineBuffer = *line;
+  lineBuffer.resize(pairs ? widest : 0);
 
   for (int lod = tex.lodMin; lod <= tex.lodMax; ++lod) {
     const TextureLevel& level = tex.levels[lod];
@@ -89,7 +92,6 @@ std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, 
       }
     }
   }
-  return out;
 }
 
 std::shared_ptr<const ExpandedTexture> ExpandedTextureCache::Get(const DerivedTexture& tex, uint64_t version,
@@ -100,10 +102,22 @@ std::shared_ptr<const ExpandedTexture> ExpandedTextureCache::Get(const DerivedTe
                 entries.begin() + static_cast<ptrdiff_t>(k) + 1);
     return entries.front();
   }
-  // Entries of an older content version can never match again.
+  // Entries of an older content version can never match again, and the
+  // last goes when the cache is full.
+  std::shared_ptr<ExpandedTexture> reused;
+  auto mayReuse = [&](const std::shared_ptr<ExpandedTexture>& entry) {
+    if (!reused && SoleOwner(entry)) reused = entry;
+  };
+  for (const auto& entry : entries)
+    if (entry->contentVersion != version) mayReuse(entry);
   std::erase_if(entries, [&](const auto& entry) { return entry->contentVersion != version; });
-  if (entries.size() >= kEntries) entries.pop_back();
-  entries.insert(entries.begin(), ExpandTexture(tex, version, layout));
+  if (entries.size() >= kEntries) {
+    mayReuse(entries.back());
+    entries.pop_back();
+  }
+  if (!reused) reused = std::make_shared<ExpandedTexture>();
+  ExpandTexture(tex, version, layout, reused.get(), &line);
+  entries.insert(entries.begin(), std::move(reused));
   return entries.front();
 }
 

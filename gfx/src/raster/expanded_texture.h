@@ -46,13 +46,16 @@ struct ExpandedTexture {
   bool BuiltFrom(const DerivedTexture& tex, uint64_t version, TexelLayout wanted) const;
 };
 
-// Decodes every level of tex (all present) with its border, in the layout.
-std::shared_ptr<const ExpandedTexture> ExpandTexture(const DerivedTexture& tex, uint64_t version,
-                                                     TexelLayout layout = TexelLayout::kRows);
+// Decodes every level of tex (all present) with its border, in the layout,
+// into *out, keeping the memory its texels had; *line is scratch.
+void ExpandTexture(const DerivedTexture& tex, uint64_t version, TexelLayout layout, ExpandedTexture* out,
+                   std::vector<uint32_t>* line);
 
 // The last few expanded textures, most recently used first. Textures a
 // program switches between (one per object, or a floor and a sphere map in
-// one frame) are decoded once, not once per state change.
+// one frame) are decoded once, not once per state change. An entry that
+// leaves the cache is decoded into again when nothing else holds it, so a
+// texture decoded every frame (a palette fading) needs no new memory.
 class ExpandedTextureCache {
  public:
   std::shared_ptr<const ExpandedTexture> Get(const DerivedTexture& tex, uint64_t version,
@@ -60,7 +63,8 @@ class ExpandedTextureCache {
 
  private:
   static constexpr size_t kEntries = 8;
-  std::vector<std::shared_ptr<const ExpandedTexture>> entries;
+  std::vector<std::shared_ptr<ExpandedTexture>> entries;
+  std::vector<uint32_t> line;
 };
 
 }  // namespace gfx::raster

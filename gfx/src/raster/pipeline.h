@@ -24,6 +24,7 @@
 // SIMD code that issues the same operations gets the same bits.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -116,8 +117,9 @@ struct RecordedState {
 };
 void RecordState(const RasterState& state, RecordedState* recorded);
 
-// Everything derived from one RasterState. Immutable once built, shared by
-// the draws queued for worker threads.
+// Everything derived from one RasterState. Immutable while shared by the
+// draws queued for worker threads; derived again in place only once nothing
+// else holds it (SoleOwner).
 struct Derived {
   RecordedState recorded;
   RasterState state;  // the recorded state, its table pointers aimed at the copies below
@@ -140,6 +142,17 @@ struct Derived {
   bool needsAllPlanes = true;
   bool needsLod = true;
 };
+
+// Whether p is the only pointer to its object, so that the object may be
+// rebuilt in place. Other threads only ever hold copies handed to them, so a
+// count of one stays one; the fence orders what they did with the object
+// before letting go of it before whatever the caller does next.
+template <class T>
+bool SoleOwner(const std::shared_ptr<T>& p) {
+  if (p.use_count() != 1) return false;
+  std::atomic_thread_fence(std::memory_order_acquire);
+  return true;
+}
 
 // What derivation keeps from one state to the next: the last fog lookup
 // table (reused while the table is unchanged) and the expanded textures.

@@ -89,7 +89,7 @@ struct Rasterizer::Impl {
   // The last few states derived, most recently used first: a program that
   // switches between a few textures (one per object) derives each once.
   static constexpr size_t kRecentStates = 8;
-  std::vector<std::shared_ptr<const Derived>> recent;
+  std::vector<std::shared_ptr<Derived>> recent;
 
   const Derived& Current() {
     if (dirty || !derived) {
@@ -107,14 +107,26 @@ struct Rasterizer::Impl {
       return recent.front();
     }
     // States recorded before texture memory last changed can never match
-    // again; dropping them lets their decoded textures go.
+    // again; dropping them lets their decoded textures go. The oldest goes
+    // when the list is full. One of those that no queued draw holds any more
+    // is derived again in place, so that a program changing its palette
+    // every frame (a fade) reuses the memory of the states it leaves behind.
     const uint64_t version = pending.state.texture.contentVersion;
+    std::shared_ptr<Derived> reused;
+    auto mayReuse = [&](const std::shared_ptr<Derived>& d) {
+      if (!reused && SoleOwner(d)) reused = d;
+    };
+    for (const auto& d : recent)
+      if (d->recorded.state.texture.contentVersion != version) mayReuse(d);
     std::erase_if(recent, [&](const auto& d) { return d->recorded.state.texture.contentVersion != version; });
-    auto fresh = std::make_shared<Derived>();
-    Derive(pending, referenceOnly, simd, &caches, fresh.get());
-    if (recent.size() >= kRecentStates) recent.pop_back();
-    recent.insert(recent.begin(), fresh);
-    return fresh;
+    if (recent.size() >= kRecentStates) {
+      mayReuse(recent.back());
+      recent.pop_back();
+    }
+    if (!reused) reused = std::make_shared<Derived>();
+    Derive(pending, referenceOnly, simd, &caches, reused.get());
+    recent.insert(recent.begin(), reused);
+    return reused;
   }
 
   // Derived states no longer fit once the spans to pick change.

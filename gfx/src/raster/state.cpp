@@ -54,6 +54,9 @@ Rasterizer::Simd BestSimd() {
 
 void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd simd, DeriveCaches* caches,
             Derived* d) {
+  // d may have been derived before: what is not set below is cleared here.
+  d->fogByW.reset();
+  d->expanded.reset();
   d->recorded = recorded;
   d->state = recorded.state;
   d->state.texture.palette = d->recorded.palette;
