@@ -167,22 +167,31 @@ TEST_F(WorldRendererTest, SceneEndsOpaqueAndTheNextFrameStartsANewScene) {
   EXPECT_EQ(renderer.fadingOut, 0u);
 }
 
-// Once a scene is at full brightness, a frame allocates nothing, the
-// library's queue of two drawing threads included. (While a fade changes the
-// palettes, the library decodes the textures again, into new buffers.)
-TEST_F(WorldRendererTest, FramesAtFullBrightnessAllocateNothing) {
-  const test_support::ScopedEnv threads("GLIDE_THREADS", "2");
-  WorldRenderer renderer(rig.Services());
-  auto frame = [&] {
-    *rig.clockMs += 17;
-    renderer.DrawFrame();
-  };
-  for (int i = 0; i < 300; ++i) frame();
-  ASSERT_NE(renderer.started, 0u);
-  ASSERT_GT(renderer.fadeCounter, 257) << "the scene has faded in";
-  const long before = test_support::AllocationCount();
-  for (int i = 0; i < 30; ++i) frame();
-  EXPECT_EQ(test_support::AllocationCount() - before, 0) << "allocations in 30 frames";
+// Once a scene runs, a frame allocates nothing: neither while a fade
+// changes the palettes every frame (so that the library decodes the textures
+// again) nor at full brightness, with one drawing thread or two.
+TEST_F(WorldRendererTest, RunningFramesAllocateNothing) {
+  for (const char* threads : {"1", "2"}) {
+    SCOPED_TRACE(std::string("GLIDE_THREADS=") + threads);
+    const test_support::ScopedEnv threadCount("GLIDE_THREADS", threads);
+    WorldRenderer renderer(rig.Services());
+    auto frame = [&] {
+      *rig.clockMs += 17;
+      renderer.DrawFrame();
+    };
+    auto allocationsIn30Frames = [&] {
+      const long before = test_support::AllocationCount();
+      for (int i = 0; i < 30; ++i) frame();
+      return test_support::AllocationCount() - before;
+    };
+    for (int i = 0; i < 20; ++i) frame();
+    ASSERT_NE(renderer.started, 0u);
+    EXPECT_EQ(allocationsIn30Frames(), 0) << "while fading in";
+    ASSERT_LT(renderer.fadeCounter, 256) << "still fading in";
+    for (int i = 0; i < 250; ++i) frame();
+    ASSERT_GT(renderer.fadeCounter, 257) << "the scene has faded in";
+    EXPECT_EQ(allocationsIn30Frames(), 0) << "at full brightness";
+  }
 }
 
 TEST_F(WorldRendererTest, SeedsFromTheOverrideOrTheTickCount) {
