@@ -102,19 +102,9 @@ std::shared_ptr<const ExpandedTexture> ExpandedTextureCache::Get(const DerivedTe
                 entries.begin() + static_cast<ptrdiff_t>(k) + 1);
     return entries.front();
   }
-  // Entries of an older content version can never match again, and the
-  // last goes when the cache is full.
-  std::shared_ptr<ExpandedTexture> reused;
-  auto mayReuse = [&](const std::shared_ptr<ExpandedTexture>& entry) {
-    if (!reused && SoleOwner(entry)) reused = entry;
-  };
-  for (const auto& entry : entries)
-    if (entry->contentVersion != version) mayReuse(entry);
-  std::erase_if(entries, [&](const auto& entry) { return entry->contentVersion != version; });
-  if (entries.size() >= kEntries) {
-    mayReuse(entries.back());
-    entries.pop_back();
-  }
+  // Entries of an older content version can never match again.
+  std::shared_ptr<ExpandedTexture> reused = MakeRoom(
+      &entries, kEntries, [&](const ExpandedTexture& entry) { return entry.contentVersion != version; });
   if (!reused) reused = std::make_shared<ExpandedTexture>();
   ExpandTexture(tex, version, layout, reused.get(), &line);
   entries.insert(entries.begin(), std::move(reused));

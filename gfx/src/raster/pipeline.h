@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "raster.h"
 
@@ -152,6 +153,25 @@ bool SoleOwner(const std::shared_ptr<T>& p) {
   if (p.use_count() != 1) return false;
   std::atomic_thread_fence(std::memory_order_acquire);
   return true;
+}
+
+// Makes room for a new entry at the front of a cache list: drops the entries
+// `stale` picks, and the last one when the list holds `capacity`. Returns one
+// of those that nothing else holds (to rebuild in place), or null.
+template <class T, class Stale>
+std::shared_ptr<T> MakeRoom(std::vector<std::shared_ptr<T>>* list, size_t capacity, Stale stale) {
+  std::shared_ptr<T> reusable;
+  auto consider = [&](const std::shared_ptr<T>& entry) {
+    if (!reusable && SoleOwner(entry)) reusable = entry;
+  };
+  for (const auto& entry : *list)
+    if (stale(*entry)) consider(entry);
+  std::erase_if(*list, [&](const auto& entry) { return stale(*entry); });
+  if (list->size() >= capacity) {
+    consider(list->back());
+    list->pop_back();
+  }
+  return reusable;
 }
 
 // What derivation keeps from one state to the next: the last fog lookup

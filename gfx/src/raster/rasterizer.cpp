@@ -107,22 +107,14 @@ struct Rasterizer::Impl {
       return recent.front();
     }
     // States recorded before texture memory last changed can never match
-    // again; dropping them lets their decoded textures go. The oldest goes
-    // when the list is full. One of those that no queued draw holds any more
-    // is derived again in place, so that a program changing its palette
-    // every frame (a fade) reuses the memory of the states it leaves behind.
+    // again; dropping them lets their decoded textures go. One that no
+    // queued draw holds any more is derived again in place, so that a
+    // program changing its palette every frame (a fade) reuses the memory of
+    // the states it leaves behind.
     const uint64_t version = pending.state.texture.contentVersion;
-    std::shared_ptr<Derived> reused;
-    auto mayReuse = [&](const std::shared_ptr<Derived>& d) {
-      if (!reused && SoleOwner(d)) reused = d;
-    };
-    for (const auto& d : recent)
-      if (d->recorded.state.texture.contentVersion != version) mayReuse(d);
-    std::erase_if(recent, [&](const auto& d) { return d->recorded.state.texture.contentVersion != version; });
-    if (recent.size() >= kRecentStates) {
-      mayReuse(recent.back());
-      recent.pop_back();
-    }
+    std::shared_ptr<Derived> reused = MakeRoom(&recent, kRecentStates, [&](const Derived& d) {
+      return d.recorded.state.texture.contentVersion != version;
+    });
     if (!reused) reused = std::make_shared<Derived>();
     Derive(pending, referenceOnly, simd, &caches, reused.get());
     recent.insert(recent.begin(), reused);
