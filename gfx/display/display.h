@@ -35,7 +35,7 @@ class Display {
 
 // The display GLIDE_DISPLAY asks for (fullscreen, window, headless; by default
 // full screen where a video device can be opened, headless otherwise: the rule
-// of gfx::host::ChosenDisplay), with GLIDE_CAPTURE / GLIDE_CAPTURE_EVERY
+// of desktop::ChosenDisplay), with GLIDE_CAPTURE / GLIDE_CAPTURE_EVERY
 // applied. Never null.
 std::unique_ptr<Display> CreateDisplayFromEnvironment();
 

@@ -1,7 +1,7 @@
 // frame_display.cpp — the part of presenting a frame all displays share.
 #include "frame_display.h"
 
-#include "host_hooks.h"
+#include "desktop/hooks.h"
 
 namespace gfx {
 
@@ -12,7 +12,7 @@ FrameDisplay::FrameDisplay(std::optional<CaptureSettings> capture) {
 void FrameDisplay::Present(const uint16_t* pixels, int width, int height, int strideInPixels,
                            int swapInterval) {
   const bool valid = pixels != nullptr && width > 0 && height > 0 && strideInPixels >= width;
-  const uint64_t frame = host::NextShownFrame();
+  const uint64_t frame = desktop::NextShownFrame();
   lastShownFrame_ = frame;
   if (valid) {
     Show(pixels, width, height, strideInPixels, swapInterval);
@@ -25,7 +25,7 @@ void FrameDisplay::Present(const uint16_t* pixels, int width, int height, int st
       capture_->Write(frame, captureRgb_.data(), width, height);
     }
   }
-  host::NotifyFrameShown(frame);
+  desktop::NotifyFrameShown(frame);
 }
 
 }  // namespace gfx

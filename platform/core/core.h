@@ -81,11 +81,6 @@ std::unique_ptr<Driver> CreateSdlDriver();
 // The SDL window made from the host's X window (hosted runs on the SDL backend).
 SDL_Window* HostedSdlWindow();
 std::unique_ptr<Driver> CreateHeadlessDriver();
-// Sets SDL's hints (signals stay the platform's, the desktop may blank);
-// called before anything starts SDL video.
-void PrepareSdl();
-// Starts SDL video for the platform's windows; false when it cannot.
-bool SdlDisplayAvailable();
 
 // The platform's state for the program's one thread.
 struct Core {

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "core/core.h"
-#include "gfx/host.h"
+#include "desktop/display_kind.h"
 
 namespace platform {
 
@@ -60,12 +60,15 @@ Core& TheCore() {
 }
 
 Backend CurrentBackend() {
-  // The Glide library's rule decides whether there will be a screen; the
-  // platform follows it so that windows, input and the picture agree.
+  // The desktop session's rule decides whether there will be a screen; the
+  // platform follows it, as the Glide library does, so that windows, input and the picture agree.
   static const Backend backend = [] {
-    PrepareSdl();
-    if (gfx::host::ChosenDisplay() == gfx::host::DisplayKind::Headless) return Backend::Headless;
-    return SdlDisplayAvailable() ? Backend::Sdl : Backend::Headless;
+    desktop::PrepareSdl();
+    if (desktop::ChosenDisplay() == desktop::DisplayKind::Headless) return Backend::Headless;
+    std::string why;
+    if (desktop::StartVisibleVideo(&why)) return Backend::Sdl;
+    std::fprintf(stderr, "platform: no display (%s); running headless\n", why.c_str());
+    return Backend::Headless;
   }();
   return backend;
 }

@@ -5,14 +5,14 @@
 #include <cstdlib>
 
 #include "core/core.h"
-#include "gfx/host.h"
+#include "desktop/hooks.h"
 #include "platform/testing.h"
 
 namespace platform {
 
 namespace {
 
-gfx::host::WindowTarget ResolveWindow(uint32_t handle) {
+desktop::WindowTarget ResolveWindow(uint32_t handle) {
   Core& core = TheCore();
   if (core.hostedWindow) {
     // The host's window stands for handle 0 and for the saver's own full-screen window.
@@ -58,8 +58,8 @@ void StartRun() {
       std::fprintf(stderr, "SAVER_EVENTS: scripted input plays only in headless runs; ignored\n");
     }
   }
-  gfx::host::SetSwapListener([](uint64_t) { OnFrameShown(); });
-  gfx::host::SetWindowResolver(ResolveWindow);
+  desktop::SetSwapListener([](uint64_t) { OnFrameShown(); });
+  desktop::SetWindowResolver(ResolveWindow);
 }
 
 namespace testing {

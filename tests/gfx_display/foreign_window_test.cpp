@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-#include "gfx/host.h"
+#include "desktop/hooks.h"
+#include "desktop/presenter.h"
 #include "sdl_display.h"
 #include "x11_test_window.h"
 
@@ -25,9 +26,9 @@ class ForeignWindowTest : public ::testing::Test {
     ASSERT_NE(window_, nullptr) << SDL_GetError();
   }
   void TearDown() override {
-    host::SetWindowResolver(nullptr);
+    desktop::SetWindowResolver(nullptr);
     if (window_ != nullptr) {
-      host::ReleaseRenderer(window_);
+      desktop::ReleasePresenter(window_);
       SDL_DestroyWindow(window_);
     }
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -39,42 +40,42 @@ class ForeignWindowTest : public ::testing::Test {
 };
 
 TEST_F(ForeignWindowTest, DrawsWithSoftwareAndFollowsTheWindowsSize) {
-  host::SetWindowResolver([&](uint32_t) { return host::WindowTarget{window_, true}; });
+  desktop::SetWindowResolver([&](uint32_t) { return desktop::WindowTarget{window_, true}; });
   SdlDisplay display(true, std::nullopt);
   ASSERT_TRUE(display.Open({}));
   // Full screen is not forced on someone else's window.
   EXPECT_FALSE(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN);
-  SDL_Renderer* renderer = host::RendererFor(window_, true);
-  SDL_RendererInfo info;
-  ASSERT_EQ(SDL_GetRendererInfo(renderer, &info), 0);
-  EXPECT_TRUE(info.flags & SDL_RENDERER_SOFTWARE);
+  desktop::Presenter* presenter = desktop::PresenterFor(window_, true);
+  ASSERT_NE(presenter, nullptr);
+  EXPECT_TRUE(presenter->Software());
 
   const std::vector<uint16_t> white(640 * 480, 0xFFFF);
   display.Present(white.data(), 640, 480, 640, 0);
   int width = 0;
   int height = 0;
-  ASSERT_EQ(SDL_GetRendererOutputSize(renderer, &width, &height), 0);
+  presenter->OutputSize(&width, &height);
   EXPECT_EQ(width, 400);
   EXPECT_EQ(height, 300);
 
   xWindow_.Resize(800, 300);
   display.Present(white.data(), 640, 480, 640, 0);
-  ASSERT_EQ(SDL_GetRendererOutputSize(renderer, &width, &height), 0);
+  presenter->OutputSize(&width, &height);
   EXPECT_EQ(width, 800);
   EXPECT_EQ(height, 300);
   // 800×300 holds a 400×300 picture between 200-pixel bars.
-  uint32_t pixels[2] = {};
-  const SDL_Rect bar{199, 150, 2, 1};
-  ASSERT_EQ(SDL_RenderReadPixels(renderer, &bar, SDL_PIXELFORMAT_ARGB8888, pixels, 8), 0);
-  EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x000000u);
-  EXPECT_EQ(pixels[1] & 0xFFFFFF, 0xFEFEFEu);
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  ASSERT_NE(surface, nullptr);
+  ASSERT_EQ(surface->w, 800);
+  const auto* row = static_cast<const uint32_t*>(surface->pixels) + 150 * (surface->pitch / 4);
+  EXPECT_EQ(row[199] & 0xFFFFFF, 0x000000u);
+  EXPECT_EQ(row[200] & 0xFFFFFF, 0xFEFEFEu);
   display.Close();
 }
 
 TEST_F(ForeignWindowTest, OutlivesTheOtherProgramDestroyingItsWindow) {
-  host::SetWindowResolver([&](uint32_t) { return host::WindowTarget{window_, true}; });
+  desktop::SetWindowResolver([&](uint32_t) { return desktop::WindowTarget{window_, true}; });
   int shown = 0;
-  host::SetSwapListener([&](uint64_t) { ++shown; });
+  desktop::SetSwapListener([&](uint64_t) { ++shown; });
   SdlDisplay display(false, std::nullopt);
   ASSERT_TRUE(display.Open({}));
   const std::vector<uint16_t> frame(640 * 480, 0x7BEF);
@@ -82,9 +83,9 @@ TEST_F(ForeignWindowTest, OutlivesTheOtherProgramDestroyingItsWindow) {
   xWindow_.Destroy();
   // Xlib's default handler would end the process on the first request about the lost window.
   for (int i = 0; i < 3; ++i) display.Present(frame.data(), 640, 480, 640, 0);
-  EXPECT_FALSE(host::DisplayDrawsInto(window_));
+  EXPECT_FALSE(desktop::DisplayDrawsInto(window_));
   display.Close();
-  host::SetSwapListener(nullptr);
+  desktop::SetSwapListener(nullptr);
   EXPECT_EQ(shown, 4);
 }
 

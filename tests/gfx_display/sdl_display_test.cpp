@@ -1,16 +1,18 @@
-// Tests for the SDL window display and the renderer shared with the host.
+// Tests for the SDL window display and the presenter shared with the host.
 // They need SDL video; CI's dummy driver is enough (it has windows and the
-// software renderer, and shows nothing).
+// window surfaces our own presenter draws into, and shows nothing).
 #include "sdl_display.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 
+#include "desktop/hooks.h"
+#include "desktop/presenter.h"
 #include "gamma.h"
-#include "gfx/host.h"
 #include "letterbox.h"
 #include "scoped_env.h"
 
@@ -24,9 +26,9 @@ class SdlDisplayTest : public ::testing::Test {
     videoStarted_ = true;
   }
   void TearDown() override {
-    host::SetWindowResolver(nullptr);
+    desktop::SetWindowResolver(nullptr);
     if (hostWindow_ != nullptr) {
-      host::ReleaseRenderer(hostWindow_);
+      desktop::ReleasePresenter(hostWindow_);
       SDL_DestroyWindow(hostWindow_);
     }
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -43,12 +45,18 @@ class SdlDisplayTest : public ::testing::Test {
     }
     return frame;
   }
-  uint32_t ReadPixel(SDL_Renderer* renderer, int x, int y) {
-    uint32_t pixel = 0;
-    const SDL_Rect rect{x, y, 1, 1};
-    EXPECT_EQ(SDL_RenderReadPixels(renderer, &rect, SDL_PIXELFORMAT_ARGB8888, &pixel, 4), 0)
-        << SDL_GetError();
-    return pixel & 0xFFFFFF;
+  // What the window's surface holds at (x, y), as 0xRRGGBB.
+  uint32_t ReadPixel(SDL_Window* window, int x, int y) {
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    EXPECT_NE(surface, nullptr) << SDL_GetError();
+    if (surface == nullptr) return 0xDEAD;
+    Uint8 r = 0, g = 0, b = 0;
+    const auto* row = static_cast<const uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch;
+    uint32_t raw = 0;
+    std::memcpy(&raw, row + static_cast<size_t>(x) * surface->format->BytesPerPixel,
+                surface->format->BytesPerPixel);
+    SDL_GetRGB(raw, surface->format, &r, &g, &b);
+    return (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
   }
 
   bool videoStarted_ = false;
@@ -59,9 +67,9 @@ TEST_F(SdlDisplayTest, DrawsIntoTheHostsWindowLetterboxedWithGamma) {
   SDL_Window* window = MakeHostWindow(800, 480);
   ASSERT_NE(window, nullptr) << SDL_GetError();
   uint32_t askedFor = 0;
-  host::SetWindowResolver([&](uint32_t handle) {
+  desktop::SetWindowResolver([&](uint32_t handle) {
     askedFor = handle;
-    return host::WindowTarget{window, false};
+    return desktop::WindowTarget{window, false};
   });
   SdlDisplay display(false, std::nullopt);
   DisplayConfig config;
@@ -69,25 +77,26 @@ TEST_F(SdlDisplayTest, DrawsIntoTheHostsWindowLetterboxedWithGamma) {
   ASSERT_TRUE(display.Open(config));
   EXPECT_EQ(askedFor, 7u);
   EXPECT_EQ(display.Window(), window);
-  EXPECT_TRUE(host::DisplayDrawsInto(window));
-  SDL_Renderer* renderer = host::RendererFor(window, false);
-  ASSERT_NE(renderer, nullptr);
+  EXPECT_TRUE(desktop::DisplayDrawsInto(window));
+  desktop::Presenter* presenter = desktop::PresenterFor(window, false);
+  ASSERT_NE(presenter, nullptr);
+  ASSERT_TRUE(presenter->Software());  // no GPU behind the dummy driver
 
   display.SetGamma(1.7f);
   const auto frame = TwoColourFrame(0xFFFF, 0x8410);
   display.Present(frame.data(), 640, 480, 640, 0);
   // 800×480 holds 640×480 unscaled with 80-pixel bars at the sides.
-  EXPECT_EQ(ReadPixel(renderer, 0, 240), 0x000000u);
-  EXPECT_EQ(ReadPixel(renderer, 79, 240), 0x000000u);
-  EXPECT_EQ(ReadPixel(renderer, 80, 0), 0xFEFEFEu);
-  EXPECT_EQ(ReadPixel(renderer, 399, 479), 0xFEFEFEu);
-  EXPECT_EQ(ReadPixel(renderer, 400, 0), 0xADABADu);
-  EXPECT_EQ(ReadPixel(renderer, 719, 479), 0xADABADu);
-  EXPECT_EQ(ReadPixel(renderer, 720, 0), 0x000000u);
+  EXPECT_EQ(ReadPixel(window, 0, 240), 0x000000u);
+  EXPECT_EQ(ReadPixel(window, 79, 240), 0x000000u);
+  EXPECT_EQ(ReadPixel(window, 80, 0), 0xFEFEFEu);
+  EXPECT_EQ(ReadPixel(window, 399, 479), 0xFEFEFEu);
+  EXPECT_EQ(ReadPixel(window, 400, 0), 0xADABADu);
+  EXPECT_EQ(ReadPixel(window, 719, 479), 0xADABADu);
+  EXPECT_EQ(ReadPixel(window, 720, 0), 0x000000u);
   display.Close();
-  EXPECT_FALSE(host::DisplayDrawsInto(window));
-  // The host's window and renderer outlive the display.
-  EXPECT_EQ(host::RendererFor(window, false), renderer);
+  EXPECT_FALSE(desktop::DisplayDrawsInto(window));
+  // The host's window and presenter outlive the display.
+  EXPECT_EQ(desktop::PresenterFor(window, false), presenter);
 }
 
 TEST_F(SdlDisplayTest, OpensItsOwnWindowWithoutAnAnswerFromTheHost) {
@@ -96,7 +105,7 @@ TEST_F(SdlDisplayTest, OpensItsOwnWindowWithoutAnAnswerFromTheHost) {
     uint32_t handle;
   } cases[] = {{false, 0}, {false, 5}, {true, 0}, {true, 9}};
   for (const auto& c : cases) {
-    if (c.withResolver) host::SetWindowResolver([](uint32_t) { return host::WindowTarget{}; });
+    if (c.withResolver) desktop::SetWindowResolver([](uint32_t) { return desktop::WindowTarget{}; });
     SdlDisplay display(false, std::nullopt);
     DisplayConfig config;
     config.windowHandle = c.handle;
@@ -111,45 +120,43 @@ TEST_F(SdlDisplayTest, OpensItsOwnWindowWithoutAnAnswerFromTheHost) {
     display.Present(frame.data(), 640, 480, 640, 0);
     display.Close();
     EXPECT_EQ(display.Window(), nullptr);
-    host::SetWindowResolver(nullptr);
+    desktop::SetWindowResolver(nullptr);
   }
 }
 
-TEST_F(SdlDisplayTest, SharesOneRendererPerWindowWithTheHost) {
+TEST_F(SdlDisplayTest, SharesOnePresenterPerWindowWithTheHost) {
   SDL_Window* window = MakeHostWindow(640, 480);
   ASSERT_NE(window, nullptr);
-  SDL_Renderer* first = host::RendererFor(window, true);
+  desktop::Presenter* first = desktop::PresenterFor(window, true);
   ASSERT_NE(first, nullptr) << SDL_GetError();
-  SDL_RendererInfo info;
-  ASSERT_EQ(SDL_GetRendererInfo(first, &info), 0);
-  EXPECT_TRUE(info.flags & SDL_RENDERER_SOFTWARE) << info.name;
-  EXPECT_EQ(host::RendererFor(window, false), first);
-  EXPECT_EQ(host::RendererFor(nullptr, false), nullptr);
-  host::ReleaseRenderer(window);
-  host::ReleaseRenderer(window);  // a second release does nothing
-  SDL_Renderer* second = host::RendererFor(window, true);
+  EXPECT_TRUE(first->Software());
+  EXPECT_EQ(desktop::PresenterFor(window, false), first);
+  EXPECT_EQ(desktop::PresenterFor(nullptr, false), nullptr);
+  desktop::ReleasePresenter(window);
+  desktop::ReleasePresenter(window);  // a second release does nothing
+  desktop::Presenter* second = desktop::PresenterFor(window, true);
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(host::RendererFor(window, true), second);
+  EXPECT_EQ(desktop::PresenterFor(window, true), second);
 }
 
 TEST_F(SdlDisplayTest, StopsDrawingWhenTheHostReleasesItsWindow) {
   SDL_Window* window = MakeHostWindow(640, 480);
   ASSERT_NE(window, nullptr);
-  host::SetWindowResolver([&](uint32_t) { return host::WindowTarget{window, false}; });
+  desktop::SetWindowResolver([&](uint32_t) { return desktop::WindowTarget{window, false}; });
   int shown = 0;
-  host::SetSwapListener([&](uint64_t) { ++shown; });
+  desktop::SetSwapListener([&](uint64_t) { ++shown; });
   SdlDisplay display(false, std::nullopt);
   ASSERT_TRUE(display.Open({}));
   const auto frame = TwoColourFrame(0x1234, 0x4321);
   display.Present(frame.data(), 640, 480, 640, 0);
-  EXPECT_TRUE(host::DisplayDrawsInto(window));
-  host::ReleaseRenderer(window);
-  EXPECT_FALSE(host::DisplayDrawsInto(window));
+  EXPECT_TRUE(desktop::DisplayDrawsInto(window));
+  desktop::ReleasePresenter(window);
+  EXPECT_FALSE(desktop::DisplayDrawsInto(window));
   SDL_DestroyWindow(window);
   hostWindow_ = nullptr;
   display.Present(frame.data(), 640, 480, 640, 0);  // frames still count, nothing drawn
   display.Close();
-  host::SetSwapListener(nullptr);
+  desktop::SetSwapListener(nullptr);
   EXPECT_EQ(shown, 2);
 }
 
@@ -172,7 +179,7 @@ TEST_F(SdlDisplayTest, StartsAndStopsVideoInStepWithTheHost) {
   EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
 
-TEST_F(SdlDisplayTest, FullScreenHidesThePointerUntilClosed) {
+TEST_F(SdlDisplayTest, HidesThePointerUntilClosed) {
   SDL_ShowCursor(SDL_ENABLE);
   SdlDisplay display(true, std::nullopt);
   ASSERT_TRUE(display.Open({}));

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "gfx/host.h"
+#include "desktop/hooks.h"
 #include "headless_display.h"
 
 namespace gfx {
@@ -12,13 +12,13 @@ namespace {
 
 class SwapListenerTest : public ::testing::Test {
  protected:
-  void TearDown() override { host::SetSwapListener(nullptr); }
+  void TearDown() override { desktop::SetSwapListener(nullptr); }
   std::vector<uint16_t> frame_ = std::vector<uint16_t>(640 * 480, 0x1234);
 };
 
 TEST_F(SwapListenerTest, HearsEveryShownFrameWithConsecutiveNumbers) {
   std::vector<uint64_t> heard;
-  host::SetSwapListener([&](uint64_t shownFrame) { heard.push_back(shownFrame); });
+  desktop::SetSwapListener([&](uint64_t shownFrame) { heard.push_back(shownFrame); });
 
   HeadlessDisplay first;
   ASSERT_TRUE(first.Open({}));
@@ -39,15 +39,15 @@ TEST_F(SwapListenerTest, HearsEveryShownFrameWithConsecutiveNumbers) {
 TEST_F(SwapListenerTest, CanBeReplacedOrRemovedFromInsideACall) {
   int firstCalls = 0;
   int secondCalls = 0;
-  host::SetSwapListener([&](uint64_t) {
+  desktop::SetSwapListener([&](uint64_t) {
     ++firstCalls;
-    host::SetSwapListener([&](uint64_t) { ++secondCalls; });
+    desktop::SetSwapListener([&](uint64_t) { ++secondCalls; });
   });
   HeadlessDisplay display;
   ASSERT_TRUE(display.Open({}));
   display.Present(frame_.data(), 640, 480, 640, 1);
   display.Present(frame_.data(), 640, 480, 640, 1);
-  host::SetSwapListener(nullptr);
+  desktop::SetSwapListener(nullptr);
   display.Present(frame_.data(), 640, 480, 640, 1);
   EXPECT_EQ(firstCalls, 1);
   EXPECT_EQ(secondCalls, 1);
@@ -55,7 +55,7 @@ TEST_F(SwapListenerTest, CanBeReplacedOrRemovedFromInsideACall) {
 
 TEST_F(SwapListenerTest, HeadlessKeepsTheFrameAndSurvivesABadOne) {
   int calls = 0;
-  host::SetSwapListener([&](uint64_t) { ++calls; });
+  desktop::SetSwapListener([&](uint64_t) { ++calls; });
   HeadlessDisplay display;
   ASSERT_TRUE(display.Open({}));
   // A 4-wide picture inside rows 6 pixels apart: only the picture is kept.

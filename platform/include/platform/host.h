@@ -19,7 +19,7 @@ class Window;
 
 enum class Backend { Sdl, Headless };
 // Chosen once, at the first call, by the Glide library's display rule
-// (gfx::host::ChosenDisplay): SDL when a video device can be opened and
+// (desktop::ChosenDisplay): SDL when a video device can be opened and
 // GLIDE_DISPLAY is not "headless"; headless otherwise.
 Backend CurrentBackend();
 // True when drawing into another program's window (XSCREENSAVER_WINDOW or

@@ -1,15 +1,15 @@
-// Tests for the display choice from GLIDE_DISPLAY and for GLIDE_NO_BOARD.
-#include "display_choice.h"
+// Tests for the one rule that says whether a run has a screen.
+#include "desktop/display_kind.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 
-#include "display.h"
-#include "headless_display.h"
 #include "scoped_env.h"
 
-namespace gfx {
+namespace desktop {
 namespace {
 
 struct ChoiceCase {
@@ -40,44 +40,37 @@ INSTANTIATE_TEST_SUITE_P(Requests, DisplayChoiceTest,
                                            ChoiceCase{"headless", true, DisplayKind::Headless, false},
                                            ChoiceCase{"Window", true, DisplayKind::FullScreen, true},
                                            ChoiceCase{"tv", false, DisplayKind::Headless, true},
-                                           ChoiceCase{"headless ", true, DisplayKind::FullScreen, true}));
+                                           ChoiceCase{"headless ", true, DisplayKind::FullScreen, true}),
+                         [](const ::testing::TestParamInfo<ChoiceCase>& info) {
+                           std::string name = info.param.requested == nullptr ? "unset"
+                                              : *info.param.requested == 0    ? "empty"
+                                                                              : info.param.requested;
+                           std::replace_if(
+                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                           return name + (info.param.videoAvailable ? "_WithVideo" : "_WithoutVideo");
+                         });
 
-TEST(DisplayFromEnvironment, HeadlessWhenAskedAndWithoutAVideoDevice) {
-  {
-    test_support::ScopedEnv display("GLIDE_DISPLAY", "headless");
-    auto created = CreateDisplayFromEnvironment();
-    EXPECT_NE(dynamic_cast<HeadlessDisplay*>(created.get()), nullptr);
-  }
+TEST(ChosenDisplay, HeadlessWithoutAVideoDevice) {
   // The dummy driver shows nothing to anyone: the default falls back to headless.
   test_support::ScopedEnv driver("SDL_VIDEODRIVER", "dummy");
   test_support::ScopedEnv display("GLIDE_DISPLAY", nullptr);
   EXPECT_FALSE(VideoDeviceAvailable());
-  EXPECT_EQ(DisplayKindFromEnvironment(), DisplayKind::Headless);
-  auto created = CreateDisplayFromEnvironment();
-  EXPECT_NE(dynamic_cast<HeadlessDisplay*>(created.get()), nullptr);
+  EXPECT_EQ(ChosenDisplay(), DisplayKind::Headless);
+  std::string why;
+  EXPECT_FALSE(StartVisibleVideo(&why));
+  EXPECT_NE(why.find("dummy"), std::string::npos) << why;
 }
 
-TEST(DisplayFromEnvironment, UnknownValueIsExplainedOnceThenTheDefaultIsUsed) {
+TEST(ChosenDisplay, UnknownValueIsExplainedOnceThenTheDefaultIsUsed) {
   test_support::ScopedEnv driver("SDL_VIDEODRIVER", "dummy");
   test_support::ScopedEnv display("GLIDE_DISPLAY", "telly");
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(host::ChosenDisplay(), DisplayKind::Headless);
-  EXPECT_EQ(host::ChosenDisplay(), DisplayKind::Headless);
+  EXPECT_EQ(ChosenDisplay(), DisplayKind::Headless);
+  EXPECT_EQ(ChosenDisplay(), DisplayKind::Headless);
   const std::string errors = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(errors.find("telly"), std::string::npos) << errors;
   EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
 }
 
-TEST(BoardPresent, OnlyGlideNoBoardOneHidesTheBoard) {
-  const struct {
-    const char* value;
-    bool present;
-  } cases[] = {{nullptr, true}, {"1", false}, {"0", true}, {"", true}, {"yes", true}};
-  for (const auto& c : cases) {
-    test_support::ScopedEnv noBoard("GLIDE_NO_BOARD", c.value);
-    EXPECT_EQ(BoardPresent(), c.present) << (c.value ? c.value : "(unset)");
-  }
-}
-
 }  // namespace
-}  // namespace gfx
+}  // namespace desktop

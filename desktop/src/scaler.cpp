@@ -1,0 +1,186 @@
+// scaler.cpp — nearest and bilinear scaling of 0xAARRGGBB frames.
+//
+// Sample positions are those of a GPU's texture filter: target pixel t of T
+// samples the source at u = (t + ½)·S/T − ½, kept in 1/256ths of a pixel.
+// Bilinear weights are whole 256ths, 0 to 256; at the right and bottom edges
+// the pair of samples is moved one to the left (up) with the weight 256 on
+// the second, so that every pixel reads two that exist. Each pixel is
+// (a·(256 − w) + b·w) >> 8 per channel, first along the rows into scratch
+// rows, then between two scratch rows; SSE2 does four channels of two pixels
+// (rows) or sixteen bytes (between rows) at a time, exactly as the formula.
+#include "desktop/scaler.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace desktop {
+
+namespace {
+
+struct Sample {
+  uint32_t first;   // source index of the first of the two samples
+  uint16_t weight;  // of the second sample, 0..256
+};
+
+Sample BilinearSample(int t, int targetSize, int sourceSize) {
+  const int64_t u256 = (static_cast<int64_t>(2 * t + 1) * sourceSize * 256) / (2 * int64_t{targetSize}) - 128;
+  if (sourceSize < 2 || u256 <= 0) return {0, 0};
+  int64_t first = u256 >> 8;
+  int weight = static_cast<int>(u256 & 255);
+  if (first >= sourceSize - 1) return {static_cast<uint32_t>(sourceSize - 2), 256};
+  return {static_cast<uint32_t>(first), static_cast<uint16_t>(weight)};
+}
+
+uint32_t NearestSample(int t, int targetSize, int sourceSize) {
+  const int64_t s = (static_cast<int64_t>(2 * t + 1) * sourceSize) / (2 * int64_t{targetSize});
+  return static_cast<uint32_t>(std::clamp<int64_t>(s, 0, sourceSize - 1));
+}
+
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t ca = (a >> shift) & 0xFF;
+    const uint32_t cb = (b >> shift) & 0xFF;
+    out |= (((ca * (256 - w) + cb * w) >> 8) & 0xFF) << shift;
+  }
+  return out;
+}
+
+// One source row scaled along x into `out` (targetWidth pixels).
+void ScaleRow(const uint32_t* row, const uint32_t* columns, const uint16_t* weights, int targetWidth,
+              uint32_t* out) {
+  const __m128i zero = _mm_setzero_si128();
+  int t = 0;
+  for (; t + 2 <= targetWidth; t += 2) {
+    const __m128i pairA = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + columns[t]));
+    const __m128i pairB = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + columns[t + 1]));
+    const __m128i weightA = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * t));
+    const __m128i weightB = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * (t + 1)));
+    const __m128i a = _mm_mullo_epi16(_mm_unpacklo_epi8(pairA, zero), weightA);
+    const __m128i b = _mm_mullo_epi16(_mm_unpacklo_epi8(pairB, zero), weightB);
+    __m128i sum = _mm_add_epi16(_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b));
+    sum = _mm_srli_epi16(sum, 8);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + t), _mm_packus_epi16(sum, sum));
+  }
+  for (; t < targetWidth; ++t) out[t] = Lerp(row[columns[t]], row[columns[t] + 1], weights[8 * t + 4]);
+}
+
+// Two scaled rows blended into a target row: (a·(256 − w) + b·w) >> 8 per byte.
+void BlendRows(const uint32_t* first, const uint32_t* second, uint32_t weight, int width, uint32_t* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i weightA = _mm_set1_epi16(static_cast<short>(256 - weight));
+  const __m128i weightB = _mm_set1_epi16(static_cast<short>(weight));
+  int t = 0;
+  for (; t + 4 <= width; t += 4) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + t));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(second + t));
+    const __m128i low = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), weightA),
+                                                     _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), weightB)),
+                                       8);
+    const __m128i high = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), weightA),
+                                                      _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), weightB)),
+                                        8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm_packus_epi16(low, high));
+  }
+  for (; t < width; ++t) out[t] = Lerp(first[t], second[t], weight);
+}
+
+}  // namespace
+
+void Scaler::PrepareTables(const ScaleJob& job, bool bilinear) {
+  if (bilinear == bilinear_ && job.sourceWidth == sourceWidth_ && job.sourceHeight == sourceHeight_ &&
+      job.targetWidth == targetWidth_ && job.targetHeight == targetHeight_ && !columns_.empty()) {
+    return;
+  }
+  bilinear_ = bilinear;
+  sourceWidth_ = job.sourceWidth;
+  sourceHeight_ = job.sourceHeight;
+  targetWidth_ = job.targetWidth;
+  targetHeight_ = job.targetHeight;
+  columns_.resize(targetWidth_);
+  rows_.resize(targetHeight_);
+  columnWeights_.assign(bilinear ? 8 * static_cast<size_t>(targetWidth_) : 0, 0);
+  rowWeights_.assign(bilinear ? targetHeight_ : 0, 0);
+  for (int t = 0; t < targetWidth_; ++t) {
+    if (!bilinear) {
+      columns_[t] = NearestSample(t, targetWidth_, sourceWidth_);
+      continue;
+    }
+    const Sample sample = BilinearSample(t, targetWidth_, sourceWidth_);
+    columns_[t] = sample.first;
+    for (int lane = 0; lane < 4; ++lane) {
+      columnWeights_[8 * t + lane] = static_cast<uint16_t>(256 - sample.weight);
+      columnWeights_[8 * t + 4 + lane] = sample.weight;
+    }
+  }
+  for (int t = 0; t < targetHeight_; ++t) {
+    if (!bilinear) {
+      rows_[t] = NearestSample(t, targetHeight_, sourceHeight_);
+      continue;
+    }
+    const Sample sample = BilinearSample(t, targetHeight_, sourceHeight_);
+    rows_[t] = sample.first;
+    rowWeights_[t] = sample.weight;
+  }
+  scratch_.resize(bilinear ? 2 * static_cast<size_t>(targetWidth_) : 0);
+  scratchRows_[0] = scratchRows_[1] = -1;
+}
+
+void Scaler::Nearest(const ScaleJob& job) {
+  if (job.sourceWidth <= 0 || job.sourceHeight <= 0 || job.targetWidth <= 0 || job.targetHeight <= 0) return;
+  PrepareTables(job, false);
+  const uint32_t* previousSource = nullptr;
+  uint32_t* previousTarget = nullptr;
+  for (int y = 0; y < job.targetHeight; ++y) {
+    const uint32_t* source = job.source + static_cast<size_t>(rows_[y]) * job.sourcePitchPixels;
+    uint32_t* target = job.target + static_cast<size_t>(y) * job.targetPitchPixels;
+    if (source == previousSource) {
+      // The same source row again: a copy of the row just made.
+      std::memcpy(target, previousTarget, sizeof(uint32_t) * job.targetWidth);
+      continue;
+    }
+    const uint32_t* columns = columns_.data();
+    for (int x = 0; x < job.targetWidth; ++x) target[x] = source[columns[x]];
+    previousSource = source;
+    previousTarget = target;
+  }
+}
+
+void Scaler::Bilinear(const ScaleJob& job) {
+  if (job.sourceWidth < 2 || job.sourceHeight < 2 || job.targetWidth <= 0 || job.targetHeight <= 0) {
+    Nearest(job);
+    return;
+  }
+  PrepareTables(job, true);
+  // The scratch rows belong to this frame only.
+  scratchRows_[0] = scratchRows_[1] = -1;
+  uint32_t* slots[2] = {scratch_.data(), scratch_.data() + targetWidth_};
+  auto scaled = [&](int sourceRow) -> const uint32_t* {
+    for (int slot = 0; slot < 2; ++slot)
+      if (scratchRows_[slot] == sourceRow) return slots[slot];
+    // Rows are asked for in order, so the lower-numbered slot is the one to reuse.
+    const int slot = scratchRows_[0] <= scratchRows_[1] ? 0 : 1;
+    ScaleRow(job.source + static_cast<size_t>(sourceRow) * job.sourcePitchPixels, columns_.data(),
+             columnWeights_.data(), targetWidth_, slots[slot]);
+    scratchRows_[slot] = sourceRow;
+    return slots[slot];
+  };
+  for (int y = 0; y < job.targetHeight; ++y) {
+    uint32_t* target = job.target + static_cast<size_t>(y) * job.targetPitchPixels;
+    const int first = static_cast<int>(rows_[y]);
+    const uint32_t weight = rowWeights_[y];
+    if (weight == 0) {
+      std::memcpy(target, scaled(first), sizeof(uint32_t) * targetWidth_);
+    } else if (weight == 256) {
+      std::memcpy(target, scaled(first + 1), sizeof(uint32_t) * targetWidth_);
+    } else {
+      const uint32_t* a = scaled(first);
+      const uint32_t* b = scaled(first + 1);
+      BlendRows(a, b, weight, targetWidth_, target);
+    }
+  }
+}
+
+}  // namespace desktop
