@@ -2,6 +2,8 @@
 // that draw it.
 #include "draw_queue.h"
 
+#include "thread_priority.h"
+
 #include <immintrin.h>
 
 #include <algorithm>
@@ -176,10 +178,12 @@ void DrawQueue::Open() {
   published.store(0, std::memory_order_relaxed);
   streaming = streamTop != kLastRow;
   if (!streaming) return;  // the workers start at the flush
+  const int priority = CurrentThreadPriority();
   {
     std::lock_guard lock(mutex);
     closed.store(false, std::memory_order_relaxed);
     running = threads - 1;
+    drawingPriority = priority;
     ++generation;
   }
   wake.notify_all();
@@ -198,6 +202,7 @@ void DrawQueue::Flush() {
   flushRegions.clear();
   Split(rowData, 0, commands.size(), kFirstRow, streamTop, threads * kRegionsPerThread, &flushWork,
         &flushRegions);
+  const int priority = streaming ? 0 : CurrentThreadPriority();
   {
     std::lock_guard lock(mutex);
     // The last flush's regions are all taken: their list is the next flush's scratch.
@@ -207,6 +212,7 @@ void DrawQueue::Flush() {
     closed.store(true, std::memory_order_release);
     if (!streaming) {
       running = threads - 1;
+      drawingPriority = priority;
       ++generation;
     }
   }
@@ -304,12 +310,21 @@ void DrawQueue::DrawRegions(RasterCounters* out) {
 }
 
 void DrawQueue::WorkerLoop(int index) {
+  // A thread starts at its creator's priority; from then on it follows the
+  // drawing thread's whenever that changes.
+  int applied = CurrentThreadPriority();
   for (uint64_t seen = 0;;) {
+    int wanted;
     {
       std::unique_lock lock(mutex);
       wake.wait(lock, [&] { return quit || generation != seen; });
       if (quit) return;
       seen = generation;
+      wanted = drawingPriority;
+    }
+    if (wanted != applied) {
+      SetCurrentThreadPriority(wanted);
+      applied = wanted;  // tried once: a refusal is not asked again every frame
     }
     RasterCounters* out = &workerCounters[static_cast<size_t>(index)];
     const int from = stripeEdges[static_cast<size_t>(index) - 1],

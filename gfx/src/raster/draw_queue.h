@@ -114,6 +114,7 @@ class DrawQueue {
   alignas(64) std::mutex mutex;
   std::condition_variable wake, regionsChanged, done;
   uint64_t generation = 0;  // one per queue the workers start on
+  int drawingPriority = 0;  // the queueing thread's, when it last started the workers
   int running = 0;          // workers not yet done with the queue
   bool quit = false;
   std::vector<Region> regions;  // the flush's regions, taken in order
