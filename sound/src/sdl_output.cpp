@@ -1,11 +1,35 @@
 // SDL2 audio device opening and the callback that feeds it.
 #include "sdl_output.h"
 
+#include <dlfcn.h>
+
 #include "playback_slot.h"
 
 namespace sound {
 
 namespace {
+
+// ALSA's library reports every device it cannot open on standard error, and
+// SDL tries ALSA's default device whenever no sound server answers: on a
+// machine without a sound card that is a screenful of lines for a saver that
+// simply plays nothing. SDL loads ALSA's library at run time; loading it first
+// and giving it a silent error handler keeps it quiet (the same library
+// stays loaded, with its handler, when SDL asks for it).
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietenAlsa() {
+  static const bool done = [] {
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (alsa == nullptr) return true;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) {
+      set(&IgnoreAlsaError);
+    }
+    return true;  // the library stays loaded for the run: SDL uses it
+  }();
+  (void)done;
+}
 
 constexpr int kWantedRateHz = 48000;
 constexpr int kMinRateHz = 8000;  // the range the decoder renders at
@@ -34,6 +58,7 @@ SDL_AudioDeviceID SdlAudioOutput::OpenDevice(int allowedChanges, SDL_AudioSpec& 
 
 bool SdlAudioOutput::Open(PlaybackSlot& slot) noexcept {
   if (device != 0) return true;
+  QuietenAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   callbackState.slot = &slot;
   SDL_AudioSpec obtained{};
