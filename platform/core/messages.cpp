@@ -136,6 +136,13 @@ void InstallSignalHandlers() {
   sigaction(SIGINT, &action, nullptr);
 }
 
+namespace {
+// Installed before main runs: a host may send SIGTERM the moment it has
+// started the program, and the request must wait for the first loop rather
+// than kill the program halfway through its start-up.
+const bool signalHandlersInstalled = (InstallSignalHandlers(), true);
+}  // namespace
+
 // Looks for new input and a pending close request.
 void PollAll() {
   ServiceCloseRequest();
