@@ -12,9 +12,11 @@ struct Hooks {
   uint64_t shownFrames = 0;
 };
 
+// Never destroyed, like the presenters' registry: a host's static objects may
+// still swap frames or resolve windows while the program ends.
 Hooks& State() {
-  static Hooks hooks;
-  return hooks;
+  static Hooks* hooks = new Hooks;
+  return *hooks;
 }
 
 }  // namespace

@@ -28,9 +28,11 @@ struct Registry {
   uint64_t nextTicket = 1;
 };
 
+// Never destroyed: hosts release their windows' presenters from their own
+// static objects' destructors, which may run after this one's would.
 Registry& State() {
-  static Registry registry;
-  return registry;
+  static Registry* registry = new Registry;
+  return *registry;
 }
 
 // A GPU can be reached: the display is this machine's and it has a render node.
