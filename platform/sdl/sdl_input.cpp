@@ -74,6 +74,24 @@ WPARAM VirtualKey(SDL_Keycode key) {
   }
 }
 
+// The next character of UTF-8 text as Latin-1 ('?' for any other character
+// or a broken sequence); advances *text past it. SDL's iconv cannot be used:
+// where SDL uses the C library's, its native UCS-4 name is unknown.
+WPARAM NextLatin1(const char** text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(*text);
+  const int length = p[0] < 0x80         ? 1
+                     : (p[0] >> 5) == 6  ? 2
+                     : (p[0] >> 4) == 14 ? 3
+                     : (p[0] >> 3) == 30 ? 4
+                                         : 1;
+  uint32_t code = length == 1 ? p[0] : p[0] & (0x7Fu >> length);
+  int i = 1;
+  for (; i < length && (p[i] & 0xC0) == 0x80; ++i) code = (code << 6) | (p[i] & 0x3F);
+  *text += i;
+  if (i < length || (length == 1 && p[0] >= 0x80)) return '?';
+  return code < 256 ? code : '?';
+}
+
 }  // namespace
 
 void SdlDriver::PollInput() {
@@ -173,10 +191,7 @@ void SdlDriver::Translate(const SDL_Event& event) {
     }
     case SDL_TEXTINPUT: {
       // UTF-8 to the Latin-1 range WM_CHAR carries here; other characters become '?'.
-      if (Uint32* codes = reinterpret_cast<Uint32*>(SDL_iconv_utf8_ucs4(event.text.text))) {
-        for (const Uint32* code = codes; *code != 0; ++code) PostInput(WM_CHAR, *code < 256 ? *code : '?', 1);
-        SDL_free(codes);
-      }
+      for (const char* text = event.text.text; *text != 0;) PostInput(WM_CHAR, NextLatin1(&text), 1);
       return;
     }
     case SDL_WINDOWEVENT:

@@ -303,24 +303,23 @@ group_monitors() {
 group_dialogs() {
   start_x yes -screen 0 1920x1080x24
   mkdir -p "$work/home"
-  # tessera -c: type a number, Enter; the settings file holds it.
+  # tessera -c: click into the number, type one, Enter; the settings file holds it.
+  edit_number() {  # edit_number KEYS...
+    local window
+    window=$(xdotool search --sync --name Configuration | head -1)
+    sleep 0.5
+    xdotool mousemove --window "$window" 201 299 click 1
+    xdotool key End BackSpace BackSpace BackSpace BackSpace "$@"
+  }
   launch "$work/err" ./tessera -c
-  xdotool search --sync --name Configuration >/dev/null
-  sleep 0.5
-  xdotool key ctrl+a
-  xdotool type 25
-  xdotool key Return
+  edit_number 2 5 Return
   wait_end "$pid" 5
   check "tessera -c: Enter closes the dialog" $?
   grep -q "=25" "$work/home/tessera.INI" 2>/dev/null
   check "tessera -c: 25 typed and confirmed is stored" $? "$(cat "$work/home/tessera.INI" 2>/dev/null)"
   # Escape leaves the settings alone.
   launch "$work/err" ./tessera -c
-  xdotool search --sync --name Configuration >/dev/null
-  sleep 0.5
-  xdotool key ctrl+a
-  xdotool type 33
-  xdotool key Escape
+  edit_number 3 3 Escape
   wait_end "$pid" 5
   grep -q "=25" "$work/home/tessera.INI" 2>/dev/null
   check "tessera -c: Escape keeps the stored value" $?
