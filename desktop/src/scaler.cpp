@@ -10,7 +10,7 @@
 // (rows) or sixteen bytes (between rows) at a time, exactly as the formula.
 #include "desktop/scaler.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cstring>
@@ -87,7 +87,65 @@ void BlendRows(const uint32_t* first, const uint32_t* second, uint32_t weight, i
   for (; t < width; ++t) out[t] = Lerp(first[t], second[t], weight);
 }
 
+__attribute__((target("avx2"))) void ScaleRowAvx2(const uint32_t* row, const uint32_t* columns,
+                                                  const uint16_t* weights, int targetWidth, uint32_t* out) {
+  const __m256i zero = _mm256_setzero_si256();
+  int t = 0;
+  for (; t + 4 <= targetWidth; t += 4) {
+    // Four pairs of neighbouring pixels: [a b | c d], a pair per 64 bits.
+    const __m256i offsets =
+        _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(columns + t)));
+    const __m256i pairs = _mm256_i64gather_epi64(reinterpret_cast<const long long*>(row), offsets, 4);
+    const __m256i weightsAC =
+        _mm256_setr_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * t)),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * (t + 2))));
+    const __m256i weightsBD =
+        _mm256_setr_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * (t + 1))),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * (t + 3))));
+    const __m256i ac = _mm256_mullo_epi16(_mm256_unpacklo_epi8(pairs, zero), weightsAC);
+    const __m256i bd = _mm256_mullo_epi16(_mm256_unpackhi_epi8(pairs, zero), weightsBD);
+    __m256i sum = _mm256_add_epi16(_mm256_unpacklo_epi64(ac, bd), _mm256_unpackhi_epi64(ac, bd));
+    sum = _mm256_srli_epi16(sum, 8);
+    // [a b a b | c d c d] to [a b c d].
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(sum, sum), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm256_castsi256_si128(packed));
+  }
+  if (t < targetWidth) ScaleRow(row, columns + t, weights + 8 * t, targetWidth - t, out + t);
+}
+
+__attribute__((target("avx2"))) void BlendRowsAvx2(const uint32_t* first, const uint32_t* second,
+                                                   uint32_t weight, int width, uint32_t* out) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i weightA = _mm256_set1_epi16(static_cast<short>(256 - weight));
+  const __m256i weightB = _mm256_set1_epi16(static_cast<short>(weight));
+  int t = 0;
+  for (; t + 8 <= width; t += 8) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first + t));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(second + t));
+    const __m256i low =
+        _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), weightA),
+                                           _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), weightB)),
+                          8);
+    const __m256i high =
+        _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), weightA),
+                                           _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), weightB)),
+                          8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + t), _mm256_packus_epi16(low, high));
+  }
+  if (t < width) BlendRows(first + t, second + t, weight, width - t, out + t);
+}
+
+using ScaleRowFunction = void (*)(const uint32_t*, const uint32_t*, const uint16_t*, int, uint32_t*);
+using BlendRowsFunction = void (*)(const uint32_t*, const uint32_t*, uint32_t, int, uint32_t*);
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
 }  // namespace
+
+Scaler::Scaler(bool wideVectors) : avx2_(wideVectors && HasAvx2()) {}
 
 void Scaler::PrepareTables(const ScaleJob& job, bool bilinear) {
   if (bilinear == bilinear_ && job.sourceWidth == sourceWidth_ && job.sourceHeight == sourceHeight_ &&
@@ -157,12 +215,14 @@ void Scaler::Bilinear(const ScaleJob& job) {
   // The scratch rows belong to this frame only.
   scratchRows_[0] = scratchRows_[1] = -1;
   uint32_t* slots[2] = {scratch_.data(), scratch_.data() + targetWidth_};
+  const ScaleRowFunction scaleRow = avx2_ ? ScaleRowAvx2 : ScaleRow;
+  const BlendRowsFunction blendRows = avx2_ ? BlendRowsAvx2 : BlendRows;
   auto scaled = [&](int sourceRow) -> const uint32_t* {
     for (int slot = 0; slot < 2; ++slot)
       if (scratchRows_[slot] == sourceRow) return slots[slot];
     // Rows are asked for in order, so the lower-numbered slot is the one to reuse.
     const int slot = scratchRows_[0] <= scratchRows_[1] ? 0 : 1;
-    ScaleRow(job.source + static_cast<size_t>(sourceRow) * job.sourcePitchPixels, columns_.data(),
+    scaleRow(job.source + static_cast<size_t>(sourceRow) * job.sourcePitchPixels, columns_.data(),
              columnWeights_.data(), targetWidth_, slots[slot]);
     scratchRows_[slot] = sourceRow;
     return slots[slot];
@@ -178,7 +238,7 @@ void Scaler::Bilinear(const ScaleJob& job) {
     } else {
       const uint32_t* a = scaled(first);
       const uint32_t* b = scaled(first + 1);
-      BlendRows(a, b, weight, targetWidth_, target);
+      blendRows(a, b, weight, targetWidth_, target);
     }
   }
 }

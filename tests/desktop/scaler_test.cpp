@@ -61,12 +61,14 @@ Image ReferenceBilinear(const Image& source, int width, int height) {
 
 struct SizeCase {
   int sourceWidth, sourceHeight, targetWidth, targetHeight;
+  bool wideVectors;
 };
 
 std::string SizeName(const ::testing::TestParamInfo<SizeCase>& info) {
   const SizeCase& c = info.param;
   return std::to_string(c.sourceWidth) + "x" + std::to_string(c.sourceHeight) + "_to_" +
-         std::to_string(c.targetWidth) + "x" + std::to_string(c.targetHeight);
+         std::to_string(c.targetWidth) + "x" + std::to_string(c.targetHeight) +
+         (c.wideVectors ? "_Avx2" : "_Sse2");
 }
 
 class BilinearTest : public ::testing::TestWithParam<SizeCase> {};
@@ -77,7 +79,7 @@ TEST_P(BilinearTest, EqualsThePerPixelFormulaInsideAWiderSurface) {
   // The target rectangle sits inside a larger surface; nothing around it may change.
   const int pitch = c.targetWidth + 5;
   std::vector<uint32_t> surface(static_cast<size_t>(pitch) * (c.targetHeight + 2), 0x12345678u);
-  Scaler scaler;
+  Scaler scaler(c.wideVectors);
   for (int round = 0; round < 2; ++round) {  // the second frame reuses the tables
     scaler.Bilinear({source.pixels.data(), c.sourceWidth, c.sourceHeight, c.sourceWidth,
                      surface.data() + pitch + 2, c.targetWidth, c.targetHeight, pitch});
@@ -93,11 +95,20 @@ TEST_P(BilinearTest, EqualsThePerPixelFormulaInsideAWiderSurface) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, BilinearTest,
-                         ::testing::Values(SizeCase{640, 480, 1440, 1080}, SizeCase{640, 480, 1000, 750},
-                                           SizeCase{640, 480, 401, 301}, SizeCase{4, 3, 7, 5},
-                                           SizeCase{2, 2, 3, 9}, SizeCase{640, 480, 640, 480}),
-                         SizeName);
+std::vector<SizeCase> SizeCases() {
+  std::vector<SizeCase> cases;
+  for (bool wide : {false, true}) {
+    for (SizeCase c : {SizeCase{640, 480, 1440, 1080, false}, SizeCase{640, 480, 1000, 750, false},
+                       SizeCase{640, 480, 401, 301, false}, SizeCase{4, 3, 7, 5, false},
+                       SizeCase{2, 2, 3, 9, false}, SizeCase{640, 480, 640, 480, false}}) {
+      c.wideVectors = wide;
+      cases.push_back(c);
+    }
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, BilinearTest, ::testing::ValuesIn(SizeCases()), SizeName);
 
 TEST(Bilinear, KeepsFlatColoursAndAlphaExactly) {
   const Image flat{16, 12, std::vector<uint32_t>(16 * 12, 0xFF3A7BC4u)};

@@ -24,6 +24,10 @@ struct ScaleJob {
 // the same sizes allocates nothing.
 class Scaler {
  public:
+  // wideVectors: use AVX2 where the processor has it (false: SSE2 only; the
+  // pixels are the same either way).
+  explicit Scaler(bool wideVectors = true);
+
   void Nearest(const ScaleJob& job);
   void Bilinear(const ScaleJob& job);
 
@@ -38,6 +42,7 @@ class Scaler {
   std::vector<uint16_t> rowWeights_;
   std::vector<uint32_t> scratch_;  // two horizontally scaled rows
   int scratchRows_[2] = {-1, -1};
+  bool avx2_ = false;
 };
 
 }  // namespace desktop
