@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "halcyon/render/frame_math.h"
+#include "halcyon/render/world_mesh_prep.h"
+#include "halcyon/render/world_renderer.h"
+#include "halcyon/resources/texture_bank_resource.h"
+#include "halcyon/resources/world_mesh.h"
 #include "platform/resources.h"
-#include "render/frame_math.h"
-#include "render/world_mesh_prep.h"
-#include "render/world_renderer.h"
-#include "resources/texture_bank_resource.h"
-#include "resources/world_mesh.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // resources and runs the application.
 #include <string>
 
-#include "app/world_saver_app.h"
+#include "halcyon/app/world_saver_app.h"
+#include "halcyon/resources/dialog_templates.h"
+#include "halcyon/resources/texture_bank_resource.h"
 #include "platform/resources.h"
 #include "platform/window.h"
-#include "resources/dialog_templates.h"
-#include "resources/texture_bank_resource.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // run_mode.cpp — the run-mode switch of halcyon's command line.
-#include "app/run_mode.h"
+#include "halcyon/app/run_mode.h"
 
 namespace halcyon {
 

@@ -1,9 +1,9 @@
 // world_saver_app.cpp — start-up and run-mode dispatch of halcyon.
-#include "app/world_saver_app.h"
+#include "halcyon/app/world_saver_app.h"
 
-#include "app/run_mode.h"
-#include "app/world_window.h"
-#include "settings/configuration.h"
+#include "halcyon/app/run_mode.h"
+#include "halcyon/app/world_window.h"
+#include "halcyon/settings/configuration.h"
 
 namespace halcyon {
 

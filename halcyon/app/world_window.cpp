@@ -1,6 +1,6 @@
 // world_window.cpp — the paint-driven frame step, the input rules and the
 // orderly stop of halcyon's saver window.
-#include "app/world_window.h"
+#include "halcyon/app/world_window.h"
 
 #include <string>
 

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "halcyon/render/world_renderer.h"
 #include "platform/host.h"
 #include "platform/window.h"
-#include "render/world_renderer.h"
 
 namespace halcyon {
 

@@ -1,5 +1,5 @@
 // music.cpp — the music step and stop, and the MIDAS-backed player.
-#include "music/music.h"
+#include "halcyon/music/music.h"
 
 #include <midas.h>
 

@@ -1,6 +1,6 @@
 // frame_math.cpp — scene values, fades, rotation, projection and floor
 // coordinates of a world frame.
-#include "render/frame_math.h"
+#include "halcyon/render/frame_math.h"
 
 #include <bit>
 #include <cmath>

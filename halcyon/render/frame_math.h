@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "render/random.h"
-#include "render/vec3.h"
+#include "halcyon/render/random.h"
+#include "halcyon/render/vec3.h"
 
 namespace halcyon {
 

@@ -1,5 +1,5 @@
 // random.cpp — the program-wide random generator.
-#include "render/random.h"
+#include "halcyon/render/random.h"
 
 #include <bit>
 

@@ -1,5 +1,5 @@
 // texture_bank.cpp — palette conversion and the resource look-up of the bank.
-#include "render/texture_bank.h"
+#include "halcyon/render/texture_bank.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // world_mesh_prep.cpp — scaling and normals of the world mesh.
-#include "render/world_mesh_prep.h"
+#include "halcyon/render/world_mesh_prep.h"
 
-#include "resources/world_mesh.h"
+#include "halcyon/resources/world_mesh.h"
 
 namespace halcyon {
 

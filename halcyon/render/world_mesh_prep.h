@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "render/vec3.h"
+#include "halcyon/render/vec3.h"
 
 namespace halcyon {
 

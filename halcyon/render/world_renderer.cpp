@@ -2,16 +2,16 @@
 // the frame and the shut-down.
 //
 // Sections: services · construction and Shutdown · Start · NewScene · DrawFrame.
-#include "render/world_renderer.h"
+#include "halcyon/render/world_renderer.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
+#include "halcyon/render/frame_math.h"
+#include "halcyon/render/texture_bank.h"
 #include "platform/host.h"
 #include "platform/window.h"
-#include "render/frame_math.h"
-#include "render/texture_bank.h"
 
 namespace halcyon {
 

@@ -17,11 +17,11 @@
 #include <optional>
 #include <vector>
 
-#include "music/music.h"
+#include "halcyon/music/music.h"
+#include "halcyon/render/random.h"
+#include "halcyon/render/vec3.h"
+#include "halcyon/render/world_mesh_prep.h"
 #include "platform/win32.h"
-#include "render/random.h"
-#include "render/vec3.h"
-#include "render/world_mesh_prep.h"
 
 namespace halcyon {
 

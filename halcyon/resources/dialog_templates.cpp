@@ -1,6 +1,6 @@
 // dialog_templates.cpp — the layout of halcyon's configuration dialog in
 // dialog units, items in tab order, as the resource compiler would have built it.
-#include "dialog_templates.h"
+#include "halcyon/resources/dialog_templates.h"
 
 #include "platform/dialog.h"
 #include "platform/resources.h"

@@ -1,5 +1,5 @@
 // world_mesh.cpp — the tables of world_mesh.h. Written by tools/halcyon_art; do not edit.
-#include "world_mesh.h"
+#include "halcyon/resources/world_mesh.h"
 
 namespace halcyon {
 

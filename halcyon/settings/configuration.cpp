@@ -1,11 +1,11 @@
 // configuration.cpp — halcyon's configuration mode: reads the two registry
 // values, runs the dialog, writes both back on OK.
-#include "configuration.h"
+#include "halcyon/settings/configuration.h"
 
 #include <array>
 #include <string>
 
-#include "world_config_dialog.h"
+#include "halcyon/settings/world_config_dialog.h"
 
 namespace halcyon {
 namespace {

@@ -1,6 +1,6 @@
 // world_config_dialog.cpp — the data exchange, initialisation and Browse of
 // halcyon's configuration dialog.
-#include "world_config_dialog.h"
+#include "halcyon/settings/world_config_dialog.h"
 
 namespace halcyon {
 namespace {

@@ -12,8 +12,8 @@
 #include <system_error>
 #include <vector>
 
-#include "render/texture_bank.h"
-#include "resources/texture_bank_resource.h"
+#include "halcyon/render/texture_bank.h"
+#include "halcyon/resources/texture_bank_resource.h"
 
 namespace halcyon {
 namespace {

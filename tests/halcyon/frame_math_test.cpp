@@ -1,6 +1,6 @@
 // frame_math_test.cpp — the random generator, the scene values, the fade
 // cycle and the geometry of a frame.
-#include "render/frame_math.h"
+#include "halcyon/render/frame_math.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // choices, and the calls at construction, set-up and stop of the renderer.
 #include <gtest/gtest.h>
 
-#include "music/music.h"
+#include "halcyon/music/music.h"
+#include "halcyon/render/world_renderer.h"
 #include "platform/testing.h"
-#include "render/world_renderer.h"
 #include "test_support.h"
 
 namespace halcyon {

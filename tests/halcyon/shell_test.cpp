@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "app/run_mode.h"
-#include "app/world_window.h"
+#include "halcyon/app/run_mode.h"
+#include "halcyon/app/world_window.h"
 #include "platform/testing.h"
 #include "test_support.h"
 

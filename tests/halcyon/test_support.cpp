@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "resources/texture_bank_resource.h"
-#include "resources/world_mesh.h"
+#include "halcyon/resources/texture_bank_resource.h"
+#include "halcyon/resources/world_mesh.h"
 
 namespace halcyon::test {
 

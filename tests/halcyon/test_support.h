@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "music/music.h"
-#include "render/world_renderer.h"
+#include "halcyon/music/music.h"
+#include "halcyon/render/world_renderer.h"
 
 namespace halcyon::test {
 

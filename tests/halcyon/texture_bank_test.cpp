@@ -7,8 +7,8 @@
 #include <cstring>
 #include <set>
 
-#include "render/texture_bank.h"
-#include "resources/texture_bank_resource.h"
+#include "halcyon/render/texture_bank.h"
+#include "halcyon/resources/texture_bank_resource.h"
 
 namespace halcyon {
 namespace {

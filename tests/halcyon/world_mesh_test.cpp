@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "render/world_mesh_prep.h"
-#include "resources/world_mesh.h"
+#include "halcyon/render/world_mesh_prep.h"
+#include "halcyon/resources/world_mesh.h"
 #include "test_support.h"
 
 namespace halcyon {

@@ -1,7 +1,7 @@
 // world_renderer_test.cpp — WorldRenderer against the recorded Glide calls:
 // construction, set-up and its failures, the order of a frame, the ends of
 // the scene cycle, and seeding.
-#include "render/world_renderer.h"
+#include "halcyon/render/world_renderer.h"
 
 #include <gfx/recorder.h>
 #include <gtest/gtest.h>
@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "allocation_counter.h"
+#include "halcyon/resources/texture_bank_resource.h"
 #include "platform/testing.h"
-#include "resources/texture_bank_resource.h"
 #include "scoped_env.h"
 #include "test_support.h"
 
