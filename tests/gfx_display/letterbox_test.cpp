@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace gfx {
 namespace {
 
@@ -11,6 +13,10 @@ struct FitCase {
   int windowHeight;
   PixelRect expected;
 };
+void PrintTo(const FitCase& c, std::ostream* out) {
+  *out << c.windowWidth << "x" << c.windowHeight << " -> " << c.expected.width << "x" << c.expected.height
+       << " at " << c.expected.x << "," << c.expected.y;
+}
 
 class LetterboxTest : public ::testing::TestWithParam<FitCase> {};
 
@@ -37,7 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FitCase{1366, 768, {171, 0, 1024, 768}},    // odd bar width
                       FitCase{641, 480, {0, 0, 640, 480}},        // one column spare
                       FitCase{3, 2, {0, 0, 3, 2}},                // tiny: rounded, stays inside
-                      FitCase{1, 1, {0, 0, 1, 1}}));
+                      FitCase{1, 1, {0, 0, 1, 1}}),
+    [](const auto& info) {
+      return std::to_string(info.param.windowWidth) + "x" + std::to_string(info.param.windowHeight);
+    });
 
 TEST(Letterbox, OtherPictureSizesKeepTheirShapeAndEmptyGivesEmpty) {
   EXPECT_EQ(LetterboxRect(1920, 1080, 800, 600), (PixelRect{240, 0, 1440, 1080}));

@@ -7,6 +7,7 @@
 
 #include "halcyon/app/run_mode.h"
 #include "halcyon/app/world_window.h"
+#include "param_name.h"
 #include "platform/testing.h"
 #include "test_support.h"
 
@@ -42,7 +43,12 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchCase{{"/s", "/c"}, RunMode::Run}, SwitchCase{{"/p", "1234"}, RunMode::Preview},
                       SwitchCase{{"/P"}, RunMode::Preview}, SwitchCase{{"/a"}, RunMode::None},
                       SwitchCase{{"--s"}, RunMode::None}, SwitchCase{{""}, RunMode::None},
-                      SwitchCase{{"/"}, RunMode::None}, SwitchCase{{"x"}, RunMode::None}));
+                      SwitchCase{{"/"}, RunMode::None}, SwitchCase{{"x"}, RunMode::None}),
+    [](const auto& info) {
+      std::string text;
+      for (const auto& argument : info.param.arguments) text += argument + " ";
+      return test_support::TestName(text.empty() ? "none" : text, info.index);
+    });
 
 // A saver window made for a test; it deletes itself when its window goes.
 class SaverWindowTest : public ::testing::Test {

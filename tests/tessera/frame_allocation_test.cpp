@@ -43,7 +43,8 @@ TEST_P(FrameAllocations, NoneOnceTheSceneRuns) {
   grGlideShutdown();
 }
 
-INSTANTIATE_TEST_SUITE_P(Threads, FrameAllocations, ::testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(Threads, FrameAllocations, ::testing::Values(1, 2),
+                         [](const auto& info) { return std::to_string(info.param) + "Threads"; });
 
 }  // namespace
 }  // namespace tessera

@@ -46,7 +46,12 @@ TEST_P(AngleWrap, StaysWithinAWholeTurn) {
 
 INSTANTIATE_TEST_SUITE_P(Turns, AngleWrap,
                          ::testing::Values(Turn{357, 4, 1}, Turn{1, -2, 359}, Turn{359, 1, 0},
-                                           Turn{0, -1, 359}, Turn{355, 5, 0}, Turn{10, 3, 13}));
+                                           Turn{0, -1, 359}, Turn{355, 5, 0}, Turn{10, 3, 13}),
+                         [](const auto& info) {
+                           const Turn& t = info.param;
+                           return "From" + std::to_string(t.angle) + (t.spin < 0 ? "Minus" : "Plus") +
+                                  std::to_string(t.spin < 0 ? -t.spin : t.spin);
+                         });
 
 // The figure's x angle runs 359, 357, ..., 1, 359.
 TEST(AngleWrap, FigureTumblesThroughZero) {
