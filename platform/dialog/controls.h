@@ -1,7 +1,8 @@
 // controls.h — the control objects of a running dialog: push button, static
-// text, group box, edit box, check box, picture and list box. Each keeps its
-// own state, draws itself and answers the keys and clicks the dialog manager
-// hands it; what a control tells its dialog goes through ControlHost.
+// text, group box, edit box, check box, picture and list box, each in a
+// source file of its own. Each keeps its own state, draws itself and answers
+// the keys and clicks the dialog manager hands it; what a control tells its
+// dialog goes through ControlHost.
 #pragma once
 
 #include <memory>
