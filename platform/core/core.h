@@ -111,6 +111,11 @@ struct Core {
   std::optional<uint32_t> hostedWindow;  // XScreenSaver window id
   uint64_t fillCount = 0;
   std::unique_ptr<Driver> driver;
+  // The window each held key's press went to, and the last press's window:
+  // what follows a press whose window has gone meanwhile (a message box that
+  // closed on it) reaches no other window.
+  std::map<WPARAM, HWND> keyPressTargets;
+  HWND lastKeyPressTarget = 0;
 };
 
 // Counts a shown frame: advances the clock, checks the frame limit.

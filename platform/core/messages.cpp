@@ -67,9 +67,50 @@ HWND ActiveHandle() {
   return window != nullptr ? window->Handle() : 0;
 }
 
+namespace {
+
+// True for a key's repeat, release or character whose press went to a window
+// that has gone since: the box that closed on Enter must not pass the rest of
+// that key on to the window below it.
+bool StrayKey(UINT message, WPARAM key, LPARAM flags, HWND target) {
+  Core& core = TheCore();
+  auto gone = [&](HWND pressed) {
+    return pressed != 0 && pressed != target && FindRecord(pressed) == nullptr;
+  };
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      const bool repeat = (flags & (LPARAM{1} << 30)) != 0;
+      auto held = core.keyPressTargets.find(key);
+      if (repeat && held != core.keyPressTargets.end() && gone(held->second)) {
+        core.lastKeyPressTarget = held->second;
+        return true;
+      }
+      core.keyPressTargets[key] = target;
+      core.lastKeyPressTarget = target;
+      return false;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      auto held = core.keyPressTargets.find(key);
+      if (held == core.keyPressTargets.end()) return false;
+      const HWND pressed = held->second;
+      core.keyPressTargets.erase(held);
+      return gone(pressed);
+    }
+    case WM_CHAR:
+      return gone(core.lastKeyPressTarget);
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void PostInput(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND target = ActiveHandle();
-  if (target != 0) PostMessageA(target, message, wParam, lParam);
+  if (target == 0 || StrayKey(message, wParam, lParam, target)) return;
+  PostMessageA(target, message, wParam, lParam);
 }
 
 void PostPointerMove(POINT screen, bool onlyWhenUnder) {
