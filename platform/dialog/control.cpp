@@ -38,6 +38,9 @@ std::unique_ptr<Control> MakeControl(ControlHost& host, const DialogItem& item, 
     case ItemKind::Static:
       control = std::make_unique<StaticText>(host, item, rect);
       break;
+    case ItemKind::Icon:
+      control = std::make_unique<SystemIcon>(host, item, rect);
+      break;
   }
   control->SetText(item.text);
   return control;
