@@ -112,8 +112,8 @@ struct Core {
   uint64_t fillCount = 0;
   std::unique_ptr<Driver> driver;
   // The window each held key's press went to, and the last press's window:
-  // what follows a press whose window has gone meanwhile (a message box that
-  // closed on it) reaches no other window.
+  // the repeats and characters of a press reach no other window, nor does
+  // its release once that window has gone (a message box that closed on it).
   std::map<WPARAM, HWND> keyPressTargets;
   HWND lastKeyPressTarget = 0;
 };

@@ -339,18 +339,62 @@ INSTANTIATE_TEST_SUITE_P(Box, KeysOfAClosedBox,
                            return std::string(info.param.name);
                          });
 
-// A key held while a dialog opens over its window still reaches the new one.
-TEST_F(KeysOfAClosedBox, ReleaseOfAKeyHeldWhileADialogOpensIsDelivered) {
+// A key held down while a dialog opens over its window: its repeats and
+// characters do not press anything in the dialog, its release still arrives.
+TEST_F(KeysOfAClosedBox, AKeyHeldWhileADialogOpensIsNotRepeatedIntoIt) {
   PlainWindow below, dialog;
   ASSERT_TRUE(below.Create());
   ASSERT_TRUE(dialog.Create());
   platform::PushModal(&below);
+  platform::PostInput(WM_KEYDOWN, VK_RETURN, 1);
   platform::PostInput(WM_KEYDOWN, VK_SHIFT, 1);
   platform::PushModal(&dialog);
-  platform::TheCore().queue.clear();
+  auto& queue = platform::TheCore().queue;
+  queue.clear();
+  platform::PostInput(WM_KEYDOWN, VK_RETURN, kRepeat);
+  platform::PostInput(WM_CHAR, '\r', kRepeat);
+  EXPECT_TRUE(queue.empty());
+  platform::PostInput(WM_KEYUP, VK_RETURN, kRelease);
   platform::PostInput(WM_KEYUP, VK_SHIFT, kRelease);
+  ASSERT_EQ(queue.size(), 2u);
+  EXPECT_EQ(queue.front().hwnd, dialog.Handle());
+  // A fresh press is the dialog's.
+  queue.clear();
+  platform::PostInput(WM_KEYDOWN, VK_RETURN, 1);
+  platform::PostInput(WM_CHAR, '\r', 1);
+  EXPECT_EQ(queue.size(), 2u);
+}
+
+// A message box's loop serves the box alone: the window whose handler showed
+// it gets neither its messages nor a paint until the box has ended.
+class CountingWindow : public PlainWindow {
+ public:
+  int seen = 0;
+
+ protected:
+  LRESULT DefaultProc(const platform::Message& message) override {
+    ++seen;
+    return platform::Window::DefaultProc(message);
+  }
+};
+
+using BoxLoop = KeysOfAClosedBox;
+
+TEST_F(BoxLoop, HoldsTheOtherWindowsMessagesUntilItEnds) {
+  CountingWindow below, box;
+  ASSERT_TRUE(below.Create());
+  ASSERT_TRUE(box.Create());
+  ShowWindow(below.Handle(), SW_SHOW);
+  platform::TheCore().queue.clear();
+  below.seen = box.seen = 0;
+  PostMessageA(below.Handle(), WM_USER, 0, 0);
+  PostMessageA(box.Handle(), WM_USER, 0, 0);
+  EXPECT_TRUE(platform::RunModalLoop([&] { return box.seen > 0; }, box.Handle()));
+  EXPECT_EQ(below.seen, 0);
   ASSERT_EQ(platform::TheCore().queue.size(), 1u);
-  EXPECT_EQ(platform::TheCore().queue.front().hwnd, dialog.Handle());
+  // Afterwards the program's own loop delivers it, and the paint.
+  EXPECT_TRUE(platform::PumpPendingMessages());
+  EXPECT_EQ(below.seen, 2);
 }
 
 }  // namespace
