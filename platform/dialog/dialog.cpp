@@ -566,10 +566,12 @@ INT_PTR Dialog::DoModal() {
 
   switch (state->mode) {
     case State::Mode::Window:
-      if (!RunModalLoop([this] {
-            if (state->dirty) state->Present();
-            return ended;
-          })) {
+      if (!RunModalLoop(
+              [this] {
+                if (state->dirty) state->Present();
+                return ended;
+              },
+              holdOtherWindows ? Handle() : 0)) {
         if (!ended) EndDialog(IDCANCEL);
       }
       break;

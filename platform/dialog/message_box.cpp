@@ -276,6 +276,7 @@ int ShowDialogMessageBox(HWND owner, const std::string& text, const std::string&
   const POINT screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   MessageBoxDialog box(dialog::MessageBoxTemplate(text, caption, type, screen), owner, text, caption, type);
   box.SetUnattendedAnswer(dialog::MessageBoxDefaultButton(type));
+  box.SetHoldOtherWindows(true);
   const INT_PTR answer = box.DoModal();
   if (answer > 0) return static_cast<int>(answer);
   // The box could not be made at all: say it, and answer as no one could.

@@ -146,6 +146,11 @@ class Dialog : public Window {
   // SAVER_DIALOG_PNG and it ends at once as if button id had been clicked.
   // For message boxes. Call before DoModal.
   void SetUnattendedAnswer(int id) { unattendedAnswer = id; }
+  // While the dialog runs on the desktop, the program's other windows get
+  // their messages only after it ends (dialogs still repaint), so the
+  // handler that opened it is not entered again beneath it. For message
+  // boxes, which programs show from anywhere. Call before DoModal.
+  void SetHoldOtherWindows(bool hold) { holdOtherWindows = hold; }
 
   // While the dialog runs: its picture as a PNG file (frame and caption
   // included); false when it is not running or the file cannot be written.
@@ -183,6 +188,7 @@ class Dialog : public Window {
   bool ended = false;
   bool invisibleRun = false;
   std::optional<int> unattendedAnswer;
+  bool holdOtherWindows = false;
   int result = 0;
   State* state = nullptr;
 };
