@@ -106,6 +106,11 @@ struct Core {
   std::optional<uint32_t> hostedWindow;  // XScreenSaver window id
   uint64_t fillCount = 0;
   std::unique_ptr<Driver> driver;
+  // The window each held key's press went to, and the last press's window:
+  // the repeats and characters of a press reach no other window, nor does
+  // its release once that window has gone (a message box that closed on it).
+  std::map<WPARAM, HWND> keyPressTargets;
+  HWND lastKeyPressTarget = 0;
 };
 
 // Counts a shown frame: advances the clock, checks the frame limit.

@@ -67,9 +67,49 @@ HWND ActiveHandle() {
   return window != nullptr ? window->Handle() : 0;
 }
 
+namespace {
+
+// True for what follows a key press that must not reach target: a repeat of
+// a key whose press went to another window (the box a held Enter opened
+// waits for a fresh press), a character whose key went down elsewhere, a
+// release whose press went to a window that has gone (the box that closed on
+// Enter passes nothing on to the window below it).
+bool StrayKey(UINT message, WPARAM key, LPARAM flags, HWND target) {
+  Core& core = TheCore();
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      const bool repeat = (flags & (LPARAM{1} << 30)) != 0;
+      auto held = core.keyPressTargets.find(key);
+      if (repeat && held != core.keyPressTargets.end() && held->second != target) {
+        core.lastKeyPressTarget = held->second;
+        return true;
+      }
+      core.keyPressTargets[key] = target;
+      core.lastKeyPressTarget = target;
+      return false;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      auto held = core.keyPressTargets.find(key);
+      if (held == core.keyPressTargets.end()) return false;
+      const HWND pressed = held->second;
+      core.keyPressTargets.erase(held);
+      return pressed != target && FindRecord(pressed) == nullptr;
+    }
+    case WM_CHAR:
+      return core.lastKeyPressTarget != 0 && core.lastKeyPressTarget != target;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void PostInput(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND target = ActiveHandle();
-  if (target != 0) PostMessageA(target, message, wParam, lParam);
+  if (target == 0 || StrayKey(message, wParam, lParam, target)) return;
+  PostMessageA(target, message, wParam, lParam);
 }
 
 void PostPointerMove(POINT screen, bool onlyWhenUnder) {
@@ -215,15 +255,43 @@ void PopModal(Window* window) {
   }
 }
 
-bool RunModalLoop(const std::function<bool()>& done) {
+namespace {
+
+// NextMessage for a loop that serves one window: its posted and input
+// messages, the quit message, then a paint of it or of a dialog.
+bool NextMessageFor(HWND only, MSG* msg) {
+  Core& core = TheCore();
+  for (auto it = core.queue.begin(); it != core.queue.end(); ++it) {
+    if (it->hwnd != only) continue;
+    *msg = *it;
+    core.queue.erase(it);
+    return true;
+  }
+  if (core.quitPending) {
+    *msg = MSG{0, WM_QUIT, static_cast<WPARAM>(core.quitCode), 0, 0, {0, 0}};
+    return true;
+  }
+  for (auto& [handle, record] : core.windows) {
+    if (record.invalid && record.visible && !record.destroying &&
+        (handle == only || EqualsNoCase(record.className, "#32770"))) {
+      *msg = MSG{handle, WM_PAINT, 0, 0, 0, {0, 0}};
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool RunModalLoop(const std::function<bool()>& done, HWND only) {
   Core& core = TheCore();
   MSG msg;
   for (;;) {
     if (done()) return true;
     PollAll();
     if (done()) return true;
-    if (core.quitPending && core.queue.empty()) return false;
-    if (NextMessage(&msg, true)) {
+    if (only == 0 && core.quitPending && core.queue.empty()) return false;
+    if (only != 0 ? NextMessageFor(only, &msg) : NextMessage(&msg, true)) {
       if (msg.message == WM_QUIT) return false;
       DispatchMessageA(&msg);
       continue;

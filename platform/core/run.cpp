@@ -86,6 +86,8 @@ void Reset() {
   core.endSent = false;
   core.hostedWindow.reset();
   core.fillCount = 0;
+  core.keyPressTargets.clear();
+  core.lastKeyPressTarget = 0;
   core.driver = CreateHeadlessDriver();
   CancelCloseRequest();
   InstallSignalHandlers();

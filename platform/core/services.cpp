@@ -53,8 +53,10 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   }
   core.messageBoxes.push_back({owner, textString, captionString, type, answer});
   // A box of its own (no owner) takes activation from the application's
-  // active window, as on a desktop, where the backend reports it itself.
-  if (owner == 0 && platform::TheDriver().Kind() == platform::Backend::Headless) {
+  // active window. The dialog manager draws the box on every backend, and
+  // focus moving between the program's own windows is no loss of activation
+  // to a backend, so it is posted here.
+  if (owner == 0) {
     platform::PostInput(WM_NCACTIVATE, FALSE, 0);
     platform::PostInput(WM_ACTIVATE, WA_INACTIVE, 0);
   }

@@ -1,7 +1,8 @@
 // controls.h — the control objects of a running dialog: push button, static
-// text, group box, edit box, check box, picture and list box. Each keeps its
-// own state, draws itself and answers the keys and clicks the dialog manager
-// hands it; what a control tells its dialog goes through ControlHost.
+// text, group box, edit box, check box, picture, icon and list box, each in a
+// source file of its own. Each keeps its own state, draws itself and answers
+// the keys and clicks the dialog manager hands it; what a control tells its
+// dialog goes through ControlHost.
 #pragma once
 
 #include <memory>
@@ -143,6 +144,16 @@ class Picture : public Control {
 
  private:
   SDL_Surface* image = nullptr;
+};
+
+// One of the system's icons (IDI_* in the item's bitmapId), drawn at 32 x 32
+// pixels from the control's corner in the classic colours; nothing for an
+// unknown id.
+class SystemIcon : public Control {
+ public:
+  using Control::Control;
+  static constexpr int kSize = 32;
+  void Paint(Painter& painter, const PaintState& state) const override;
 };
 
 // A single-line edit box with caret, selection and horizontal scrolling.

@@ -366,6 +366,9 @@ const MessageTable Dialog::messageTable = {&Window::messageTable, messageEntries
 
 Dialog::Dialog(int templateId, Window* parent) : templateId(templateId), parent(parent) {}
 
+Dialog::Dialog(const DialogTemplate& dialogTemplate, Window* parent)
+    : templateId(dialogTemplate.id), ownTemplate(dialogTemplate), parent(parent) {}
+
 Dialog::~Dialog() {
   delete state;
   state = nullptr;
@@ -494,7 +497,7 @@ int Dialog::DefaultButton() const {
 // ---- Modal run -----------------------------------------------------------------
 
 INT_PTR Dialog::DoModal() {
-  const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId);
+  const DialogTemplate* dialogTemplate = ownTemplate ? &*ownTemplate : FindDialogTemplate(templateId);
   if (dialogTemplate == nullptr) {
     std::fprintf(stderr, "%s: dialog template %d is missing\n", ApplicationName().c_str(), templateId);
     return -1;
@@ -504,8 +507,10 @@ INT_PTR Dialog::DoModal() {
     mode = State::Mode::Invisible;
   } else if (dialog::Script::Instance().Active()) {
     mode = State::Mode::Scripted;
-  } else if (CurrentBackend() == Backend::Sdl) {
+  } else if (CurrentBackend() == Backend::Sdl && !(unattendedAnswer && IsHosted())) {
     mode = State::Mode::Window;
+  } else if (unattendedAnswer) {
+    mode = State::Mode::Unattended;
   } else if (isatty(STDIN_FILENO) != 0) {
     mode = State::Mode::Terminal;
   } else {
@@ -523,8 +528,8 @@ INT_PTR Dialog::DoModal() {
   CenterWindow();
   const std::string className = Window::RegisterClass("#32770", 0);
   const DWORD style = (dialogTemplate->style & ~WS_VISIBLE) | WS_POPUP;
-  if (!CreateEx(0, className, dialogTemplate->caption, style, state->position.x, state->position.y,
-                state->clientWidth, state->clientHeight, 0)) {
+  if (!CreateEx(dialogTemplate->exStyle, className, dialogTemplate->caption, style, state->position.x,
+                state->position.y, state->clientWidth, state->clientHeight, 0)) {
     std::fprintf(stderr, "%s: the \"%s\" dialog could not be created\n", ApplicationName().c_str(),
                  dialogTemplate->caption.c_str());
     delete state;
@@ -541,8 +546,12 @@ INT_PTR Dialog::DoModal() {
       ShowWindow(Handle(), SW_SHOW);
       if (SdlWindowOf(Handle()) == nullptr) {
         // The desktop gave no window after all: fall back as without a display.
-        state->mode = isatty(STDIN_FILENO) != 0 ? State::Mode::Terminal : State::Mode::Invisible;
-        if (state->mode == State::Mode::Invisible) {
+        state->mode = unattendedAnswer            ? State::Mode::Unattended
+                      : isatty(STDIN_FILENO) != 0 ? State::Mode::Terminal
+                                                  : State::Mode::Invisible;
+        if (state->mode == State::Mode::Unattended) {
+          WindowProc(WM_SHOWWINDOW, TRUE, 0);
+        } else if (state->mode == State::Mode::Invisible) {
           std::fprintf(stderr, "%s: the \"%s\" dialog has no window to show in\n", ApplicationName().c_str(),
                        dialogTemplate->caption.c_str());
           EndDialog(-1);
@@ -557,10 +566,12 @@ INT_PTR Dialog::DoModal() {
 
   switch (state->mode) {
     case State::Mode::Window:
-      if (!RunModalLoop([this] {
-            if (state->dirty) state->Present();
-            return ended;
-          })) {
+      if (!RunModalLoop(
+              [this] {
+                if (state->dirty) state->Present();
+                return ended;
+              },
+              holdOtherWindows ? Handle() : 0)) {
         if (!ended) EndDialog(IDCANCEL);
       }
       break;
@@ -572,6 +583,10 @@ INT_PTR Dialog::DoModal() {
       break;
     case State::Mode::Terminal:
       state->RunTerminal();
+      break;
+    case State::Mode::Unattended:
+      if (!ended) state->Notify(*unattendedAnswer, BN_CLICKED);
+      if (!ended) EndDialog(*unattendedAnswer);
       break;
   }
 

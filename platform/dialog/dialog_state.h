@@ -1,6 +1,7 @@
 // dialog_state.h — what a dialog holds while it runs: its controls, the
 // keyboard focus, how it is presented (a desktop window, no window at all, a
-// script, a terminal form) and the dialog manager that feeds it input.
+// script, a terminal form, or answered unattended) and the dialog manager
+// that feeds it input.
 #pragma once
 
 #include <memory>
@@ -25,7 +26,8 @@ constexpr int kFileNameEdit = 1152, kFileList = 1120, kFolderList = 1121, kTypeL
 }  // namespace dialog
 
 struct Dialog::State final : dialog::ControlHost {
-  enum class Mode { Window, Invisible, Scripted, Terminal };
+  // Unattended: no one can answer; the dialog ends at once with its set answer.
+  enum class Mode { Window, Invisible, Scripted, Terminal, Unattended };
 
   // Pixels of the frame and caption that the PNG picture draws around the client area.
   static constexpr int kFrame = 3, kCaption = 18;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/dialog.h"
 
@@ -80,6 +81,15 @@ class Painter {
   void Pixel(int x, int y, uint32_t rgb);
   SDL_Surface* surface;
 };
+
+// The top of a line of text that sits centred in r.
+inline int CentredTop(const Font& font, const RECT& r) {
+  return r.top + (r.bottom - r.top - font.Height()) / 2;
+}
+
+// Splits text into lines no wider than width where it can: at new lines,
+// and at blanks between words (a word wider than width keeps a line of its own).
+std::vector<std::string> WrapWords(const Font& font, const std::string& text, int width);
 
 // Rectangle helpers.
 inline RECT Inset(const RECT& r, int d) {

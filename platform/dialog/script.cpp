@@ -6,6 +6,11 @@
 
 namespace platform::dialog {
 
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 std::vector<ScriptAction> ParseScript(const std::string& script) {
   std::vector<ScriptAction> actions;
   std::string current;
@@ -19,7 +24,7 @@ std::vector<ScriptAction> ParseScript(const std::string& script) {
       while (!action.verb.empty() && std::isspace(static_cast<unsigned char>(action.verb.back()))) {
         action.verb.pop_back();
       }
-      for (char& c : action.verb) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      action.verb = Lower(action.verb);
       if (blank != std::string::npos) action.argument = text.substr(blank + 1);
       if (!action.verb.empty()) actions.push_back(action);
     }

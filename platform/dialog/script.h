@@ -14,6 +14,10 @@ struct ScriptAction {
   std::string argument;  // the rest of the action after one blank, as written
 };
 
+// text with its ASCII letters in lower case: verbs, key and button names are
+// matched without regard to case.
+std::string Lower(std::string text);
+
 // Splits "verb argument;verb;..." into actions. A ';' or '\' inside an
 // argument is written "\;" or "\\". Blanks before a verb are skipped; empty
 // actions are dropped.

@@ -9,13 +9,9 @@
 namespace platform {
 
 using dialog::Control;
+using dialog::Lower;
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 bool ParseId(const std::string& text, int& id) {
   char* end = nullptr;

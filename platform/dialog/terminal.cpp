@@ -11,13 +11,9 @@
 namespace platform {
 
 using dialog::Control;
+using dialog::Lower;
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // A button's name as typed: its text in lower case without "&" and "...".
 std::string ButtonName(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/core.h"
+#include "dialog/message_box.h"
 #include "headless/script.h"
 
 namespace platform {
@@ -54,13 +55,9 @@ class HeadlessDriver : public Driver {
   DWORD TickCount() override { return static_cast<DWORD>(sleptMs + frames * 1000 / 60); }
   void SleepMs(DWORD ms) override { sleptMs += ms; }
 
-  int ShowMessageBox(HWND, const std::string& text, const std::string& caption, UINT) override {
-    if (caption.empty()) {
-      std::fprintf(stderr, "%s\n", text.c_str());
-    } else {
-      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    }
-    return IDOK;
+  int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
+    // A script answers it; else its text goes to standard error and the default button answers.
+    return ShowDialogMessageBox(owner, text, caption, type);
   }
 
   void Fill(WindowRecord&, const RECT&, COLORREF) override {}

@@ -13,10 +13,16 @@
 namespace {
 
 struct UnitCase {
+  const char* name;
   RECT dialogUnits;
   platform::DialogBaseUnits base;
   RECT pixels;
 };
+
+// Listed and reported by name, not as bytes.
+void PrintTo(const UnitCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class DialogUnits : public ::testing::TestWithParam<UnitCase> {};
 
@@ -32,13 +38,16 @@ TEST_P(DialogUnits, ConvertFromTheFontsCharacterCell) {
 INSTANTIATE_TEST_SUITE_P(Dialog, DialogUnits,
                          ::testing::Values(
                              // The classic 8-point cell: 6 x 13 pixels.
-                             UnitCase{{0, 0, 178, 226}, {6, 13}, {0, 0, 267, 367}},
-                             UnitCase{{0, 0, 255, 154}, {6, 13}, {0, 0, 383, 250}},
-                             UnitCase{{17, 205, 67, 219}, {6, 13}, {26, 333, 101, 356}},
+                             UnitCase{"TesseraConfig", {0, 0, 178, 226}, {6, 13}, {0, 0, 267, 367}},
+                             UnitCase{"HalcyonConfig", {0, 0, 255, 154}, {6, 13}, {0, 0, 383, 250}},
+                             UnitCase{"Button", {17, 205, 67, 219}, {6, 13}, {26, 333, 101, 356}},
                              // Halves round away from zero, as MulDiv does.
-                             UnitCase{{1, 1, 3, 3}, {6, 12}, {2, 2, 5, 5}},
-                             UnitCase{{-1, -3, 0, 0}, {6, 4}, {-2, -2, 0, 0}},
-                             UnitCase{{0, 0, 4, 8}, {7, 16}, {0, 0, 7, 16}}));
+                             UnitCase{"HalvesUp", {1, 1, 3, 3}, {6, 12}, {2, 2, 5, 5}},
+                             UnitCase{"NegativeHalvesDown", {-1, -3, 0, 0}, {6, 4}, {-2, -2, 0, 0}},
+                             UnitCase{"OneCell", {0, 0, 4, 8}, {7, 16}, {0, 0, 7, 16}}),
+                         [](const ::testing::TestParamInfo<UnitCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(DialogFont, MeasuresItsCellLikeTheClassicFace) {
   const platform::dialog::Font font(8, false);

@@ -14,6 +14,11 @@ struct Case {
   std::string chosen;  // relative to the test folder
 };
 
+// Listed and reported by name, not as bytes.
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class OpenFile : public DialogTest, public ::testing::WithParamInterface<Case> {
  protected:
   void SetUp() override {

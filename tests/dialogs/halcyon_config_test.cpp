@@ -88,6 +88,11 @@ struct MuteCase {
   UINT shown;
 };
 
+// Listed and reported by name, not as bytes.
+void PrintTo(const MuteCase& c, std::ostream* out) {
+  *out << "stored " << c.stored << ", shown " << c.shown;
+}
+
 class StoredMute : public HalcyonConfig, public ::testing::WithParamInterface<MuteCase> {};
 
 TEST_P(StoredMute, ShowsAsTheBoxCanAndStoresZeroOrOne) {
@@ -105,7 +110,12 @@ TEST_P(StoredMute, ShowsAsTheBoxCanAndStoresZeroOrOne) {
 
 INSTANTIATE_TEST_SUITE_P(Dialog, StoredMute,
                          ::testing::Values(MuteCase{0, 0}, MuteCase{1, 1}, MuteCase{2, 1}, MuteCase{5, 0},
-                                           MuteCase{-1, 0}));
+                                           MuteCase{-1, 0}),
+                         [](const ::testing::TestParamInfo<MuteCase>& info) {
+                           const int32_t stored = info.param.stored;
+                           return "Stored" +
+                                  (stored < 0 ? "Minus" + std::to_string(-stored) : std::to_string(stored));
+                         });
 
 TEST_F(HalcyonConfig, StoredMuteOfFiveIsStoredAsZeroAtOk) {
   app.WriteProfileInt("Config", "Mute", 5);

@@ -37,6 +37,32 @@ TEST_F(Pictures, OfEachDialog) {
   platform::SetDialogScript("png " + (out / "saver_window.png").string() + ";cancel");
   platform::Dialog saver(129);
   saver.DoModal();
+
+  // The message boxes both programs show, then the other icons and button sets.
+  platform::SetMessageBoxHook({});
+  struct Box {
+    const char* file;
+    const char* text;
+    const char* caption;
+    UINT type;
+  };
+  for (const Box& box : {
+           Box{"message_range.png", "Please enter an integer between 10 and 50.", "tessera",
+               MB_OK | MB_ICONEXCLAMATION},
+           Box{"message_integer.png", "Please enter an integer.", "tessera", MB_OK | MB_ICONEXCLAMATION},
+           Box{"message_no_board.png", "Unable to detect Voodoo Hardware", "Error", MB_OK},
+           Box{"message_failed.png", "failed", "", MB_OK},
+           Box{"message_question.png", "Replace the file?\nIts settings are kept.", "Question",
+               MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2},
+           Box{"message_hand.png", "The module cannot be read.", "Error", MB_RETRYCANCEL | MB_ICONHAND},
+           Box{"message_information.png",
+               "A rather long message that goes on past the width a message box allows, so that it wraps "
+               "onto more lines at the blanks between its words.",
+               "Information", MB_OKCANCEL | MB_ICONINFORMATION},
+       }) {
+    platform::SetDialogScript("png " + (out / box.file).string() + ";key enter");
+    MessageBoxA(0, box.text, box.caption, box.type);
+  }
 }
 
 }  // namespace

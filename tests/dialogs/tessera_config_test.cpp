@@ -34,6 +34,11 @@ struct Case {
   std::vector<std::string> messages;  // message boxes, in order
 };
 
+// Listed and reported by name, not as bytes.
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class ConfigValidation : public DialogTest, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(ConfigValidation, ChecksInOrderWithTheirMessages) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,12 @@ constexpr DWORD BS_PUSHBUTTON = 0x0000, BS_DEFPUSHBUTTON = 0x0001, BS_AUTOCHECKB
 constexpr DWORD DS_MODALFRAME = 0x0080, DS_SETFONT = 0x0040;
 constexpr UINT BST_UNCHECKED = 0, BST_CHECKED = 1;
 constexpr int IDC_STATIC = -1;
+// The system's icons (an Icon item's bitmapId).
+constexpr int IDI_HAND = 32513, IDI_QUESTION = 32514, IDI_EXCLAMATION = 32515, IDI_ASTERISK = 32516;
 
-// ListBox: a single-selection list (the open-file dialog's lists).
-enum class ItemKind { PushButton, DefPushButton, Static, GroupBox, Edit, CheckBox, Picture, ListBox };
+// ListBox: a single-selection list (the open-file dialog's lists). Icon: one
+// of the system's 32 x 32 icons (IDI_*), drawn from its top-left corner.
+enum class ItemKind { PushButton, DefPushButton, Static, GroupBox, Edit, CheckBox, Picture, ListBox, Icon };
 
 // A font's dialog base units in pixels: the average width of its letters and
 // its height. One horizontal dialog unit is cx/4 pixels, one vertical cy/8.
@@ -48,7 +52,7 @@ struct DialogItem {
   std::string text;
   int x = 0, y = 0, cx = 0, cy = 0;
   DWORD style = 0;   // WS_TABSTOP, WS_GROUP, WS_BORDER, ES_*, SS_*
-  int bitmapId = 0;  // Picture: the bitmap resource shown
+  int bitmapId = 0;  // Picture: the bitmap resource shown; Icon: IDI_*
 };
 
 struct DialogTemplate {
@@ -58,6 +62,7 @@ struct DialogTemplate {
   std::string fontName;
   int pointSize = 8;
   DWORD style = 0;
+  DWORD exStyle = 0;              // WS_EX_TOPMOST: stays above full-screen windows
   std::vector<DialogItem> items;  // template order = tab order
 };
 
@@ -91,6 +96,8 @@ class Dialog : public Window {
  public:
   // The template is looked up among the program's registered resources.
   explicit Dialog(int templateId, Window* parent = nullptr);
+  // A dialog on a template built in code (message boxes); the template is copied.
+  explicit Dialog(const DialogTemplate& dialogTemplate, Window* parent = nullptr);
   ~Dialog() override;
 
   // Creates the dialog, sends WM_INITDIALOG (OnInitDialog), shows it
@@ -134,6 +141,17 @@ class Dialog : public Window {
   void SetInvisible(bool invisible) { invisibleRun = invisible; }
   bool IsInvisible() const { return invisibleRun; }
 
+  // Where no one can answer the dialog (no display and no script, or a
+  // hosted run), it is not shown on the terminal: its picture goes to
+  // SAVER_DIALOG_PNG and it ends at once as if button id had been clicked.
+  // For message boxes. Call before DoModal.
+  void SetUnattendedAnswer(int id) { unattendedAnswer = id; }
+  // While the dialog runs on the desktop, the program's other windows get
+  // their messages only after it ends (dialogs still repaint), so the
+  // handler that opened it is not entered again beneath it. For message
+  // boxes, which programs show from anywhere. Call before DoModal.
+  void SetHoldOtherWindows(bool hold) { holdOtherWindows = hold; }
+
   // While the dialog runs: its picture as a PNG file (frame and caption
   // included); false when it is not running or the file cannot be written.
   bool SavePng(const std::string& path) const;
@@ -165,9 +183,12 @@ class Dialog : public Window {
   static const MessageTable::Entry messageEntries[3];
 
   int templateId;
+  std::optional<DialogTemplate> ownTemplate;  // built in code, else looked up by templateId
   Window* parent;
   bool ended = false;
   bool invisibleRun = false;
+  std::optional<int> unattendedAnswer;
+  bool holdOtherWindows = false;
   int result = 0;
   State* state = nullptr;
 };

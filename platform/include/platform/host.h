@@ -43,8 +43,12 @@ std::filesystem::path ProgramPath();
 void PushModal(Window* window);
 void PopModal(Window* window);
 // Pumps messages (paints included) until done() is true or WM_QUIT is met
-// (then WM_QUIT stays queued). False when it stopped at WM_QUIT.
-bool RunModalLoop(const std::function<bool()>& done);
+// (then WM_QUIT stays queued). False when it stopped at WM_QUIT. With only
+// set, the messages of every other window wait in the queue until the loop
+// ends, and of the others only dialogs (class "#32770") are painted: a
+// message box shown from a window's handler does not run that window's
+// handlers again beneath it.
+bool RunModalLoop(const std::function<bool()>& done, HWND only = 0);
 
 // Tests: answer message boxes without showing them. The hook gets owner,
 // text, caption and type and returns the button pressed. An empty hook restores the default.

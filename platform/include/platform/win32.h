@@ -125,11 +125,14 @@ constexpr int BLACK_BRUSH = 4;
 constexpr int SW_HIDE = 0, SW_SHOW = 5;
 
 // Message boxes and dialog results.
-constexpr UINT MB_OK = 0x00000000, MB_OKCANCEL = 0x00000001, MB_ICONHAND = 0x00000010,
-               MB_ICONQUESTION = 0x00000020, MB_ICONEXCLAMATION = 0x00000030, MB_ICONASTERISK = 0x00000040,
+constexpr UINT MB_OK = 0x00000000, MB_OKCANCEL = 0x00000001, MB_ABORTRETRYIGNORE = 0x00000002,
+               MB_YESNOCANCEL = 0x00000003, MB_YESNO = 0x00000004, MB_RETRYCANCEL = 0x00000005,
+               MB_TYPEMASK = 0x0000000F, MB_ICONHAND = 0x00000010, MB_ICONQUESTION = 0x00000020,
+               MB_ICONEXCLAMATION = 0x00000030, MB_ICONASTERISK = 0x00000040, MB_ICONMASK = 0x000000F0,
                MB_ICONERROR = MB_ICONHAND, MB_ICONWARNING = MB_ICONEXCLAMATION,
-               MB_ICONINFORMATION = MB_ICONASTERISK;
-constexpr int IDOK = 1, IDCANCEL = 2;
+               MB_ICONINFORMATION = MB_ICONASTERISK, MB_DEFBUTTON1 = 0x00000000, MB_DEFBUTTON2 = 0x00000100,
+               MB_DEFBUTTON3 = 0x00000200, MB_DEFMASK = 0x00000F00;
+constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 
 // Threads.
 constexpr int THREAD_PRIORITY_NORMAL = 0, THREAD_PRIORITY_IDLE = -15;
@@ -194,8 +197,12 @@ HWND GetActiveWindow();
 HWND GetFocus();
 HWND SetFocus(HWND hwnd);
 
-// Message box: on a desktop a real box; headless, caption and text go to
-// standard error and the box is answered at once (IDOK). owner may be 0.
+// Message box, drawn by the dialog manager: the buttons and icon type asks
+// for, Enter presses the default button, Escape answers IDCANCEL (IDOK when OK
+// is the only button). On a desktop it is a window of its own, centred on the
+// screen or on an owner dialog; a dialog script drives it; where no one can
+// answer it (headless without a script, hosted), caption and text go to
+// standard error and it is answered at once with its default button. owner may be 0.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
 #define MessageBox MessageBoxA
 
