@@ -323,6 +323,27 @@ group_dialogs() {
   wait_end "$pid" 5
   grep -q "=25" "$work/home/tessera.INI" 2>/dev/null
   check "tessera -c: Escape keeps the stored value" $?
+  # A number out of range: the box comes up centred on the dialog, takes the
+  # keys typed at it, closes on Enter, and nothing typed is replayed after.
+  launch "$work/err" ./tessera -c
+  edit_number 5 Return
+  local box dialog
+  box=$(xdotool search --sync --name '^tessera$' | head -1)
+  dialog=$(xdotool search --name Configuration | head -1)
+  sleep 0.5
+  read -r bx by bw bh < <("$xprobe" geometry "$box")
+  read -r dx dy dw dh < <("$xprobe" geometry "$dialog")
+  local dxc=$((bx + bw / 2 - dx - dw / 2)) dyc=$((by + bh / 2 - dy - dh / 2))
+  [ "${dxc#-}" -le 40 ] && [ "${dyc#-}" -le 60 ] && [ "$bx" -ge 0 ] && [ "$by" -ge 0 ] &&
+    [ $((bx + bw)) -le 1920 ] && [ $((by + bh)) -le 1080 ]
+  check "message box: on the screen, centred on its dialog (off by $dxc,$dyc)" $? "box $bx $by $bw $bh, dialog $dx $dy $dw $dh"
+  xdotool key x y z Return
+  sleep 1
+  [ -z "$(xdotool search --name '^tessera$' 2>/dev/null)" ] && alive "$pid"
+  check "message box: Enter closes it and no typed key opens another" $?
+  xdotool key Escape
+  wait_end "$pid" 5
+  check "message box: the dialog still answers Escape afterwards" $?
   # halcyon /c: the check box by keyboard, then OK.
   launch "$work/err" ./halcyon /c
   xdotool search --sync --name Farreach >/dev/null
