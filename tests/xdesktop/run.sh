@@ -301,7 +301,14 @@ group_monitors() {
 }
 
 group_dialogs() {
-  start_x yes -screen 0 1920x1080x24
+  for with_wm in yes no; do
+    dialogs_on "$with_wm"
+  done
+}
+
+dialogs_on() {
+  start_x "$1" -screen 0 1920x1080x24
+  rm -rf "$work/home"
   mkdir -p "$work/home"
   # tessera -c: click into the number, type one, Enter; the settings file holds it.
   edit_number() {  # edit_number KEYS...
@@ -314,15 +321,15 @@ group_dialogs() {
   launch "$work/err" ./tessera -c
   edit_number 2 5 Return
   wait_end "$pid" 5
-  check "tessera -c: Enter closes the dialog" $?
+  check "tessera -c wm=$1: Enter closes the dialog" $?
   grep -q "=25" "$work/home/tessera.INI" 2>/dev/null
-  check "tessera -c: 25 typed and confirmed is stored" $? "$(cat "$work/home/tessera.INI" 2>/dev/null)"
+  check "tessera -c wm=$1: 25 typed and confirmed is stored" $? "$(cat "$work/home/tessera.INI" 2>/dev/null)"
   # Escape leaves the settings alone.
   launch "$work/err" ./tessera -c
   edit_number 3 3 Escape
   wait_end "$pid" 5
   grep -q "=25" "$work/home/tessera.INI" 2>/dev/null
-  check "tessera -c: Escape keeps the stored value" $?
+  check "tessera -c wm=$1: Escape keeps the stored value" $?
   # A number out of range: the box comes up centred on the dialog, takes the
   # keys typed at it, closes on Enter, and nothing typed is replayed after.
   launch "$work/err" ./tessera -c
@@ -336,23 +343,23 @@ group_dialogs() {
   local dxc=$((bx + bw / 2 - dx - dw / 2)) dyc=$((by + bh / 2 - dy - dh / 2))
   [ "${dxc#-}" -le 40 ] && [ "${dyc#-}" -le 60 ] && [ "$bx" -ge 0 ] && [ "$by" -ge 0 ] &&
     [ $((bx + bw)) -le 1920 ] && [ $((by + bh)) -le 1080 ]
-  check "message box: on the screen, centred on its dialog (off by $dxc,$dyc)" $? "box $bx $by $bw $bh, dialog $dx $dy $dw $dh"
+  check "message box wm=$1: on the screen, centred on its dialog (off by $dxc,$dyc)" $? "box $bx $by $bw $bh, dialog $dx $dy $dw $dh"
   xdotool key x y z Return
   sleep 1
   [ -z "$(xdotool search --name '^tessera$' 2>/dev/null)" ] && alive "$pid"
-  check "message box: Enter closes it and no typed key opens another" $?
+  check "message box wm=$1: Enter closes it and no typed key opens another" $?
   xdotool key Escape
   wait_end "$pid" 5
-  check "message box: the dialog still answers Escape afterwards" $?
+  check "message box wm=$1: the dialog still answers Escape afterwards" $?
   # halcyon /c: the check box by keyboard, then OK.
   launch "$work/err" ./halcyon /c
   xdotool search --sync --name Farreach >/dev/null
   sleep 0.5
   xdotool key Tab Tab Tab space Return
   wait_end "$pid" 5
-  check "halcyon /c: Enter closes the dialog" $?
+  check "halcyon /c wm=$1: Enter closes the dialog" $?
   [ -s "$work/home/registry.reg" ]
-  check "halcyon /c: the registry store is written" $?
+  check "halcyon /c wm=$1: the registry store is written" $?
   stop_x
 }
 
