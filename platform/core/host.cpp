@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -13,6 +14,11 @@
 
 #include "core/core.h"
 #include "gfx/host.h"
+
+// Last: Xlib's macros (None, Bool, Status) must not reach the headers above.
+#ifdef PLATFORM_HAVE_X11
+#include <X11/Xlib.h>
+#endif
 
 namespace platform {
 
@@ -44,6 +50,23 @@ std::optional<uint64_t> ParseUnsigned(const std::string& text, uint64_t max) {
     if (value > max) return std::nullopt;
   }
   return value;
+}
+
+// Switches an XScreenSaver-style host may put on a hack's command line that
+// mean nothing here, taken out so that the program sees its own arguments.
+bool IsHostFlag(const std::string& argument) {
+  static const char* const kFlags[] = {"window", "mono", "install", "noinstall", "fps", "no-fps", "pair"};
+  std::string name = argument;
+  if (name.rfind("--", 0) == 0) {
+    name.erase(0, 2);
+  } else if (name.rfind("-", 0) == 0) {
+    name.erase(0, 1);
+  } else {
+    return false;
+  }
+  for (const char* flag : kFlags)
+    if (name == flag) return true;
+  return false;
 }
 
 }  // namespace
@@ -112,8 +135,39 @@ std::filesystem::path ProgramPath() {
   return path;
 }
 
-ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow) {
+std::optional<uint32_t> RootWindowId() {
+#ifdef PLATFORM_HAVE_X11
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == 0) return std::nullopt;
+  Display* display = XOpenDisplay(name);
+  if (display == nullptr) return std::nullopt;
+  const unsigned long root = DefaultRootWindow(display);
+  XCloseDisplay(display);
+  if (root == 0 || root > UINT32_MAX) return std::nullopt;
+  return static_cast<uint32_t>(root);
+#else
+  return std::nullopt;
+#endif
+}
+
+std::vector<std::filesystem::path> DataFolders(const std::filesystem::path& installedFromProgram) {
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  const std::filesystem::path program = ProgramPath().parent_path();
+  std::filesystem::path installed = (program / installedFromProgram).lexically_normal();
+  if (!installed.has_filename() && installed.has_relative_path()) installed = installed.parent_path();
+  std::vector<std::filesystem::path> folders;
+  for (const auto& folder : {current, program, installed}) {
+    if (folder.empty()) continue;
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+  }
+  return folders;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow,
+                               const std::function<std::optional<uint32_t>()>& rootWindow) {
   ParsedArguments parsed;
+  bool root = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "-window-id" || argument == "--window-id") {
@@ -129,6 +183,19 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
       }
       continue;
     }
+    if (argument == "-root" || argument == "--root") {
+      root = true;
+      continue;
+    }
+    if (argument == "-visual" || argument == "--visual") {
+      // The host chose the visual of the window it hands over; its name is dropped.
+      if (i + 1 >= arguments.size())
+        parsed.error = argument + " needs a visual";
+      else
+        ++i;
+      continue;
+    }
+    if (IsHostFlag(argument)) continue;
     parsed.arguments.push_back(argument);
   }
   if (!parsed.hostedWindow && xscreensaverWindow != nullptr && *xscreensaverWindow != 0) {
@@ -138,6 +205,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
     else
       parsed.error = std::string("XSCREENSAVER_WINDOW: \"") + xscreensaverWindow + "\" is not a window id";
   }
+  // -root draws into the root window unless the host named a window of its own.
+  if (root && !parsed.hostedWindow && rootWindow) parsed.hostedWindow = rootWindow();
   return parsed;
 }
 
