@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-ttf-dev libopenmpt-dev libpng-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  desktop-file-utils libxml2-utils
   fonts-dejavu-core fonts-dejavu-extra
 )
 missing=()
