@@ -30,14 +30,15 @@ constexpr const char* kUsage =
     "Adds halcyon and tessera to the programs: list in ~/.xscreensaver (once),\n"
     "or with --remove takes them out again. Nothing else in the file changes.\n";
 
-// The folder with both programs: beside this one (the build tree), else the
-// installed hacks folder relative to this program (bin -> libexec/xscreensaver).
+// The folder with both programs: the installed hacks folder relative to this
+// program (bin -> libexec/xscreensaver), else this program's own (the build
+// tree; links in bin/ lead to the first).
 std::optional<fs::path> SaversFolder() {
   std::error_code error;
   const fs::path self = fs::read_symlink("/proc/self/exe", error);
   if (error) return std::nullopt;
   for (const fs::path& folder :
-       {self.parent_path(), (self.parent_path() / SAVERS_HACKS_FROM_BIN).lexically_normal()}) {
+       {(self.parent_path() / SAVERS_HACKS_FROM_BIN).lexically_normal(), self.parent_path()}) {
     if (access((folder / "halcyon").c_str(), X_OK) == 0 && access((folder / "tessera").c_str(), X_OK) == 0)
       return folder;
   }
