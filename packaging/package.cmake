@@ -9,13 +9,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "savers")
 set(CPACK_PACKAGE_CONTACT "${SAVERS_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two 3D screen savers, halcyon and tessera, for XScreenSaver and others")
-set(CPACK_PACKAGE_DESCRIPTION
-    "halcyon shows a turning, sphere-mapped world over a fogged, tiled floor\n"
-    "while a tracker module plays; tessera a tumbling figure with textured\n"
-    "objects flying at the viewer. Both run as XScreenSaver hacks (register\n"
-    "them with savers-register-xscreensaver) and are listed by MATE's and\n"
-    "Xfce's screen savers.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "halcyon shows a turning, sphere-mapped world over a fogged, tiled floor\n"
+       "while a tracker module plays, tessera a tumbling figure with textured\n"
+       "objects flying at the viewer. Both run as XScreenSaver hacks (register\n"
+       "them with savers-register-xscreensaver) and are listed by MATE's and\n"
+       "Xfce's screen savers.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
