@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/host.h"
 #include "world_config_dialog.h"
 
 namespace halcyon {

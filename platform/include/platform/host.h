@@ -46,6 +46,11 @@ std::filesystem::path ProgramPath();
 // relative to the program's folder (from libexec/xscreensaver to
 // share/savers), so that a moved prefix still works.
 std::vector<std::filesystem::path> DataFolders(const std::filesystem::path& installedFromProgram);
+// That relative folder for the usual install folders; the savers' build passes
+// the one its own install folders give.
+#ifndef SAVERS_INSTALLED_DATA
+#define SAVERS_INSTALLED_DATA "../../share/savers"
+#endif
 
 // Modal dialogs: the top of this stack is the active window that receives input.
 void PushModal(Window* window);
