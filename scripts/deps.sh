@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-ttf-dev libopenmpt-dev libpng-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  desktop-file-utils libxml2-utils
   fonts-dejavu-core fonts-dejavu-extra
   # The desktop tests: an X server, a window manager, input and a real screen-saver host.
   xvfb openbox xdotool xscreensaver x11-xserver-utils libxfixes-dev

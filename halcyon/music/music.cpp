@@ -3,9 +3,28 @@
 
 #include <midas.h>
 
+#include <cstdio>
+#include <system_error>
+
+#include "platform/host.h"
 #include "platform/window.h"
 
 namespace halcyon {
+
+std::optional<std::filesystem::path> FindMusicFile(const std::string& name,
+                                                   const std::vector<std::filesystem::path>& folders) {
+  if (name.empty()) return std::nullopt;
+  std::error_code error;
+  const std::filesystem::path path(name);
+  if (path.is_absolute()) {
+    if (std::filesystem::is_regular_file(path, error)) return path;
+    return std::nullopt;
+  }
+  for (const std::filesystem::path& folder : folders) {
+    if (std::filesystem::is_regular_file(folder / path, error)) return folder / path;
+  }
+  return std::nullopt;
+}
 
 void MidasMusicPlayer::Startup() {
   MIDASstartup();
@@ -17,7 +36,26 @@ bool MidasMusicPlayer::StartBackgroundPlay(uint32_t pollRate) {
   return MIDASstartBackgroundPlay(pollRate) != 0;
 }
 MusicModule MidasMusicPlayer::LoadModule(const std::string& fileName) {
-  return MIDASloadModule(fileName.c_str());
+  // No name stored: the settings were never confirmed, and the saver is silent.
+  if (fileName.empty()) return MIDASloadModule(fileName.c_str());
+  const std::vector<std::filesystem::path> folders = platform::DataFolders(SAVERS_INSTALLED_DATA);
+  const std::optional<std::filesystem::path> found = FindMusicFile(fileName, folders);
+  if (!found) {
+    std::string looked;
+    if (!std::filesystem::path(fileName).is_absolute()) {
+      looked = " (looked in";
+      for (size_t i = 0; i < folders.size(); ++i) looked += (i == 0 ? " " : ", ") + folders[i].string();
+      looked += ")";
+    }
+    std::fprintf(stderr, "halcyon: cannot find the music file \"%s\"%s; playing without music\n",
+                 fileName.c_str(), looked.c_str());
+    return MIDASloadModule(fileName.c_str());
+  }
+  const MusicModule module = MIDASloadModule(found->c_str());
+  if (module == 0)
+    std::fprintf(stderr, "halcyon: \"%s\" is not a module that can be played; playing without music\n",
+                 found->c_str());
+  return module;
 }
 void MidasMusicPlayer::PlayModule(MusicModule module, int loopSong) {
   MIDASplayModule(module, loopSong);

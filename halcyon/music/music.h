@@ -8,8 +8,11 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace halcyon {
 
@@ -31,7 +34,14 @@ class MusicPlayer {
   virtual void Close() = 0;
 };
 
-// The MIDAS calls of the sound library.
+// The file a stored music name stands for: an absolute name if it is a file, a
+// relative one from the first of the folders (platform::DataFolders: current,
+// the program's, installed) that holds it.
+std::optional<std::filesystem::path> FindMusicFile(const std::string& name,
+                                                   const std::vector<std::filesystem::path>& folders);
+
+// The MIDAS calls of the sound library. A name is looked up by FindMusicFile
+// first; standard error is told when it names no file or nothing playable.
 class MidasMusicPlayer final : public MusicPlayer {
  public:
   void Startup() override;

@@ -3,9 +3,12 @@
 #include "halcyon/settings/configuration.h"
 
 #include <array>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "halcyon/settings/world_config_dialog.h"
+#include "platform/host.h"
 
 namespace halcyon {
 namespace {
@@ -13,7 +16,8 @@ namespace {
 constexpr const char* kSection = "Config";
 
 // The program's full path (at most 511 characters) with its file-name part
-// replaced by "trans.xm": the music file installed beside the program.
+// replaced by "trans.xm": the music file built beside the program. Where there
+// is none there, the one in the installed data folder, when it is there.
 std::string DefaultMusicFile() {
   std::array<char, 512> path{};
   DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size() - 1));
@@ -21,7 +25,12 @@ std::string DefaultMusicFile() {
   std::string text(path.data(), length);
   const size_t cut = text.find_last_of("/\\");
   text = cut == std::string::npos ? std::string() : text.substr(0, cut + 1);
-  return text + "trans.xm";
+  const std::string beside = text + "trans.xm";
+  std::error_code error;
+  if (text.empty() || std::filesystem::is_regular_file(beside, error)) return beside;
+  const std::filesystem::path installed =
+      (std::filesystem::path(text) / SAVERS_INSTALLED_DATA / "trans.xm").lexically_normal();
+  return std::filesystem::is_regular_file(installed, error) ? installed.string() : beside;
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 namespace halcyon {
 
 // Reads "Mute" and "FileName" (defaults 0 and "trans.xm" beside the
-// program), runs the dialog as the application's main window, and writes
+// program, or in the installed data folder), runs the dialog as the application's main window, and writes
 // both values on OK only.
 void RunConfiguration(platform::App& app);
 

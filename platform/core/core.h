@@ -146,11 +146,15 @@ void InstallSignalHandlers();
 
 // Command line and hosting.
 struct ParsedArguments {
-  std::vector<std::string> arguments;  // without the hosting switch
+  std::vector<std::string> arguments;  // without the hosting switches
   std::optional<uint32_t> hostedWindow;
   std::string error;  // a malformed hosting switch
 };
-ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow);
+// Takes out -window-id ID, -root and the other switches XScreenSaver-style hosts
+// pass. The window is -window-id's, else XSCREENSAVER_WINDOW's, else with
+// -root the one rootWindow names (the X root window by default).
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow,
+                               const std::function<std::optional<uint32_t>()>& rootWindow = RootWindowId);
 std::string BuildCommandLine(const std::string& program, const std::vector<std::string>& arguments);
 // "/usr/lib/savers/halcyon.bin" → "halcyon".
 std::string ApplicationNameFromPath(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -13,6 +14,7 @@
 
 #include "core/core.h"
 #include "desktop/display_kind.h"
+#include "desktop/x11_window.h"
 
 namespace platform {
 
@@ -46,6 +48,23 @@ std::optional<uint64_t> ParseUnsigned(const std::string& text, uint64_t max) {
   return value;
 }
 
+// Switches an XScreenSaver-style host may put on a hack's command line that
+// mean nothing here, taken out so that the program sees its own arguments.
+bool IsHostFlag(const std::string& argument) {
+  static const char* const kFlags[] = {"window", "mono", "install", "noinstall", "fps", "no-fps", "pair"};
+  std::string name = argument;
+  if (name.rfind("--", 0) == 0) {
+    name.erase(0, 2);
+  } else if (name.rfind("-", 0) == 0) {
+    name.erase(0, 1);
+  } else {
+    return false;
+  }
+  for (const char* flag : kFlags)
+    if (name == flag) return true;
+  return false;
+}
+
 }  // namespace
 
 Core& TheCore() {
@@ -61,7 +80,8 @@ Core& TheCore() {
 
 Backend CurrentBackend() {
   // The desktop session's rule decides whether there will be a screen; the
-  // platform follows it, as the Glide library does, so that windows, input and the picture agree.
+  // platform follows it, as the Glide library does, so that windows, input
+  // and the picture agree.
   static const Backend backend = [] {
     desktop::PrepareSdl();
     if (desktop::ChosenDisplay() == desktop::DisplayKind::Headless) return Backend::Headless;
@@ -115,8 +135,30 @@ std::filesystem::path ProgramPath() {
   return path;
 }
 
-ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow) {
+std::optional<uint32_t> RootWindowId() {
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == 0) return std::nullopt;
+  return desktop::RootWindowId();
+}
+
+std::vector<std::filesystem::path> DataFolders(const std::filesystem::path& installedFromProgram) {
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  const std::filesystem::path program = ProgramPath().parent_path();
+  std::filesystem::path installed = (program / installedFromProgram).lexically_normal();
+  if (!installed.has_filename() && installed.has_relative_path()) installed = installed.parent_path();
+  std::vector<std::filesystem::path> folders;
+  for (const auto& folder : {current, program, installed}) {
+    if (folder.empty()) continue;
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+  }
+  return folders;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow,
+                               const std::function<std::optional<uint32_t>()>& rootWindow) {
   ParsedArguments parsed;
+  bool root = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "-window-id" || argument == "--window-id") {
@@ -132,6 +174,19 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
       }
       continue;
     }
+    if (argument == "-root" || argument == "--root") {
+      root = true;
+      continue;
+    }
+    if (argument == "-visual" || argument == "--visual") {
+      // The host chose the visual of the window it hands over; its name is dropped.
+      if (i + 1 >= arguments.size())
+        parsed.error = argument + " needs a visual";
+      else
+        ++i;
+      continue;
+    }
+    if (IsHostFlag(argument)) continue;
     parsed.arguments.push_back(argument);
   }
   if (!parsed.hostedWindow && xscreensaverWindow != nullptr && *xscreensaverWindow != 0) {
@@ -141,6 +196,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
     else
       parsed.error = std::string("XSCREENSAVER_WINDOW: \"") + xscreensaverWindow + "\" is not a window id";
   }
+  // -root draws into the root window unless the host named a window of its own.
+  if (root && !parsed.hostedWindow && rootWindow) parsed.hostedWindow = rootWindow();
   return parsed;
 }
 

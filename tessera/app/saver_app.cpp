@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <system_error>
@@ -31,14 +32,40 @@ bool IsConfigureArgument(std::string_view argumentText) {
   return switchMark && (argumentText[1] == 'C' || argumentText[1] == 'c');
 }
 
-std::filesystem::path ChooseDataFolder(const std::filesystem::path& current,
-                                       const std::filesystem::path& programFolder) {
+std::optional<std::filesystem::path> ChooseDataFolder(const std::vector<std::filesystem::path>& folders) {
   std::error_code error;
-  if (std::filesystem::exists(current / kDudeFile, error)) return current;
-  for (const char* texture : kTextureFiles) {
-    if (std::filesystem::exists(current / texture, error)) return current;
+  for (const std::filesystem::path& folder : folders) {
+    if (std::filesystem::exists(folder / kDudeFile, error)) return folder;
+    for (const char* texture : kTextureFiles) {
+      if (std::filesystem::exists(folder / texture, error)) return folder;
+    }
   }
-  return programFolder;
+  return std::nullopt;
+}
+
+std::vector<std::string> MissingDataFiles(const std::filesystem::path& folder) {
+  std::vector<std::string> names = {kDudeFile, "object0.VH3", "object1.VH3", "object2.VH3"};
+  names.insert(names.end(), kTextureFiles.begin(), kTextureFiles.end());
+  std::vector<std::string> missing;
+  std::error_code error;
+  for (const std::string& name : names) {
+    if (!std::filesystem::is_regular_file(folder / name, error)) missing.push_back(name);
+  }
+  return missing;
+}
+
+std::string MissingDataReport(const std::vector<std::filesystem::path>& folders,
+                              const std::optional<std::filesystem::path>& chosen) {
+  if (!chosen) {
+    std::string text = "tessera: cannot find its models and textures (dude.vh3, tex1.3df, ...); looked in";
+    for (size_t i = 0; i < folders.size(); ++i) text += (i == 0 ? " " : ", ") + folders[i].string();
+    return text;
+  }
+  const std::vector<std::string> missing = MissingDataFiles(*chosen);
+  if (missing.empty()) return {};
+  std::string text = "tessera: missing from " + chosen->string() + ":";
+  for (const std::string& name : missing) text += " " + name;
+  return text;
 }
 
 // The scene is specified in single precision and must give the same frames on
@@ -108,10 +135,14 @@ int SaverStartup::Run(std::string_view commandLine) {
   if (IsConfigureArgument(ArgumentText(commandLine))) return Configure();
 
   if (enterDataFolder) {
+    // A missing model leaves its slot empty and a missing texture ends the run
+    // with status -1, as always; standard error says which files were missing.
+    const std::vector<std::filesystem::path> folders = platform::DataFolders(SAVERS_INSTALLED_DATA);
+    const std::optional<std::filesystem::path> folder = ChooseDataFolder(folders);
+    if (const std::string report = MissingDataReport(folders, folder); !report.empty())
+      std::fprintf(stderr, "%s\n", report.c_str());
     std::error_code error;
-    const std::filesystem::path folder =
-        ChooseDataFolder(std::filesystem::current_path(error), platform::ProgramPath().parent_path());
-    std::filesystem::current_path(folder, error);
+    if (folder) std::filesystem::current_path(*folder, error);
   }
   // The settings never hold more than the 50 slots of the scene; a
   // hand-edited value beyond them, or a negative one, is brought into range.

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/dialog.h"
 #include "platform/window.h"
@@ -22,10 +24,16 @@ std::string ArgumentText(std::string_view commandLine);
 // Configuration mode: the whole argument text is "-C" or "/C" in either case.
 bool IsConfigureArgument(std::string_view argumentText);
 
-// Where the saver's files are read from: the current folder when it holds the
-// figure or any texture, otherwise the program's own folder.
-std::filesystem::path ChooseDataFolder(const std::filesystem::path& current,
-                                       const std::filesystem::path& programFolder);
+// Where the saver's files are read from: the first of the folders (current,
+// the program's, installed: platform::DataFolders) that holds the figure or any
+// texture; none when no folder does.
+std::optional<std::filesystem::path> ChooseDataFolder(const std::vector<std::filesystem::path>& folders);
+// The saver's files (figure, the three objects, the six textures) that the
+// folder lacks, in that order.
+std::vector<std::string> MissingDataFiles(const std::filesystem::path& folder);
+// What standard error is told when files are missing; empty when none is.
+std::string MissingDataReport(const std::vector<std::filesystem::path>& folders,
+                              const std::optional<std::filesystem::path>& chosen);
 
 // Rounding to nearest with every floating-point exception masked, as the
 // scene's arithmetic expects (see saver_app.cpp).

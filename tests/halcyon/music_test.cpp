@@ -1,6 +1,9 @@
 // music_test.cpp — the sound calls of a run, in order: the music step's
 // choices, and the calls at construction, set-up and stop of the renderer.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "halcyon/music/music.h"
 #include "halcyon/render/world_renderer.h"
@@ -137,6 +140,27 @@ TEST_F(RendererMusic, MusicStartsAfterGlideSetUpAndStopsAfterGlideShutdown) {
   // Idle priority comes last, after the music has started.
   EXPECT_LT(IndexOf(log, "MIDASplayModule 7 0"), IndexOf(log, "SetThreadPriority idle"));
   EXPECT_LT(IndexOf(log, "grGlideShutdown"), IndexOf(log, "MIDASstopModule 7"));
+}
+
+// A stored name: absolute as it is, relative from the first folder holding it
+// (current, the program's, installed), nothing when no folder does.
+TEST(MusicFile, RelativeNamesFromTheFirstFolderThatHoldsThem) {
+  const std::filesystem::path base =
+      std::filesystem::temp_directory_path() / ("halcyon_music_file_" + std::to_string(::getpid()));
+  const std::vector<std::filesystem::path> folders = {base / "current", base / "bin", base / "share"};
+  for (const auto& folder : folders) std::filesystem::create_directories(folder / "sub");
+  std::ofstream(folders[2] / "trans.xm") << "x";
+  std::ofstream(folders[2] / "sub" / "deep.xm") << "x";
+  std::ofstream(folders[1] / "sub" / "deep.xm") << "x";
+
+  EXPECT_EQ(FindMusicFile("trans.xm", folders), folders[2] / "trans.xm");
+  EXPECT_EQ(FindMusicFile("sub/deep.xm", folders), folders[1] / "sub" / "deep.xm");
+  EXPECT_EQ(FindMusicFile((folders[2] / "trans.xm").string(), {}), folders[2] / "trans.xm");
+  EXPECT_EQ(FindMusicFile((folders[0] / "trans.xm").string(), folders), std::nullopt);  // absolute: no search
+  EXPECT_EQ(FindMusicFile("other.xm", folders), std::nullopt);
+  EXPECT_EQ(FindMusicFile("sub", folders), std::nullopt);  // a folder is no music
+  EXPECT_EQ(FindMusicFile("", folders), std::nullopt);
+  std::filesystem::remove_all(base);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ namespace platform::test {
 namespace {
 
 struct HostedCase {
+  const char* name;
   std::vector<std::string> arguments;
   const char* environment;
   std::vector<std::string> left;
@@ -23,29 +24,93 @@ struct HostedCase {
   bool error;
 };
 
+constexpr uint32_t kRoot = 0x1ff;
+
 class HostedArguments : public ::testing::TestWithParam<HostedCase> {};
 
 TEST_P(HostedArguments, AreFoundAnywhereAndRemoved) {
   const HostedCase& c = GetParam();
-  ParsedArguments parsed = ParseArguments(c.arguments, c.environment);
+  ParsedArguments parsed = ParseArguments(c.arguments, c.environment, [] { return kRoot; });
   EXPECT_EQ(parsed.arguments, c.left);
   EXPECT_EQ(parsed.hostedWindow, c.window);
-  EXPECT_EQ(!parsed.error.empty(), c.error);
+  EXPECT_EQ(!parsed.error.empty(), c.error) << parsed.error;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Switches, HostedArguments,
-    ::testing::Values(HostedCase{{"-s", "-window-id", "0x1a00003"}, nullptr, {"-s"}, 0x1a00003u, false},
-                      HostedCase{{"--window-id", "1234", "/s"}, nullptr, {"/s"}, 1234u, false},
-                      HostedCase{{"-s"}, "0x2c00007", {"-s"}, 0x2c00007u, false},
-                      HostedCase{{"-s"}, "4711", {"-s"}, 4711u, false},
-                      HostedCase{{"-s", "-window-id", "12"}, "0x99", {"-s"}, 12u, false},  // argument wins
-                      HostedCase{{"-s"}, "", {"-s"}, std::nullopt, false},
-                      HostedCase{{"-s"}, "nonsense", {"-s"}, std::nullopt, true},
-                      HostedCase{{"-s", "-window-id"}, nullptr, {"-s"}, std::nullopt, true},
-                      HostedCase{{"-window-id", "0xZZ", "-s"}, nullptr, {"-s"}, std::nullopt, true},
-                      HostedCase{
-                          {"/c", "window-id", "5"}, nullptr, {"/c", "window-id", "5"}, std::nullopt, false}));
+    ::testing::Values(
+        HostedCase{"WindowIdHex", {"-s", "-window-id", "0x1a00003"}, nullptr, {"-s"}, 0x1a00003u, false},
+        HostedCase{"WindowIdDecimalFirst", {"--window-id", "1234", "/s"}, nullptr, {"/s"}, 1234u, false},
+        HostedCase{"EnvironmentHex", {"-s"}, "0x2c00007", {"-s"}, 0x2c00007u, false},
+        HostedCase{"EnvironmentDecimal", {"-s"}, "4711", {"-s"}, 4711u, false},
+        HostedCase{"ArgumentBeatsEnvironment", {"-s", "-window-id", "12"}, "0x99", {"-s"}, 12u, false},
+        HostedCase{"EmptyEnvironment", {"-s"}, "", {"-s"}, std::nullopt, false},
+        HostedCase{"BadEnvironment", {"-s"}, "nonsense", {"-s"}, std::nullopt, true},
+        HostedCase{"WindowIdWithoutValue", {"-s", "-window-id"}, nullptr, {"-s"}, std::nullopt, true},
+        HostedCase{"WindowIdNotANumber", {"-window-id", "0xZZ", "-s"}, nullptr, {"-s"}, std::nullopt, true},
+        HostedCase{"LookAlikesStay",
+                   {"/c", "window-id", "5", "root", "-rooted", "fps"},
+                   nullptr,
+                   {"/c", "window-id", "5", "root", "-rooted", "fps"},
+                   std::nullopt,
+                   false},
+        // A host's command line reaches halcyon's first-argument rule with -s first.
+        HostedCase{"RootFirst", {"-root", "-s"}, nullptr, {"-s"}, kRoot, false},
+        HostedCase{"DoubleDashRootLast", {"/s", "--root"}, nullptr, {"/s"}, kRoot, false},
+        HostedCase{"EnvironmentBeatsRoot", {"-root", "-s"}, "0x2c", {"-s"}, 0x2cu, false},
+        HostedCase{"WindowIdBeatsRoot", {"-root", "-window-id", "7", "-s"}, nullptr, {"-s"}, 7u, false},
+        HostedCase{"HostFlags",
+                   {"-fps", "--mono", "-window", "-s", "-install", "--noinstall", "--pair", "-no-fps"},
+                   nullptr,
+                   {"-s"},
+                   std::nullopt,
+                   false},
+        HostedCase{"VisualAndItsName",
+                   {"-visual", "GL", "-s", "--visual", "0x21"},
+                   nullptr,
+                   {"-s"},
+                   std::nullopt,
+                   false},
+        HostedCase{"VisualWithoutName", {"-s", "-visual"}, nullptr, {"-s"}, std::nullopt, true}),
+    [](const ::testing::TestParamInfo<HostedCase>& info) { return std::string(info.param.name); });
+
+TEST(HostedRoot, WithoutAnXDisplayTheSaverKeepsItsOwnWindow) {
+  int asked = 0;
+  auto none = [&asked]() -> std::optional<uint32_t> {
+    ++asked;
+    return std::nullopt;
+  };
+  ParsedArguments parsed = ParseArguments({"-s", "-root"}, nullptr, none);
+  EXPECT_EQ(parsed.arguments, std::vector<std::string>{"-s"});
+  EXPECT_EQ(parsed.hostedWindow, std::nullopt);
+  EXPECT_TRUE(parsed.error.empty());
+  EXPECT_EQ(asked, 1);
+  ParseArguments({"-s"}, nullptr, none);  // asked only for -root
+  EXPECT_EQ(asked, 1);
+}
+
+TEST(HostedRoot, RootWindowNeedsADisplay) {
+  const char* saved = std::getenv("DISPLAY");
+  const std::string keep = saved != nullptr ? saved : "";
+  unsetenv("DISPLAY");
+  EXPECT_EQ(RootWindowId(), std::nullopt);
+  setenv("DISPLAY", ":98765", 1);  // no such server
+  EXPECT_EQ(RootWindowId(), std::nullopt);
+  if (saved != nullptr)
+    setenv("DISPLAY", keep.c_str(), 1);
+  else
+    unsetenv("DISPLAY");
+}
+
+TEST(DataFolders, CurrentThenProgramThenInstalledRelativeToProgram) {
+  const std::filesystem::path program = ProgramPath().parent_path();
+  const auto folders = DataFolders("../../share/savers");
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_EQ(folders[0], std::filesystem::current_path());
+  EXPECT_EQ(folders[1], program);
+  EXPECT_EQ(folders[2], (program.parent_path().parent_path() / "share" / "savers").lexically_normal());
+  EXPECT_EQ(DataFolders(".").size(), std::filesystem::current_path() == program ? 1u : 2u);  // no repeats
+}
 
 TEST(CommandLine, ProgramNameFirstArgumentsQuotedWhenBlank) {
   EXPECT_EQ(BuildCommandLine("/usr/bin/tessera", {"-C"}), "/usr/bin/tessera -C");

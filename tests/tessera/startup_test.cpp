@@ -51,17 +51,37 @@ TEST(ArgumentRule, KeepsTrailingBlanks) {
   EXPECT_EQ(ArgumentText("\"a b\"  x"), "x");
 }
 
-TEST(DataFolder, CurrentFolderWhenItHoldsAnySaverFile) {
-  ScratchFolder folder;
-  const std::filesystem::path program = "/opt/savers";
-  EXPECT_EQ(ChooseDataFolder(folder.path, program), program);
-  testing::ModelBytes().Write(folder.path / "object0.VH3");  // object files alone do not count
-  EXPECT_EQ(ChooseDataFolder(folder.path, program), program);
-  testing::ModelBytes().Write(folder.path / "tex4.3df");
-  EXPECT_EQ(ChooseDataFolder(folder.path, program), folder.path);
-  std::filesystem::remove(folder.path / "tex4.3df");
-  testing::ModelBytes().Write(folder.path / "dude.vh3");
-  EXPECT_EQ(ChooseDataFolder(folder.path, program), folder.path);
+// Three folders in lookup order (current, program, installed); the first that
+// holds the figure or any texture wins, object files alone do not count.
+TEST(DataFolder, FirstFolderHoldingTheFigureOrATexture) {
+  ScratchFolder scratch;
+  const std::vector<std::filesystem::path> folders = {scratch.path / "current", scratch.path / "bin",
+                                                      scratch.path / "share"};
+  for (const auto& folder : folders) std::filesystem::create_directories(folder);
+  EXPECT_EQ(ChooseDataFolder(folders), std::nullopt);
+  testing::ModelBytes().Write(folders[0] / "object0.VH3");
+  EXPECT_EQ(ChooseDataFolder(folders), std::nullopt);
+  testing::ModelBytes().Write(folders[2] / "plane.3df");
+  EXPECT_EQ(ChooseDataFolder(folders), folders[2]);
+  testing::ModelBytes().Write(folders[1] / "dude.vh3");
+  EXPECT_EQ(ChooseDataFolder(folders), folders[1]);
+  testing::ModelBytes().Write(folders[0] / "tex4.3df");
+  EXPECT_EQ(ChooseDataFolder(folders), folders[0]);
+}
+
+TEST(DataFolder, ReportNamesMissingFilesOrEveryFolderLookedIn) {
+  ScratchFolder scratch;
+  const std::vector<std::filesystem::path> folders = {"/nowhere/a", "/nowhere/b"};
+  EXPECT_EQ(MissingDataReport(folders, std::nullopt),
+            "tessera: cannot find its models and textures (dude.vh3, tex1.3df, ...); looked in /nowhere/a, "
+            "/nowhere/b");
+  scratch.CopyData({"dude.vh3", "object0.VH3", "object1.VH3", "object2.VH3", "tex1.3df", "tex2.3df",
+                    "tex4.3df", "tex5.3df"});
+  EXPECT_EQ(MissingDataFiles(scratch.path), (std::vector<std::string>{"tex3.3df", "plane.3df"}));
+  EXPECT_EQ(MissingDataReport(folders, scratch.path),
+            "tessera: missing from " + scratch.path.string() + ": tex3.3df plane.3df");
+  scratch.CopyData({"tex3.3df", "plane.3df"});
+  EXPECT_EQ(MissingDataReport(folders, scratch.path), "");
 }
 
 // Runs the start-up routine in a scratch folder with its own settings.

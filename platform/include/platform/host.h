@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
@@ -22,10 +23,12 @@ enum class Backend { Sdl, Headless };
 // (desktop::ChosenDisplay): SDL when a video device can be opened and
 // GLIDE_DISPLAY is not "headless"; headless otherwise.
 Backend CurrentBackend();
-// True when drawing into another program's window (XSCREENSAVER_WINDOW or
-// -window-id / --window-id among the arguments, on the SDL backend): input
-// does not end the saver. Set by RunApp.
+// True when drawing into another program's window (XSCREENSAVER_WINDOW,
+// -window-id / --window-id among the arguments, or the root window for -root /
+// --root, on the SDL backend): input does not end the saver. Set by RunApp.
 bool IsHosted();
+// The root window of $DISPLAY's default screen; none without an X display.
+std::optional<uint32_t> RootWindowId();
 
 // The SDL window behind a window handle (null headless or for an unknown handle).
 SDL_Window* SdlWindowOf(HWND hwnd);
@@ -36,8 +39,18 @@ std::optional<uint32_t> SeedOverride();
 
 // $SAVER_HOME, else $XDG_CONFIG_HOME/savers, else ~/.config/savers. Created on first write.
 std::filesystem::path SettingsFolder();
-// The running program's full path, and the folder it lies in.
+// The running program's full path (links resolved).
 std::filesystem::path ProgramPath();
+// Where a program looks for its data files, in order: the current folder, the
+// program's own folder (the build tree), and the installed data folder, named
+// relative to the program's folder (from libexec/xscreensaver to
+// share/savers), so that a moved prefix still works.
+std::vector<std::filesystem::path> DataFolders(const std::filesystem::path& installedFromProgram);
+// That relative folder for the usual install folders; the savers' build passes
+// the one its own install folders give.
+#ifndef SAVERS_INSTALLED_DATA
+#define SAVERS_INSTALLED_DATA "../../share/savers"
+#endif
 
 // Modal dialogs: the top of this stack is the active window that receives input.
 void PushModal(Window* window);
