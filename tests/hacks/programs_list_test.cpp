@@ -1,6 +1,7 @@
 // programs_list_test.cpp — adding the savers to ~/.xscreensaver's programs:
 // list and taking them out: only their own lines change.
 #include "programs_list.h"
+#include "param_name.h"
 
 #include <gtest/gtest.h>
 
@@ -172,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ProgramCase{"- GL: \"Gears (fast)\" /usr/bin/gears -root", "gears"},
                       ProgramCase{"  default-n:  halcyon -s", "halcyon"},
                       ProgramCase{"-\t'/opt/my savers/tessera'", "tessera"},
-                      ProgramCase{"  \"Label only", ""}, ProgramCase{"   ", ""}, ProgramCase{"GL:", ""}));
+                      ProgramCase{"  \"Label only", ""}, ProgramCase{"   ", ""}, ProgramCase{"GL:", ""}),
+    [](const auto& info) { return test_support::TestName(info.param.entry, info.index); });
 
 }  // namespace
 }  // namespace savers::registration

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "headless/script.h"
+#include "param_name.h"
 #include "test_support.h"
 
 namespace platform::test {
@@ -36,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // arguments, out-of-range coordinates, unknown key and command.
                       ScriptCase{"mousemove 1 2;x:key;-1:key;5:jump;5:mousemove 1;5:lbutton 3", 0, 6},
                       ScriptCase{"5:mousemove 1 99999;5:key nosuchkey;5:syscommand reboot;7:key", 1, 3},
-                      ScriptCase{"99999999999999999999999:key;1:mousemove a b", 0, 2}));
+                      ScriptCase{"99999999999999999999999:key;1:mousemove a b", 0, 2}),
+    [](const auto& info) { return test_support::TestName(info.param.text, info.index); });
 
 TEST(ScriptParseDetail, KeepsValuesAndOrder) {
   Script script = ParseScript("450:key;300:mousemove -3 40;300:syskey f4;9:rbutton;9:syscommand close");
@@ -291,7 +293,11 @@ INSTANTIATE_TEST_SUITE_P(
                       RunCase{"10:mousemove 5 5;20:mousemove 5 5", "50", 50},  // a still pointer
                       RunCase{"10:mousemove 5 5;20:mousemove 6 5", "50", 20},  // one pixel ends it
                       RunCase{"bogus;15:key;x:key", "50", 15},                 // bad entries skipped
-                      RunCase{"30:syscommand screensave;40:key", "", 40}));
+                      RunCase{"30:syscommand screensave;40:key", "", 40}),
+    [](const auto& info) {
+      return test_support::TestName(std::string(info.param.events) + " frames " + info.param.frames,
+                                    info.index);
+    });
 
 }  // namespace
 }  // namespace platform::test
