@@ -75,7 +75,7 @@ start_x() {  # start_x WM(yes|no) SCREEN-ARGS...
   fi
   # The pointer starts away from the middle of the screen and stays there
   # (the server may drop the first move it is asked for).
-  xdotool mousemove --sync 700 500 2>/dev/null || xdotool mousemove 700 500
+  xdotool mousemove --screen 0 700 500
 }
 
 stop_x() {
@@ -117,6 +117,20 @@ time_end() {
 
 screen_size() { xdotool getdisplaygeometry; }
 
+# The screen's statistics of a rectangle once more than a tenth of it is lit,
+# or after SECONDS (a saver at idle priority on a busy machine starts slowly,
+# and halcyon fades in from black).
+lit_within() {  # lit_within SECONDS X Y W H
+  local deadline=$((SECONDS + $1)) stats
+  shift
+  while :; do
+    stats=$("$xprobe" stats "$@")
+    if [ "${stats%% *}" -gt 100 ] || [ $SECONDS -ge "$deadline" ]; then break; fi
+    sleep 0.5
+  done
+  echo "$stats"
+}
+
 # A still pointer for 5 s keeps the saver running and drawing; the pointer
 # stays hidden; one pixel of movement ends it with status 0.
 still_then_move() {  # still_then_move LABEL X Y W H PROGRAM ARGS...
@@ -127,17 +141,17 @@ still_then_move() {  # still_then_move LABEL X Y W H PROGRAM ARGS...
   alive "$pid"
   check "$label: runs 5 s with the pointer still" $? "$(tail -2 "$work/err")"
   local stats
-  stats=$("$xprobe" stats "$x" "$y" "$w" "$h")
+  stats=$(lit_within 10 "$x" "$y" "$w" "$h")
   [ "${stats%% *}" -gt 100 ] && [ "${stats##* }" -gt 50 ]
   check "$label: draws (lit per mille, colours: $stats)" $?
   [ "$("$xprobe" cursor)" = hidden ]
   check "$label: pointer hidden" $?
   [ -n "${SHOTS:-}" ] && import -window root "$SHOTS/${label// /_}.png" 2>/dev/null
   xdotool mousemove_relative 1 0
-  wait_end "$pid" 5
+  wait_end "$pid" 8
   local status=$?
   check "$label: a 1-pixel move ends it with status 0" $status "status $status"
-  xdotool mousemove 700 500
+  xdotool mousemove --screen 0 700 500
 }
 
 ends_by() {  # ends_by LABEL ACTION PROGRAM ARGS... (ACTION: a command run after 3 s)
@@ -147,10 +161,10 @@ ends_by() {  # ends_by LABEL ACTION PROGRAM ARGS... (ACTION: a command run after
   sleep 3
   alive "$pid" || { check "$label" 1 "ended before the input"; return; }
   eval "$action"
-  wait_end "$pid" 5
+  wait_end "$pid" 8
   local status=$?
   check "$label" $status "status $status"
-  xdotool mousemove 700 500
+  xdotool mousemove --screen 0 700 500
 }
 
 group_fullscreen() {
@@ -191,14 +205,14 @@ group_window() {
       check "$saver window mode $tag: keeps running" $? "$(tail -2 "$work/err")"
       if [ -n "$geometry" ]; then
         read -r gx gy gw gh <<<"$geometry"
-        stats=$("$xprobe" stats "$gx" "$gy" "$gw" "$gh")
+        stats=$(lit_within 10 "$gx" "$gy" "$gw" "$gh")
         [ "${stats%% *}" -gt 100 ]
         check "$saver window mode $tag: draws ($stats)" $?
       fi
       xdotool mousemove_relative 1 0
-      wait_end "$pid" 3
+      wait_end "$pid" 8
       check "$saver window mode $tag: a 1-pixel move ends it" $?
-      xdotool mousemove 700 500
+      xdotool mousemove --screen 0 700 500
     done
     stop_x
   done
@@ -295,7 +309,7 @@ group_monitors() {
   [ "${left%% *}" -gt 100 ] && [ "${right}" = "0 1" ]
   check "two monitors: the picture on one, the other black ($left | $right)" $?
   xdotool mousemove_relative 1 0
-  wait_end "$pid" 3
+  wait_end "$pid" 8
   check "two monitors: a move ends it" $?
   stop_x
 }
