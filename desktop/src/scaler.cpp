@@ -1,13 +1,15 @@
 // scaler.cpp — nearest and bilinear scaling of 0xAARRGGBB frames.
 //
 // Sample positions are those of a GPU's texture filter: target pixel t of T
-// samples the source at u = (t + ½)·S/T − ½, kept in 1/256ths of a pixel.
-// Bilinear weights are whole 256ths, 0 to 256; at the right and bottom edges
-// the pair of samples is moved one to the left (up) with the weight 256 on
-// the second, so that every pixel reads two that exist. Each pixel is
-// (a·(256 − w) + b·w) >> 8 per channel, first along the rows into scratch
-// rows, then between two scratch rows; SSE2 does four channels of two pixels
-// (rows) or sixteen bytes (between rows) at a time, exactly as the formula.
+// samples the source at u = (t + ½)·S/T − ½, kept in 1/64ths of a pixel (a
+// GPU's filter keeps as few bits). Bilinear weights are whole 64ths, 0 to 64;
+// at the right and bottom edges the pair of samples is moved one to the left
+// (up) with the weight 64 on the second, so that every pixel reads two that
+// exist. Each pixel is (a·(64 − w) + b·w) >> 6 per channel, first along the
+// rows into scratch rows, then between two scratch rows. SSE2 multiplies
+// 16-bit lanes; AVX2, where the processor has it, multiplies and adds byte
+// pairs in one instruction (the weights fit a signed byte); every width
+// computes exactly the formula.
 #include "desktop/scaler.h"
 
 #include <immintrin.h>
@@ -19,17 +21,21 @@ namespace desktop {
 
 namespace {
 
+constexpr int kWeightBits = 6;
+constexpr int kOne = 1 << kWeightBits;
+
 struct Sample {
   uint32_t first;   // source index of the first of the two samples
-  uint16_t weight;  // of the second sample, 0..256
+  uint16_t weight;  // of the second sample, 0..kOne
 };
 
 Sample BilinearSample(int t, int targetSize, int sourceSize) {
-  const int64_t u256 = (static_cast<int64_t>(2 * t + 1) * sourceSize * 256) / (2 * int64_t{targetSize}) - 128;
-  if (sourceSize < 2 || u256 <= 0) return {0, 0};
-  int64_t first = u256 >> 8;
-  int weight = static_cast<int>(u256 & 255);
-  if (first >= sourceSize - 1) return {static_cast<uint32_t>(sourceSize - 2), 256};
+  const int64_t u =
+      (static_cast<int64_t>(2 * t + 1) * sourceSize * kOne) / (2 * int64_t{targetSize}) - kOne / 2;
+  if (sourceSize < 2 || u <= 0) return {0, 0};
+  const int64_t first = u >> kWeightBits;
+  const int weight = static_cast<int>(u & (kOne - 1));
+  if (first >= sourceSize - 1) return {static_cast<uint32_t>(sourceSize - 2), kOne};
   return {static_cast<uint32_t>(first), static_cast<uint16_t>(weight)};
 }
 
@@ -43,34 +49,35 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
   for (int shift = 0; shift < 32; shift += 8) {
     const uint32_t ca = (a >> shift) & 0xFF;
     const uint32_t cb = (b >> shift) & 0xFF;
-    out |= (((ca * (256 - w) + cb * w) >> 8) & 0xFF) << shift;
+    out |= (((ca * (kOne - w) + cb * w) >> kWeightBits) & 0xFF) << shift;
   }
   return out;
 }
 
-// One source row scaled along x into `out` (targetWidth pixels).
-void ScaleRow(const uint32_t* row, const uint32_t* columns, const uint16_t* weights, int targetWidth,
-              uint32_t* out) {
+// One source row scaled along x into `out` (targetWidth pixels). weights16
+// holds eight 16-bit weights a column: (64 − w) four times, then w four times.
+void ScaleRow(const uint32_t* row, const uint32_t* columns, const uint16_t* weights16, const uint8_t*,
+              int targetWidth, uint32_t* out) {
   const __m128i zero = _mm_setzero_si128();
   int t = 0;
   for (; t + 2 <= targetWidth; t += 2) {
     const __m128i pairA = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + columns[t]));
     const __m128i pairB = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + columns[t + 1]));
-    const __m128i weightA = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * t));
-    const __m128i weightB = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * (t + 1)));
+    const __m128i weightA = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights16 + 8 * t));
+    const __m128i weightB = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights16 + 8 * (t + 1)));
     const __m128i a = _mm_mullo_epi16(_mm_unpacklo_epi8(pairA, zero), weightA);
     const __m128i b = _mm_mullo_epi16(_mm_unpacklo_epi8(pairB, zero), weightB);
     __m128i sum = _mm_add_epi16(_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b));
-    sum = _mm_srli_epi16(sum, 8);
+    sum = _mm_srli_epi16(sum, kWeightBits);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + t), _mm_packus_epi16(sum, sum));
   }
-  for (; t < targetWidth; ++t) out[t] = Lerp(row[columns[t]], row[columns[t] + 1], weights[8 * t + 4]);
+  for (; t < targetWidth; ++t) out[t] = Lerp(row[columns[t]], row[columns[t] + 1], weights16[8 * t + 4]);
 }
 
-// Two scaled rows blended into a target row: (a·(256 − w) + b·w) >> 8 per byte.
+// Two scaled rows blended into a target row.
 void BlendRows(const uint32_t* first, const uint32_t* second, uint32_t weight, int width, uint32_t* out) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i weightA = _mm_set1_epi16(static_cast<short>(256 - weight));
+  const __m128i weightA = _mm_set1_epi16(static_cast<short>(kOne - weight));
   const __m128i weightB = _mm_set1_epi16(static_cast<short>(weight));
   int t = 0;
   for (; t + 4 <= width; t += 4) {
@@ -78,64 +85,57 @@ void BlendRows(const uint32_t* first, const uint32_t* second, uint32_t weight, i
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(second + t));
     const __m128i low = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), weightA),
                                                      _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), weightB)),
-                                       8);
+                                       kWeightBits);
     const __m128i high = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), weightA),
                                                       _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), weightB)),
-                                        8);
+                                        kWeightBits);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm_packus_epi16(low, high));
   }
   for (; t < width; ++t) out[t] = Lerp(first[t], second[t], weight);
 }
 
+// AVX2: weights8 holds eight bytes a column, (64 − w, w) for each channel,
+// matching the channel bytes of the pixel pair once they are interleaved.
 __attribute__((target("avx2"))) void ScaleRowAvx2(const uint32_t* row, const uint32_t* columns,
-                                                  const uint16_t* weights, int targetWidth, uint32_t* out) {
-  const __m256i zero = _mm256_setzero_si256();
+                                                  const uint16_t* weights16, const uint8_t* weights8,
+                                                  int targetWidth, uint32_t* out) {
+  // Within each 64-bit pair: b0 b1 g0 g1 r0 r1 a0 a1.
+  const __m256i interleave = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15, 0, 4, 1,
+                                              5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
   int t = 0;
   for (; t + 4 <= targetWidth; t += 4) {
-    // Four pairs of neighbouring pixels: [a b | c d], a pair per 64 bits.
     const __m256i offsets =
         _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(columns + t)));
-    const __m256i pairs = _mm256_i64gather_epi64(reinterpret_cast<const long long*>(row), offsets, 4);
-    const __m256i weightsAC =
-        _mm256_setr_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * t)),
-                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * (t + 2))));
-    const __m256i weightsBD =
-        _mm256_setr_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * (t + 1))),
-                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + 8 * (t + 3))));
-    const __m256i ac = _mm256_mullo_epi16(_mm256_unpacklo_epi8(pairs, zero), weightsAC);
-    const __m256i bd = _mm256_mullo_epi16(_mm256_unpackhi_epi8(pairs, zero), weightsBD);
-    __m256i sum = _mm256_add_epi16(_mm256_unpacklo_epi64(ac, bd), _mm256_unpackhi_epi64(ac, bd));
-    sum = _mm256_srli_epi16(sum, 8);
+    const __m256i pairs = _mm256_shuffle_epi8(
+        _mm256_i64gather_epi64(reinterpret_cast<const long long*>(row), offsets, 4), interleave);
+    const __m256i weights = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights8 + 8 * t));
+    const __m256i sum = _mm256_srli_epi16(_mm256_maddubs_epi16(pairs, weights), kWeightBits);
     // [a b a b | c d c d] to [a b c d].
     const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(sum, sum), 0x08);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm256_castsi256_si128(packed));
   }
-  if (t < targetWidth) ScaleRow(row, columns + t, weights + 8 * t, targetWidth - t, out + t);
+  if (t < targetWidth)
+    ScaleRow(row, columns + t, weights16 + 8 * t, weights8 + 8 * t, targetWidth - t, out + t);
 }
 
 __attribute__((target("avx2"))) void BlendRowsAvx2(const uint32_t* first, const uint32_t* second,
                                                    uint32_t weight, int width, uint32_t* out) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i weightA = _mm256_set1_epi16(static_cast<short>(256 - weight));
-  const __m256i weightB = _mm256_set1_epi16(static_cast<short>(weight));
+  const __m256i weights = _mm256_set1_epi16(static_cast<short>((weight << 8) | (kOne - weight)));
   int t = 0;
   for (; t + 8 <= width; t += 8) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first + t));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(second + t));
     const __m256i low =
-        _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), weightA),
-                                           _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), weightB)),
-                          8);
+        _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(a, b), weights), kWeightBits);
     const __m256i high =
-        _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), weightA),
-                                           _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), weightB)),
-                          8);
+        _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(a, b), weights), kWeightBits);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + t), _mm256_packus_epi16(low, high));
   }
   if (t < width) BlendRows(first + t, second + t, weight, width - t, out + t);
 }
 
-using ScaleRowFunction = void (*)(const uint32_t*, const uint32_t*, const uint16_t*, int, uint32_t*);
+using ScaleRowFunction = void (*)(const uint32_t*, const uint32_t*, const uint16_t*, const uint8_t*, int,
+                                  uint32_t*);
 using BlendRowsFunction = void (*)(const uint32_t*, const uint32_t*, uint32_t, int, uint32_t*);
 
 bool HasAvx2() {
@@ -160,6 +160,7 @@ void Scaler::PrepareTables(const ScaleJob& job, bool bilinear) {
   columns_.resize(targetWidth_);
   rows_.resize(targetHeight_);
   columnWeights_.assign(bilinear ? 8 * static_cast<size_t>(targetWidth_) : 0, 0);
+  columnByteWeights_.assign(bilinear ? 8 * static_cast<size_t>(targetWidth_) : 0, 0);
   rowWeights_.assign(bilinear ? targetHeight_ : 0, 0);
   for (int t = 0; t < targetWidth_; ++t) {
     if (!bilinear) {
@@ -169,8 +170,10 @@ void Scaler::PrepareTables(const ScaleJob& job, bool bilinear) {
     const Sample sample = BilinearSample(t, targetWidth_, sourceWidth_);
     columns_[t] = sample.first;
     for (int lane = 0; lane < 4; ++lane) {
-      columnWeights_[8 * t + lane] = static_cast<uint16_t>(256 - sample.weight);
+      columnWeights_[8 * t + lane] = static_cast<uint16_t>(kOne - sample.weight);
       columnWeights_[8 * t + 4 + lane] = sample.weight;
+      columnByteWeights_[8 * t + 2 * lane] = static_cast<uint8_t>(kOne - sample.weight);
+      columnByteWeights_[8 * t + 2 * lane + 1] = static_cast<uint8_t>(sample.weight);
     }
   }
   for (int t = 0; t < targetHeight_; ++t) {
@@ -223,7 +226,7 @@ void Scaler::Bilinear(const ScaleJob& job) {
     // Rows are asked for in order, so the lower-numbered slot is the one to reuse.
     const int slot = scratchRows_[0] <= scratchRows_[1] ? 0 : 1;
     scaleRow(job.source + static_cast<size_t>(sourceRow) * job.sourcePitchPixels, columns_.data(),
-             columnWeights_.data(), targetWidth_, slots[slot]);
+             columnWeights_.data(), columnByteWeights_.data(), targetWidth_, slots[slot]);
     scratchRows_[slot] = sourceRow;
     return slots[slot];
   };
@@ -233,7 +236,7 @@ void Scaler::Bilinear(const ScaleJob& job) {
     const uint32_t weight = rowWeights_[y];
     if (weight == 0) {
       std::memcpy(target, scaled(first), sizeof(uint32_t) * targetWidth_);
-    } else if (weight == 256) {
+    } else if (weight == kOne) {
       std::memcpy(target, scaled(first + 1), sizeof(uint32_t) * targetWidth_);
     } else {
       const uint32_t* a = scaled(first);

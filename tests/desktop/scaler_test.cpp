@@ -27,19 +27,19 @@ Image RandomImage(int width, int height, uint32_t seed) {
   return image;
 }
 
-// The sample of target pixel t: first source index and the weight (0..256) of the next.
+// The sample of target pixel t: first source index and the weight (0..64) of the next.
 std::pair<int, int> Sample(int t, int target, int source) {
-  const int64_t u = (static_cast<int64_t>(2 * t + 1) * source * 256) / (2 * int64_t{target}) - 128;
+  const int64_t u = (static_cast<int64_t>(2 * t + 1) * source * 64) / (2 * int64_t{target}) - 32;
   if (u <= 0) return {0, 0};
-  if ((u >> 8) >= source - 1) return {source - 2, 256};
-  return {static_cast<int>(u >> 8), static_cast<int>(u & 255)};
+  if ((u >> 6) >= source - 1) return {source - 2, 64};
+  return {static_cast<int>(u >> 6), static_cast<int>(u & 63)};
 }
 
 uint32_t Lerp(uint32_t a, uint32_t b, int w) {
   uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
     const uint32_t ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
-    out |= ((ca * (256 - w) + cb * w) >> 8) << shift;
+    out |= ((ca * (64 - w) + cb * w) >> 6) << shift;
   }
   return out;
 }

@@ -36,8 +36,9 @@ class Scaler {
 
   int sourceWidth_ = 0, sourceHeight_ = 0, targetWidth_ = 0, targetHeight_ = 0;
   bool bilinear_ = false;
-  std::vector<uint32_t> columns_;        // per target column: first source column
-  std::vector<uint16_t> columnWeights_;  // bilinear: weight of the next column, 0..256
+  std::vector<uint32_t> columns_;           // per target column: first source column
+  std::vector<uint16_t> columnWeights_;     // bilinear: 16-bit weights of each column's pair (SSE2)
+  std::vector<uint8_t> columnByteWeights_;  // the same as byte pairs (AVX2)
   std::vector<uint32_t> rows_;
   std::vector<uint16_t> rowWeights_;
   std::vector<uint32_t> scratch_;  // two horizontally scaled rows
