@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "span.h"
@@ -188,6 +189,10 @@ struct CullCase {
   bool clockwise;  // on screen (y down): positive area
   bool drawn;
 };
+void PrintTo(const CullCase& c, std::ostream* os) {
+  *os << "mode " << c.mode << (c.clockwise ? ", clockwise" : ", anticlockwise")
+      << (c.drawn ? ", drawn" : ", culled");
+}
 class Culling : public ::testing::TestWithParam<CullCase> {};
 
 TEST_P(Culling, SignOfTheAreaOnCoordinatesAsPassed) {
@@ -207,10 +212,16 @@ TEST_P(Culling, SignOfTheAreaOnCoordinatesAsPassed) {
   EXPECT_EQ(r.Counters().trianglesCulled, c.drawn ? 0u : 1u);
 }
 
+constexpr const char* kCullModes[] = {"Disable", "Negative", "Positive"};
+
 INSTANTIATE_TEST_SUITE_P(Modes, Culling,
                          ::testing::Values(CullCase{0, true, true}, CullCase{0, false, true},
                                            CullCase{1, true, true}, CullCase{1, false, false},
-                                           CullCase{2, true, false}, CullCase{2, false, true}));
+                                           CullCase{2, true, false}, CullCase{2, false, true}),
+                         [](const auto& info) {
+                           return std::string(kCullModes[info.param.mode]) +
+                                  (info.param.clockwise ? "_Clockwise" : "_Anticlockwise");
+                         });
 
 TEST(Coverage, OriginLowerLeftFlipsRowsAndClipWindow) {
   Canvas canvas(16, 16);
