@@ -30,9 +30,13 @@ class GlideRaster : public GlideTest {
 
 TEST_F(GlideRaster, BiasedFanCoversEveryPixelOnceWhereThePlainOneDoes) {
   const float bias = 786432.0f, cx = 100.3f, cy = 90.7f;
-  // The programs add the bias to a finished screen coordinate: one rounding.
+  // The programs add the bias to a finished screen coordinate: one rounding
+  // to 1/16. The plain fan takes the coordinates on that grid.
   auto fan = [&](float offset, float shiftX) {
-    auto at = [&](float x, float y) { return Vertex(offset + (x + shiftX), offset + y); };
+    auto at = [&](float x, float y) {
+      const float gridX = (bias + x) - bias, gridY = (bias + y) - bias;  // exact
+      return Vertex(offset + (gridX + shiftX), offset + gridY);
+    };
     for (int i = 0; i < 10; ++i) {
       float a0 = 6.2831853f * i / 10, a1 = 6.2831853f * (i + 1) / 10;
       GrVertex c = at(cx, cy);

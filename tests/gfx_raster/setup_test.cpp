@@ -68,7 +68,7 @@ class Inputs {
     VertexIn v{};
     v.x = Coordinate(span);
     v.y = Coordinate(span);
-    for (float* f : {&v.z, &v.r, &v.g, &v.b, &v.ooz, &v.a, &v.oow, &v.sow0, &v.tow0}) *f = Value();
+    for (float* f : {&v.z, &v.r, &v.g, &v.b, &v.ooz, &v.a, &v.oow, &v.sow0, &v.tow0, &v.oow0}) *f = Value();
     return v;
   }
 
@@ -158,10 +158,11 @@ TEST(Setup, EqualsTheStraightSetupOnAnyTriangle) {
   TriangleSetup actual;  // reused, as the rasterizer reuses its records
   for (int n = 0; n < 300000; ++n) {
     const Framebuffer target = Target(in);
-    const RasterState st = in.State(target.width, target.height);
+    RasterState st = in.State(target.width, target.height);
     VertexIn v[3];
     AnyTriangle(in, target, v);
     const bool allPlanes = in.Pick(2) != 0, withLod = in.Pick(4) != 0;
+    st.textureWFromTmu = in.Pick(4) == 0;  // the texture unit's own W
     TriangleSetup expected;
     const bool expectedDrawn = StraightSetup(v[0], v[1], v[2], st, target, &expected, allPlanes, withLod);
     const bool actualDrawn = raster::SetupTriangle(v[0], v[1], v[2], st, target, &actual, allPlanes, withLod);
@@ -206,9 +207,10 @@ TEST(Setup, BatchEqualsTheStraightSetupTriangleByTriangle) {
   EXPECT_GT(drawn, 50000) << drawn;
 }
 
-TEST(Setup, SnapRoundsTiesToEvenAndRejectsWhatTheStraightSnapRejects) {
+TEST(Setup, SnapTruncatesTowardZeroAndRejectsWhatTheStraightSnapRejects) {
   std::vector<float> values;
-  for (int i = -4096; i <= 4096; ++i) values.push_back(static_cast<float>(i) / 32.0f);  // every tie
+  for (int i = -4096; i <= 4096; ++i)
+    values.push_back(static_cast<float>(i) / 32.0f);  // halfway between steps
   for (float edge : {raster::kBiasThreshold, raster::kSnapBias, raster::kCoordinateLimit,
                      raster::kCoordinateLimit + raster::kSnapBias, 1e9f})
     for (float sign : {1.0f, -1.0f}) {
@@ -232,13 +234,17 @@ TEST(Setup, SnapRoundsTiesToEvenAndRejectsWhatTheStraightSnapRejects) {
     if (!ok) continue;
     for (int i = 0; i < 6; ++i) ASSERT_EQ(xy[i / 2][i % 2], expected[i]) << values[n];
   }
+  // Plain coordinates truncate toward zero on both sides of it; a biased one
+  // was rounded by its own float addition and stays exact.
   int64_t xy[3][2];
-  ASSERT_TRUE(raster::SnapVertices(V(2.5f / 16, -3.5f / 16), V(raster::kSnapBias + 0.125f, 0.0f),
-                                   V(-1.5f / 16, 7.0f), xy));
+  ASSERT_TRUE(raster::SnapVertices(V(2.5f / 16, -3.5f / 16), V(raster::kSnapBias + 0.125f, -0.99f),
+                                   V(-1.5f / 16, 10.55f), xy));
   EXPECT_EQ(xy[0][0], 2);
-  EXPECT_EQ(xy[0][1], -4);
+  EXPECT_EQ(xy[0][1], -3);
   EXPECT_EQ(xy[1][0], 2);
-  EXPECT_EQ(xy[2][0], -2);
+  EXPECT_EQ(xy[1][1], -15);
+  EXPECT_EQ(xy[2][0], -1);
+  EXPECT_EQ(xy[2][1], 168);
 }
 
 // The level of detail from a squared step: the mantissa thresholds 2^(k/128),

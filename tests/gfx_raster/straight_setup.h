@@ -21,7 +21,7 @@ inline bool StraightSnap(float value, int64_t* snapped) {
   if (!std::isfinite(value)) return false;
   if (value >= raster::kBiasThreshold) value -= raster::kSnapBias;
   if (!(value > -raster::kCoordinateLimit && value < raster::kCoordinateLimit)) return false;
-  *snapped = static_cast<int64_t>(std::nearbyint(static_cast<double>(value) * 16.0));
+  *snapped = static_cast<int64_t>(std::trunc(static_cast<double>(value) * 16.0));
   return true;
 }
 
@@ -102,6 +102,7 @@ inline bool StraightSetup(const VertexIn& va, const VertexIn& vb, const VertexIn
   setup->w = plane(&VertexIn::oow);
   setup->s = plane(&VertexIn::sow0);
   setup->t = plane(&VertexIn::tow0);
+  setup->tw = state.textureWFromTmu ? plane(&VertexIn::oow0) : Plane{};
   if (allPlanes) {
     setup->z = plane(&VertexIn::ooz);
     setup->r = plane(&VertexIn::r);
@@ -135,8 +136,8 @@ inline ::testing::AssertionResult SameSetup(const TriangleSetup& a, const Triang
   if (a.refX != b.refX || a.refY != b.refY) return fail("reference pixel");
   const Plane TriangleSetup::*planes[] = {&TriangleSetup::w, &TriangleSetup::s, &TriangleSetup::t,
                                           &TriangleSetup::z, &TriangleSetup::r, &TriangleSetup::g,
-                                          &TriangleSetup::b, &TriangleSetup::a};
-  for (int i = 0; i < 8; ++i) {
+                                          &TriangleSetup::b, &TriangleSetup::a, &TriangleSetup::tw};
+  for (int i = 0; i < 9; ++i) {
     const Plane &pa = a.*planes[i], &pb = b.*planes[i];
     if (!SameFloat(pa.atRef, pb.atRef) || !SameFloat(pa.dx, pb.dx) || !SameFloat(pa.dy, pb.dy))
       return ::testing::AssertionFailure() << "plane " << i << " differs: " << pa.atRef << "/" << pa.dx << "/"

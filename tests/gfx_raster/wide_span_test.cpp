@@ -274,6 +274,30 @@ TEST(WideSpans, TrianglesParallelToTheScreenDrawTheReferencePicture) {
   ExpectEveryWidthToDrawTheReference(triangles, 2, true, 9);
 }
 
+// With the texture unit's own W (the STW hint) the texture divides by
+// another plane than depth and fog: every width draws the reference picture.
+TEST(WideSpans, WithTheTextureUnitsOwnWTheFastStatesDrawAsTheReference) {
+  std::vector<VertexIn> triangles = Triangles(17);
+  for (size_t i = 0; i < triangles.size(); ++i)
+    triangles[i].oow0 = triangles[i].oow * (0.5f + 0.1f * (i % 5));
+  for (Shape shape : {Shape::FoggedBlendedFloor, Shape::Mesh, Shape::DitheredMipmappedBodies}) {
+    Texture texture;
+    RasterState st = MakeState(shape, 10, 3, false, true, 23, &texture);
+    st.textureWFromTmu = true;
+    const Canvas expected = Draw(st, triangles, true, Simd::kAvx2);
+    st.textureWFromTmu = false;
+    const Canvas withoutHint = Draw(st, triangles, true, Simd::kAvx2);
+    EXPECT_NE(expected.colour, withoutHint.colour) << "the hint changes nothing here";
+    st.textureWFromTmu = true;
+    for (Simd simd : {Simd::kSse2, Simd::kAvx2, Simd::kAvx512}) {
+      const Canvas drawn = Draw(st, triangles, false, simd);
+      EXPECT_EQ(drawn.colour, expected.colour)
+          << "shape " << static_cast<int>(shape) << " simd " << static_cast<int>(simd);
+      EXPECT_EQ(drawn.depth, expected.depth);
+    }
+  }
+}
+
 // Without an aux buffer there is no depth to test or write: every width
 // hands its rows to the reference.
 TEST(WideSpans, WithoutAnAuxBufferTheFastStatesDrawAsTheReference) {
