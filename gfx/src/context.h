@@ -83,11 +83,9 @@ struct Context {
   int width = 640, height = 480;
   int colourBufferCount = 2;
   bool hasAux = true;
-  // Pixels between buffer rows: the frame buffer's 1024-pixel (2048-byte)
-  // rows that programs address through a lock, or the width if wider.
-  int stride = 1024;
-  int lfbWriteLocks = 0;   // frame-buffer write locks open
-  int lfbStagedLocks = 0;  // of those, the ones whose writes wait in a copy
+  int stride = 640;        // pixels between buffer rows (the width)
+  int lfbLocks = 0;        // frame-buffer locks open
+  int lfbStagedLocks = 0;  // of those, the write locks (their writes wait in a copy)
   Settings settings;
   bool dirty = true;            // a setter ran since the last Rasterizer::SetState
   bool contentsChanged = true;  // texture memory or a table changed since then
@@ -157,9 +155,11 @@ inline void MarkContentsDirty() {
 }
 // Hands the settings to the rasteriser (ApplyState: when they changed, before a draw or clear).
 void ApplyChangedState();
-// Writes what the program put through frame-buffer locks that work on a
-// copy into the buffers (lfb.cpp): before anything draws, reads or shows them.
+// Writes what the program put through frame-buffer write locks into the
+// buffers (lfb.cpp): before anything draws, reads or shows them.
 void CommitLfbWrites();
+// Brings the locks' copies up to date with what was drawn into the buffers.
+void SyncLfbCopies();
 inline void ApplyState() {
   Context& c = Ctx();
   if (c.lfbStagedLocks) CommitLfbWrites();

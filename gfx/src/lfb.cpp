@@ -3,17 +3,19 @@
 // Rows count from the top of the screen unless a lock asks for the lower left
 // (grLfbReadRegion always counts from the top, as the board's library does).
 //
-// Every buffer row is Context::stride pixels long: 1024 on the screens the
-// board has, so a lock's rows are 2048 bytes apart (4096 in the 32-bit write
-// modes), as programs written for the board expect. A write lock in the
-// buffer's own layout (565 colour or ZA16 aux, upper-left origin, pixel
-// pipeline off) hands out the buffer itself. Any other write lock hands out
-// a copy of the buffer in the lock's layout: the pixels that differ from
-// what the copy last held are written into the buffer (through the pixel
-// pipeline when the lock asks for it) before anything draws, reads or shows
-// the buffer, and at unlock; the others are never touched. While any lock is
-// open, drawing finishes before each call returns, so writes through the
-// pointer and triangles land in the order the program issued them.
+// A lock's rows are 1024 pixels long as on the board (2048 bytes, 4096 in
+// the 32-bit write modes; the width on wider screens), which programs
+// written for the board rely on. The buffers themselves keep rows as wide
+// as the screen, which the pipeline draws fastest, so a lock hands out a
+// copy of its buffer in the lock's layout and behaves as if it were the
+// buffer: the pixels of the copy that differ from what it last held are
+// written into the buffer (through the pixel pipeline when the lock asks for
+// it) before anything draws, reads or shows the buffer, and at unlock, and
+// the others are never touched; what is drawn while the lock is open is
+// copied back into it at once. While any lock is open, drawing finishes
+// before each call returns, so writes through the pointer and triangles land
+// in the order the program issued them.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -118,13 +120,12 @@ void ConvertFromPlane(uint16_t p, int mode, int colourFormat, uint8_t* dst) {
   std::memcpy(dst, &v, 2);
 }
 
-// One lock. A staged write lock keeps the program's view (`copy`) and what
-// that view held when last committed (`committed`): a pixel whose bytes
-// differ was written since.
+// One lock: the program's view (`copy`), what that view held when last
+// committed (`committed`: a pixel whose bytes differ was written since) and
+// the buffer as the copy last saw it (`seen`, to find what was drawn since).
 struct Lock {
   bool active = false;
   bool write = false;
-  bool staged = false;  // a write lock whose pointer is `copy`
   bool pipeline = false;
   bool lowerLeft = false;
   int buffer = 0;
@@ -132,8 +133,12 @@ struct Lock {
   uint16_t* plane = nullptr;  // the buffer locked (fixed at lock time)
   size_t strideBytes = 0;
   std::vector<uint8_t> copy, committed;
+  std::vector<uint16_t> seen;
 };
 Lock locks[6];
+
+// Pixels in a lock's row: the board's frame-buffer rows.
+constexpr int kLockRowPixels = 1024;
 
 // The copy's row of screen row y (counted from the lock's origin).
 int PhysicalRow(const Lock& lock, int y) {
@@ -173,11 +178,32 @@ void Commit(Lock& lock) {
   c.rasterizer->WriteThroughPipeline(target, pixels.data(), pixels.size());
 }
 
+// The copy's pixels whose buffer pixel changed since it was last seen, in
+// the copy and in `committed` alike, so they do not count as written.
+void Sync(Lock& lock) {
+  Context& c = Ctx();
+  const int bytes = PixelBytes(lock.mode);
+  for (int y = 0; y < c.height; ++y) {
+    const int row = PhysicalRow(lock, y);
+    const uint16_t* now = lock.plane + size_t(row) * c.stride;
+    uint16_t* seen = lock.seen.data() + size_t(row) * c.width;
+    if (std::memcmp(now, seen, size_t(c.width) * 2) == 0) continue;
+    uint8_t* copy = lock.copy.data() + size_t(y) * lock.strideBytes;
+    uint8_t* committed = lock.committed.data() + size_t(y) * lock.strideBytes;
+    for (int x = 0; x < c.width; ++x) {
+      if (now[x] == seen[x]) continue;
+      seen[x] = now[x];
+      ConvertFromPlane(now[x], lock.mode, c.lfbWriteColourFormat, copy + size_t(x) * bytes);
+      if (lock.write) std::memcpy(committed + size_t(x) * bytes, copy + size_t(x) * bytes, bytes);
+    }
+  }
+}
+
 void EndLock(Lock& lock) {
   Context& c = Ctx();
   if (lock.active) {
-    --c.lfbWriteLocks;
-    if (lock.staged) --c.lfbStagedLocks;
+    --c.lfbLocks;
+    if (lock.write) --c.lfbStagedLocks;
   }
   lock = Lock{};
 }
@@ -189,7 +215,14 @@ void CommitLfbWrites() {
   if (!c.open) return;
   if (c.rasterizer) c.rasterizer->Finish();
   for (Lock& lock : locks)
-    if (lock.active && lock.staged) Commit(lock);
+    if (lock.active && lock.write) Commit(lock);
+  // Committed pixels changed the buffers: the copies take them as seen.
+  SyncLfbCopies();
+}
+
+void SyncLfbCopies() {
+  for (Lock& lock : locks)
+    if (lock.active) Sync(lock);
 }
 
 void ReleaseLfbLocks() {
@@ -247,6 +280,7 @@ FxBool grLfbWriteRegion(GrBuffer_t dstBuffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFm
     for (FxU32 x = 0; x < srcWidth; ++x)
       dst[x] = ConvertToPlane(src + size_t(x) * bytes, srcFormat, c.lfbWriteColourFormat);
   }
+  if (c.lfbLocks) SyncLfbCopies();
   return FXTRUE;
 }
 
@@ -292,26 +326,23 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
   // Aux writes store what they are given; colour writes may go through the pipeline.
   lock.pipeline = write && !aux && pixelPipeline != FXFALSE;
   const int bytes = PixelBytes(mode);
-  lock.strideBytes = size_t(c.stride) * bytes;
-  ++c.lfbWriteLocks;  // read locks too: the program reads what was drawn before
-  if (mode == (aux ? GR_LFBWRITEMODE_ZA16 : GR_LFBWRITEMODE_565) && !lock.lowerLeft && !lock.pipeline) {
-    info->lfbPtr = plane;  // the buffer itself
-  } else {
-    // A copy in the lock's layout, starting as the buffer's picture.
-    lock.copy.assign(lock.strideBytes * c.height, 0);
-    for (int y = 0; y < c.height; ++y) {
-      const uint16_t* from = plane + size_t(PhysicalRow(lock, y)) * c.stride;
-      uint8_t* to = lock.copy.data() + size_t(y) * lock.strideBytes;
-      for (int x = 0; x < c.width; ++x)
-        ConvertFromPlane(from[x], mode, c.lfbWriteColourFormat, to + size_t(x) * bytes);
-    }
-    if (write) {
-      lock.committed = lock.copy;
-      lock.staged = true;
-      ++c.lfbStagedLocks;
-    }
-    info->lfbPtr = lock.copy.data();
+  lock.strideBytes = size_t(std::max(c.width, kLockRowPixels)) * bytes;
+  ++c.lfbLocks;
+  // A copy in the lock's layout, starting as the buffer's picture.
+  lock.seen.assign(size_t(c.width) * c.height, 0);
+  lock.copy.assign(lock.strideBytes * c.height, 0);
+  for (int y = 0; y < c.height; ++y) {
+    const uint16_t* from = plane + size_t(PhysicalRow(lock, y)) * c.stride;
+    std::memcpy(lock.seen.data() + size_t(PhysicalRow(lock, y)) * c.width, from, size_t(c.width) * 2);
+    uint8_t* to = lock.copy.data() + size_t(y) * lock.strideBytes;
+    for (int x = 0; x < c.width; ++x)
+      ConvertFromPlane(from[x], mode, c.lfbWriteColourFormat, to + size_t(x) * bytes);
   }
+  if (write) {
+    lock.committed = lock.copy;
+    ++c.lfbStagedLocks;
+  }
+  info->lfbPtr = lock.copy.data();
   info->strideInBytes = static_cast<FxU32>(lock.strideBytes);
   info->writeMode = mode;
   info->origin = lock.lowerLeft ? GR_ORIGIN_LOWER_LEFT : GR_ORIGIN_UPPER_LEFT;
@@ -325,9 +356,8 @@ FxBool grLfbUnlock(GrLock_t type, GrBuffer_t buffer) {
     return FXFALSE;
   }
   Lock& lock = locks[buffer];
-  if (lock.staged && Ctx().open) {
-    FinishRendering();  // commits this lock's writes with the others'
-  }
+  if (lock.write && Ctx().open) FinishRendering();  // commits this lock's writes with the others'
+
   EndLock(lock);
   return FXTRUE;
 }

@@ -191,7 +191,7 @@ FxBool grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution, GrScreenRefresh
   c.colourFormat = colorFormat;
   c.colourBufferCount = nColBuffers;
   c.hasAux = nAuxBuffers == 1;
-  c.stride = std::max(size.width, 1024);
+  c.stride = size.width;
   const size_t pixels = size_t(c.stride) * size.height;
   for (int i = 0; i < kMaxColourBuffers; ++i) c.colour[i].assign(i < nColBuffers ? pixels : 0, 0);
   c.aux.assign(c.hasAux ? pixels : 0, 0);
@@ -385,6 +385,7 @@ void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU16 depth) {
   const Framebuffer target = RenderTarget();
   if (!target.colour) return;
   c.rasterizer->Clear(target, ToHardwareColour(color), alpha, depth, s.rgbWriteMask, writeAux, depthOn);
+  if (c.lfbLocks) SyncLfbCopies();
 }
 
 void grGammaCorrectionValue(float value) {

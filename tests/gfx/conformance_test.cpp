@@ -258,7 +258,7 @@ TEST_F(Locks, RowsAre2048BytesApartAndWritesLandAtOnce) {
   uint8_t* base = static_cast<uint8_t*>(info.lfbPtr);
   const uint16_t value = 0x1234;
   std::memcpy(base + 7 * 2048 + 5 * 2, &value, 2);
-  EXPECT_EQ(Pixel(5, 7), 0x1234);  // visible before the unlock
+  EXPECT_EQ(Pixel(5, 7), 0x1234);  // read back before the unlock
   EXPECT_TRUE(grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
   EXPECT_EQ(Pixel(5, 7), 0x1234);
   const GrLfbInfo_t wide = Lock(GR_LFBWRITEMODE_8888);
@@ -279,14 +279,18 @@ TEST_F(Locks, ATriangleDrawnDuringALockSurvivesTheUnlock) {
     else
       Put<uint32_t>(info, 2, 2, 0xFF00FF00u);
     Rect(10, 0, 20, 10);  // drawn after the write, during the lock
-    if (mode == GR_LFBWRITEMODE_565)
+    if (mode == GR_LFBWRITEMODE_565) {
       Put<uint16_t>(info, 12, 2, 0x001F);
-    else
+      Put<uint16_t>(info, 13, 2, 0x0000);  // black again, what the copy showed before the triangle
+    } else {
       Put<uint32_t>(info, 12, 2, 0xFF0000FFu);
+      Put<uint32_t>(info, 13, 2, 0xFF000000u);
+    }
     grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
     EXPECT_EQ(Pixel(2, 2), 0x07E0) << "mode " << mode;
     EXPECT_EQ(Pixel(15, 5), 0xFFFF) << "mode " << mode;  // the triangle
     EXPECT_EQ(Pixel(12, 2), 0x001F) << "mode " << mode;  // written over the triangle
+    EXPECT_EQ(Pixel(13, 2), 0x0000) << "mode " << mode;
   }
 }
 
