@@ -519,6 +519,8 @@ FX_ENTRY void FX_CALL grDrawPolygon(int nverts, const int ilist[], const GrVerte
 FX_ENTRY void FX_CALL grDrawPolygonVertexList(int nverts, const GrVertex vlist[]);
 FX_ENTRY void FX_CALL grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c);
 
+/* Antialiasing is not modelled: these draw the same pixels as their plain
+   forms, without the blended edge fringes the board's library adds. */
 FX_ENTRY void FX_CALL grAADrawLine(const GrVertex* v1, const GrVertex* v2);
 FX_ENTRY void FX_CALL grAADrawPoint(const GrVertex* pt);
 FX_ENTRY void FX_CALL grAADrawPolygon(const int nverts, const int ilist[], const GrVertex vlist[]);
@@ -601,6 +603,12 @@ FX_ENTRY void FX_CALL grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgb_funct
                                    GrCombineFactor_t rgb_factor, GrCombineFunction_t alpha_function,
                                    GrCombineFactor_t alpha_factor, FxBool rgb_invert, FxBool alpha_invert);
 FX_ENTRY void FX_CALL grTexCombineFunction(GrChipID_t tmu, GrTextureCombineFnc_t fnc);
+/* The board modelled here has one TMU: the texture combine's "other" input
+   is zero, GR_COMBINE_FACTOR_LOD_FRACTION is the level-of-detail fraction,
+   and the detail factor (grTexDetailControl, GR_TEXTURECOMBINE_DETAIL*) is
+   not modelled and reads zero. GR_TEXTURECOMBINE_TRILINEAR_ODD/EVEN and
+   grTexMipMapMode's lodBlend blend by the LOD fraction within one pass;
+   the second level comes from a second pass, as on a one-TMU board. */
 FX_ENTRY void FX_CALL grTexDetailControl(GrChipID_t tmu, int lod_bias, FxU8 detail_scale, float detail_max);
 FX_ENTRY void FX_CALL grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode,
                                       GrTextureFilterMode_t magfilter_mode);
@@ -622,6 +630,13 @@ FX_ENTRY void FX_CALL grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t ran
                                             FxU32 evenOdd, GrTexInfo* info);
 
 /* ---- Linear frame buffer ------------------------------------------------- */
+/* Rows of a locked buffer are 2048 bytes apart (4096 in the 32-bit write
+   modes) on screens up to 1024 pixels wide. Writes reach the buffer before
+   the next draw, read or swap and at the unlock; with pixelPipeline they
+   go through the stages after the colour combine (depth against
+   grLfbConstantDepth, chroma key, alpha test, fog, blend, dither) with the
+   state in force then. A pixel written with the value it already showed
+   through the lock counts as not written. */
 FX_ENTRY FxBool FX_CALL grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode,
                                   GrOriginLocation_t origin, FxBool pixelPipeline, GrLfbInfo_t* info);
 FX_ENTRY FxBool FX_CALL grLfbUnlock(GrLock_t type, GrBuffer_t buffer);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "record.h"
 
@@ -92,7 +93,9 @@ bool Same(const Settings& a, const Settings& b) {
          a.alphaReference == b.alphaReference && a.chromaKey == b.chromaKey &&
          a.chromaKeyValue == b.chromaKeyValue && a.clipMinX == b.clipMinX && a.clipMinY == b.clipMinY &&
          a.clipMaxX == b.clipMaxX && a.clipMaxY == b.clipMaxY && a.originLowerLeft == b.originLowerLeft &&
-         a.allowMipmapDither == b.allowMipmapDither;
+         a.allowMipmapDither == b.allowMipmapDither && a.stwHint == b.stwHint && a.multibase == b.multibase &&
+         std::memcmp(a.multibaseAddress, b.multibaseAddress, sizeof a.multibaseAddress) == 0 &&
+         std::memcmp(a.multibaseEvenOdd, b.multibaseEvenOdd, sizeof a.multibaseEvenOdd) == 0;
 }
 
 }  // namespace
@@ -118,8 +121,18 @@ void ApplyChangedState() {
   t.aspect = s.source.aspect;
   if (s.source.valid) {
     for (int lod = s.source.largeLod; lod <= s.source.smallLod; ++lod) {
-      t.levelOffset[lod] = s.source.startAddress + LevelOffset(lod, s.source.largeLod, s.source.aspect,
-                                                               s.source.format, s.source.evenOdd);
+      if (s.multibase) {
+        // Each range's levels lie from its own address, as a texture whose
+        // largest level is the range's first would.
+        const int range = std::min(lod, static_cast<int>(GR_TEXBASE_32_TO_1));
+        const int rangeLargest = range == GR_TEXBASE_32_TO_1 ? GR_LOD_32 : lod;
+        t.levelOffset[lod] =
+            s.multibaseAddress[range] +
+            LevelOffset(lod, rangeLargest, s.source.aspect, s.source.format, s.multibaseEvenOdd[range]);
+      } else {
+        t.levelOffset[lod] = s.source.startAddress + LevelOffset(lod, s.source.largeLod, s.source.aspect,
+                                                                 s.source.format, s.source.evenOdd);
+      }
     }
   }
   t.sClamp = s.sClamp;
@@ -150,6 +163,7 @@ void ApplyChangedState() {
   r.clipMaxX = std::min(s.clipMaxX, c.width);
   r.clipMaxY = std::min(s.clipMaxY, c.height);
   r.originLowerLeft = s.originLowerLeft;
+  r.textureWFromTmu = (s.stwHint & GR_STWHINT_W_DIFF_TMU0) != 0;
   c.rasterizer->SetState(r);
   c.appliedSettings = s;
   c.applied = true;
@@ -158,6 +172,7 @@ void ApplyChangedState() {
 
 void FinishRendering() {
   Context& c = Ctx();
+  if (c.lfbStagedLocks) CommitLfbWrites();
   if (c.rasterizer) c.rasterizer->Finish();
 }
 

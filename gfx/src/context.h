@@ -61,6 +61,12 @@ struct Settings {
   int renderBuffer = GR_BUFFER_BACKBUFFER;
   uint32_t stwHint = 0;
   bool allowMipmapDither = false;
+  // grTexMultibase: levels 256, 128 and 64 each at their own address, and
+  // 32 down to 1 together from a fourth (by GrTexBaseRange_t).
+  bool multibase = false;
+  uint32_t multibaseAddress[4] = {};
+  uint32_t multibaseEvenOdd[4] = {GR_MIPMAPLEVELMASK_BOTH, GR_MIPMAPLEVELMASK_BOTH, GR_MIPMAPLEVELMASK_BOTH,
+                                  GR_MIPMAPLEVELMASK_BOTH};
 };
 
 // One allocation made by guTexAllocateMemory.
@@ -77,6 +83,9 @@ struct Context {
   int width = 640, height = 480;
   int colourBufferCount = 2;
   bool hasAux = true;
+  int stride = 640;        // pixels between buffer rows (the width)
+  int lfbLocks = 0;        // frame-buffer locks open
+  int lfbStagedLocks = 0;  // of those, the write locks (their writes wait in a copy)
   Settings settings;
   bool dirty = true;            // a setter ran since the last Rasterizer::SetState
   bool contentsChanged = true;  // texture memory or a table changed since then
@@ -146,8 +155,15 @@ inline void MarkContentsDirty() {
 }
 // Hands the settings to the rasteriser (ApplyState: when they changed, before a draw or clear).
 void ApplyChangedState();
+// Writes what the program put through frame-buffer write locks into the
+// buffers (lfb.cpp): before anything draws, reads or shows them.
+void CommitLfbWrites();
+// Brings the locks' copies up to date with what was drawn into the buffers.
+void SyncLfbCopies();
 inline void ApplyState() {
-  if (Ctx().dirty) ApplyChangedState();
+  Context& c = Ctx();
+  if (c.lfbStagedLocks) CommitLfbWrites();
+  if (c.dirty) ApplyChangedState();
 }
 // Waits for every pending draw (before reading, presenting or changing texture memory).
 void FinishRendering();
@@ -170,7 +186,7 @@ inline Framebuffer RenderTarget() {
   f.depth = c.aux.empty() ? nullptr : c.aux.data();
   f.width = c.width;
   f.height = c.height;
-  f.stride = c.width;
+  f.stride = c.stride;
   return f;
 }
 

@@ -28,6 +28,11 @@ void Triangle(const GrVertex& a, const GrVertex& b, const GrVertex& c) {
   const Framebuffer target = RenderTarget();
   if (!target.colour) return;
   ctx.rasterizer->DrawTriangle(ToVertexIn(a), ToVertexIn(b), ToVertexIn(c), target);
+  // The program may read or write through a lock next: the triangle lands first.
+  if (ctx.lfbLocks) {
+    ctx.rasterizer->Finish();
+    SyncLfbCopies();
+  }
 }
 
 float SignedArea(const GrVertex& a, const GrVertex& b, const GrVertex& c) {

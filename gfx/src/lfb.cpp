@@ -2,8 +2,20 @@
 // buffer or the aux buffer, and locks that hand out a pointer to a buffer.
 // Rows count from the top of the screen unless a lock asks for the lower left
 // (grLfbReadRegion always counts from the top, as the board's library does).
-// Writes go straight to the buffer: a lock's pixel-pipeline flag is accepted
-// but the pixels are not shaded, blended or depth tested.
+//
+// A lock's rows are 1024 pixels long as on the board (2048 bytes, 4096 in
+// the 32-bit write modes; the width on wider screens), which programs
+// written for the board rely on. The buffers themselves keep rows as wide
+// as the screen, which the pipeline draws fastest, so a lock hands out a
+// copy of its buffer in the lock's layout and behaves as if it were the
+// buffer: the pixels of the copy that differ from what it last held are
+// written into the buffer (through the pixel pipeline when the lock asks for
+// it) before anything draws, reads or shows the buffer, and at unlock, and
+// the others are never touched; what is drawn while the lock is open is
+// copied back into it at once. While any lock is open, drawing finishes
+// before each call returns, so writes through the pointer and triangles land
+// in the order the program issued them.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -21,6 +33,10 @@ uint16_t* Plane(int buffer) {
   return ColourBuffer(buffer);
 }
 
+bool IsAux(int buffer) {
+  return buffer == GR_BUFFER_AUXBUFFER || buffer == GR_BUFFER_DEPTHBUFFER || buffer == GR_BUFFER_ALPHABUFFER;
+}
+
 bool RegionFits(uint32_t x, uint32_t y, uint32_t w, uint32_t h) {
   const Context& c = Ctx();
   const uint64_t width = static_cast<uint64_t>(c.width), height = static_cast<uint64_t>(c.height);
@@ -36,38 +52,53 @@ uint32_t Expand565(uint16_t p) {
   return 0xFF000000u | ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
 
-// One lock: the pointer handed out and, for formats other than the buffer's
-// own or a lower-left origin, the staging copy written back on unlock.
-struct Lock {
-  bool active = false;
-  bool write = false;
-  int buffer = 0;
-  int mode = GR_LFBWRITEMODE_565;
-  bool lowerLeft = false;
-  std::vector<uint8_t> staging;
-};
-Lock locks[6];
-
 int PixelBytes(int mode) {
   return (mode == GR_LFBWRITEMODE_888 || mode == GR_LFBWRITEMODE_8888) ? 4 : 2;
 }
 
-uint16_t ConvertToPlane(const uint8_t* src, int mode, int colourFormat) {
+uint32_t Load(const uint8_t* src, int bytes) {
   uint32_t v32 = 0;
   uint16_t v16 = 0;
-  if (PixelBytes(mode) == 4)
+  if (bytes == 4) {
     std::memcpy(&v32, src, 4);
-  else
-    std::memcpy(&v16, src, 2);
+    return v32;
+  }
+  std::memcpy(&v16, src, 2);
+  return v16;
+}
+
+// A written value as the hardware's 0xAARRGGBB: the alpha from the value
+// in 1555 and 8888, else the LFB constant alpha.
+uint32_t ToArgb(const uint8_t* src, int mode, int colourFormat, uint8_t constantAlpha) {
+  const uint32_t v = Load(src, PixelBytes(mode));
+  const uint32_t a = uint32_t{constantAlpha} << 24;
+  auto five = [](uint32_t f) { return f << 3 | f >> 2; };
+  switch (mode) {
+    case GR_LFBWRITEMODE_555:
+    case GR_LFBWRITEMODE_1555: {
+      const uint32_t alpha = mode == GR_LFBWRITEMODE_1555 ? ((v & 0x8000) ? 0xFF000000u : 0u) : a;
+      return alpha | five((v >> 10) & 31) << 16 | five((v >> 5) & 31) << 8 | five(v & 31);
+    }
+    case GR_LFBWRITEMODE_888:
+      return a | (ToHardwareColour(v, colourFormat) & 0xFFFFFFu);
+    case GR_LFBWRITEMODE_8888:
+      return ToHardwareColour(v, colourFormat);
+    default:
+      return (Expand565(static_cast<uint16_t>(v)) & 0xFFFFFFu) | a;
+  }
+}
+
+uint16_t ConvertToPlane(const uint8_t* src, int mode, int colourFormat) {
+  const uint32_t v = Load(src, PixelBytes(mode));
   switch (mode) {
     case GR_LFBWRITEMODE_555:
     case GR_LFBWRITEMODE_1555:  // the alpha bit has no plane to go to
-      return static_cast<uint16_t>(((v16 & 0x7FE0) << 1) | ((v16 & 0x0200) >> 4) | (v16 & 0x1F));
+      return static_cast<uint16_t>(((v & 0x7FE0) << 1) | ((v & 0x0200) >> 4) | (v & 0x1F));
     case GR_LFBWRITEMODE_888:
     case GR_LFBWRITEMODE_8888:
-      return To565(ToHardwareColour(v32, colourFormat));
+      return To565(ToHardwareColour(v, colourFormat));
     default:
-      return v16;
+      return static_cast<uint16_t>(v);
   }
 }
 
@@ -89,13 +120,113 @@ void ConvertFromPlane(uint16_t p, int mode, int colourFormat, uint8_t* dst) {
   std::memcpy(dst, &v, 2);
 }
 
+// One lock: the program's view (`copy`), what that view held when last
+// committed (`committed`: a pixel whose bytes differ was written since) and
+// the buffer as the copy last saw it (`seen`, to find what was drawn since).
+struct Lock {
+  bool active = false;
+  bool write = false;
+  bool pipeline = false;
+  bool lowerLeft = false;
+  int buffer = 0;
+  int mode = GR_LFBWRITEMODE_565;
+  uint16_t* plane = nullptr;  // the buffer locked (fixed at lock time)
+  size_t strideBytes = 0;
+  std::vector<uint8_t> copy, committed;
+  std::vector<uint16_t> seen;
+};
+Lock locks[6];
+
+// Pixels in a lock's row: the board's frame-buffer rows.
+constexpr int kLockRowPixels = 1024;
+
+// The copy's row of screen row y (counted from the lock's origin).
+int PhysicalRow(const Lock& lock, int y) {
+  return lock.lowerLeft ? Ctx().height - 1 - y : y;
+}
+
+void Commit(Lock& lock) {
+  Context& c = Ctx();
+  const int bytes = PixelBytes(lock.mode);
+  const size_t rowBytes = size_t(c.width) * bytes;
+  std::vector<LfbPixel> pixels;
+  for (int y = 0; y < c.height; ++y) {
+    uint8_t* now = lock.copy.data() + size_t(y) * lock.strideBytes;
+    uint8_t* was = lock.committed.data() + size_t(y) * lock.strideBytes;
+    if (std::memcmp(now, was, rowBytes) == 0) continue;
+    const int row = PhysicalRow(lock, y);
+    for (int x = 0; x < c.width; ++x) {
+      const size_t at = size_t(x) * bytes;
+      if (std::memcmp(now + at, was + at, bytes) == 0) continue;
+      std::memcpy(was + at, now + at, bytes);
+      if (lock.pipeline)
+        pixels.push_back(LfbPixel{x, row,
+                                  ToArgb(now + at, lock.mode, c.lfbWriteColourFormat, c.lfbConstantAlpha),
+                                  c.lfbConstantDepth});
+      else
+        lock.plane[size_t(row) * c.stride + x] = ConvertToPlane(now + at, lock.mode, c.lfbWriteColourFormat);
+    }
+  }
+  if (pixels.empty()) return;
+  if (c.dirty) ApplyChangedState();
+  Framebuffer target;
+  target.colour = lock.plane;
+  target.depth = c.aux.empty() ? nullptr : c.aux.data();
+  target.width = c.width;
+  target.height = c.height;
+  target.stride = c.stride;
+  c.rasterizer->WriteThroughPipeline(target, pixels.data(), pixels.size());
+}
+
+// The copy's pixels whose buffer pixel changed since it was last seen, in
+// the copy and in `committed` alike, so they do not count as written.
+void Sync(Lock& lock) {
+  Context& c = Ctx();
+  const int bytes = PixelBytes(lock.mode);
+  for (int y = 0; y < c.height; ++y) {
+    const int row = PhysicalRow(lock, y);
+    const uint16_t* now = lock.plane + size_t(row) * c.stride;
+    uint16_t* seen = lock.seen.data() + size_t(row) * c.width;
+    if (std::memcmp(now, seen, size_t(c.width) * 2) == 0) continue;
+    uint8_t* copy = lock.copy.data() + size_t(y) * lock.strideBytes;
+    uint8_t* committed = lock.committed.data() + size_t(y) * lock.strideBytes;
+    for (int x = 0; x < c.width; ++x) {
+      if (now[x] == seen[x]) continue;
+      seen[x] = now[x];
+      ConvertFromPlane(now[x], lock.mode, c.lfbWriteColourFormat, copy + size_t(x) * bytes);
+      if (lock.write) std::memcpy(committed + size_t(x) * bytes, copy + size_t(x) * bytes, bytes);
+    }
+  }
+}
+
+void EndLock(Lock& lock) {
+  Context& c = Ctx();
+  if (lock.active) {
+    --c.lfbLocks;
+    if (lock.write) --c.lfbStagedLocks;
+  }
+  lock = Lock{};
+}
+
 }  // namespace
 
+void CommitLfbWrites() {
+  Context& c = Ctx();
+  if (!c.open) return;
+  if (c.rasterizer) c.rasterizer->Finish();
+  for (Lock& lock : locks)
+    if (lock.active && lock.write) Commit(lock);
+  // Committed pixels changed the buffers: the copies take them as seen.
+  SyncLfbCopies();
+}
+
+void SyncLfbCopies() {
+  for (Lock& lock : locks)
+    if (lock.active) Sync(lock);
+}
+
 void ReleaseLfbLocks() {
-  for (Lock& lock : locks) {
-    lock.active = false;
-    std::vector<uint8_t>().swap(lock.staging);
-  }
+  for (Lock& lock : locks) EndLock(lock);
 }
 
 }  // namespace gfx
@@ -118,7 +249,7 @@ FxBool grLfbReadRegion(GrBuffer_t srcBuffer, FxU32 srcX, FxU32 srcY, FxU32 srcWi
   const Context& c = Ctx();
   uint8_t* out = static_cast<uint8_t*>(dstData);
   for (FxU32 row = 0; row < srcHeight; ++row) {
-    std::memcpy(out + size_t(row) * dstStride, plane + size_t(srcY + row) * c.width + srcX,
+    std::memcpy(out + size_t(row) * dstStride, plane + size_t(srcY + row) * c.stride + srcX,
                 size_t(srcWidth) * 2);
   }
   return FXTRUE;
@@ -144,11 +275,12 @@ FxBool grLfbWriteRegion(GrBuffer_t dstBuffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFm
   const uint8_t* in = static_cast<const uint8_t*>(srcData);
   const int bytes = PixelBytes(srcFormat);
   for (FxU32 row = 0; row < srcHeight; ++row) {
-    uint16_t* dst = plane + size_t(dstY + row) * c.width + dstX;
+    uint16_t* dst = plane + size_t(dstY + row) * c.stride + dstX;
     const uint8_t* src = in + size_t(row) * FxU32(srcStride);
     for (FxU32 x = 0; x < srcWidth; ++x)
       dst[x] = ConvertToPlane(src + size_t(x) * bytes, srcFormat, c.lfbWriteColourFormat);
   }
+  if (c.lfbLocks) SyncLfbCopies();
   return FXTRUE;
 }
 
@@ -167,9 +299,9 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
     ReportError("grLfbLock", "the buffer is already locked");
     return FXFALSE;
   }
-  int mode = writeMode == GR_LFBWRITEMODE_ANY
-                 ? (buffer == GR_BUFFER_AUXBUFFER ? GR_LFBWRITEMODE_ZA16 : GR_LFBWRITEMODE_565)
-                 : writeMode;
+  const bool aux = IsAux(buffer);
+  int mode =
+      writeMode == GR_LFBWRITEMODE_ANY ? (aux ? GR_LFBWRITEMODE_ZA16 : GR_LFBWRITEMODE_565) : writeMode;
   const bool validMode = mode == GR_LFBWRITEMODE_565 || mode == GR_LFBWRITEMODE_555 ||
                          mode == GR_LFBWRITEMODE_1555 || mode == GR_LFBWRITEMODE_888 ||
                          mode == GR_LFBWRITEMODE_8888 || mode == GR_LFBWRITEMODE_ZA16;
@@ -178,27 +310,40 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
     ReportError("grLfbLock", "invalid write mode or origin");
     return FXFALSE;
   }
-  if (!write) mode = buffer == GR_BUFFER_AUXBUFFER ? GR_LFBWRITEMODE_ZA16 : GR_LFBWRITEMODE_565;
+  if (write && aux != (mode == GR_LFBWRITEMODE_ZA16)) {
+    ReportError("grLfbLock", "ZA16 writes go to the aux buffer, colour writes to a colour buffer");
+    return FXFALSE;
+  }
+  if (!write) mode = aux ? GR_LFBWRITEMODE_ZA16 : GR_LFBWRITEMODE_565;
   FinishRendering();
   Context& c = Ctx();
   lock.active = true;
   lock.write = write;
   lock.buffer = buffer;
   lock.mode = mode;
+  lock.plane = plane;
   lock.lowerLeft = origin == GR_ORIGIN_LOWER_LEFT;
-  // Every lock works on a copy in the requested layout; writes reach the
-  // buffer on unlock. The copy starts as the buffer's picture.
+  // Aux writes store what they are given; colour writes may go through the pipeline.
+  lock.pipeline = write && !aux && pixelPipeline != FXFALSE;
   const int bytes = PixelBytes(mode);
-  lock.staging.assign(size_t(c.width) * c.height * bytes, 0);
+  lock.strideBytes = size_t(std::max(c.width, kLockRowPixels)) * bytes;
+  ++c.lfbLocks;
+  // A copy in the lock's layout, starting as the buffer's picture.
+  lock.seen.assign(size_t(c.width) * c.height, 0);
+  lock.copy.assign(lock.strideBytes * c.height, 0);
   for (int y = 0; y < c.height; ++y) {
-    const int srcRow = lock.lowerLeft ? c.height - 1 - y : y;
-    for (int x = 0; x < c.width; ++x) {
-      ConvertFromPlane(plane[size_t(srcRow) * c.width + x], mode, c.lfbWriteColourFormat,
-                       lock.staging.data() + (size_t(y) * c.width + x) * bytes);
-    }
+    const uint16_t* from = plane + size_t(PhysicalRow(lock, y)) * c.stride;
+    std::memcpy(lock.seen.data() + size_t(PhysicalRow(lock, y)) * c.width, from, size_t(c.width) * 2);
+    uint8_t* to = lock.copy.data() + size_t(y) * lock.strideBytes;
+    for (int x = 0; x < c.width; ++x)
+      ConvertFromPlane(from[x], mode, c.lfbWriteColourFormat, to + size_t(x) * bytes);
   }
-  info->lfbPtr = lock.staging.data();
-  info->strideInBytes = static_cast<FxU32>(c.width * bytes);
+  if (write) {
+    lock.committed = lock.copy;
+    ++c.lfbStagedLocks;
+  }
+  info->lfbPtr = lock.copy.data();
+  info->strideInBytes = static_cast<FxU32>(lock.strideBytes);
   info->writeMode = mode;
   info->origin = lock.lowerLeft ? GR_ORIGIN_LOWER_LEFT : GR_ORIGIN_UPPER_LEFT;
   return FXTRUE;
@@ -211,20 +356,9 @@ FxBool grLfbUnlock(GrLock_t type, GrBuffer_t buffer) {
     return FXFALSE;
   }
   Lock& lock = locks[buffer];
-  Context& c = Ctx();
-  uint16_t* plane = Plane(buffer);
-  if (lock.write && plane && lock.staging.size() == size_t(c.width) * c.height * PixelBytes(lock.mode)) {
-    const int bytes = PixelBytes(lock.mode);
-    for (int y = 0; y < c.height; ++y) {
-      const int dstRow = lock.lowerLeft ? c.height - 1 - y : y;
-      for (int x = 0; x < c.width; ++x) {
-        plane[size_t(dstRow) * c.width + x] = ConvertToPlane(
-            lock.staging.data() + (size_t(y) * c.width + x) * bytes, lock.mode, c.lfbWriteColourFormat);
-      }
-    }
-  }
-  lock.active = false;
-  std::vector<uint8_t>().swap(lock.staging);
+  if (lock.write && Ctx().open) FinishRendering();  // commits this lock's writes with the others'
+
+  EndLock(lock);
   return FXTRUE;
 }
 

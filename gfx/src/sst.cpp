@@ -191,7 +191,8 @@ FxBool grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution, GrScreenRefresh
   c.colourFormat = colorFormat;
   c.colourBufferCount = nColBuffers;
   c.hasAux = nAuxBuffers == 1;
-  const size_t pixels = size_t(size.width) * size.height;
+  c.stride = size.width;
+  const size_t pixels = size_t(c.stride) * size.height;
   for (int i = 0; i < kMaxColourBuffers; ++i) c.colour[i].assign(i < nColBuffers ? pixels : 0, 0);
   c.aux.assign(c.hasAux ? pixels : 0, 0);
   for (int i = 0; i < kMaxColourBuffers; ++i) c.order[i] = i;
@@ -355,7 +356,7 @@ void grBufferSwap(int swapInterval) {
   }
   ++c.swapCount;
   MarkDirty();
-  c.display->Present(c.colour[c.order[0]].data(), c.width, c.height, c.width, swapInterval);
+  c.display->Present(c.colour[c.order[0]].data(), c.width, c.height, c.stride, swapInterval);
 }
 
 int grBufferNumPending(void) {
@@ -384,6 +385,7 @@ void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU16 depth) {
   const Framebuffer target = RenderTarget();
   if (!target.colour) return;
   c.rasterizer->Clear(target, ToHardwareColour(color), alpha, depth, s.rgbWriteMask, writeAux, depthOn);
+  if (c.lfbLocks) SyncLfbCopies();
 }
 
 void grGammaCorrectionValue(float value) {

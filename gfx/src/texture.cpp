@@ -351,21 +351,32 @@ void grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgbFunction, GrCombineFact
   MarkDirty();
 }
 
+// The detail factor blends this TMU's texel with the one upstream; the board
+// modelled here has one TMU, whose upstream input is zero (see glide.h).
 void grTexDetailControl(GrChipID_t tmu, int lodBias, FxU8 detailScale, float detailMax) {
   Record("grTexDetailControl", tmu, lodBias, detailScale, detailMax);
-  ValidTmu("grTexDetailControl", tmu);  // detail textures need a second unit: accepted, no effect
+  ValidTmu("grTexDetailControl", tmu);
 }
 
 void grTexMultibase(GrChipID_t tmu, FxBool enable) {
   Record("grTexMultibase", tmu, enable);
-  if (ValidTmu("grTexMultibase", tmu) && enable)
-    ReportError("grTexMultibase", "several base addresses are not supported");
+  if (!ValidTmu("grTexMultibase", tmu)) return;
+  Ctx().settings.multibase = enable != FXFALSE;
+  MarkDirty();
 }
 
 void grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t range, FxU32 startAddress, FxU32 evenOdd,
                            GrTexInfo* info) {
   Record("grTexMultibaseAddress", tmu, range, startAddress, evenOdd, info);
-  ValidTmu("grTexMultibaseAddress", tmu);
+  if (!ValidTmu("grTexMultibaseAddress", tmu)) return;
+  if (range > GR_TEXBASE_32_TO_1 || !ValidEvenOdd(evenOdd) || startAddress >= kTextureMemoryBytes) {
+    ReportError("grTexMultibaseAddress", "invalid range, start address or even/odd level mask");
+    return;
+  }
+  Settings& s = Ctx().settings;
+  s.multibaseAddress[range] = startAddress & ~7u;
+  s.multibaseEvenOdd[range] = evenOdd;
+  MarkDirty();
 }
 
 }  // extern "C"

@@ -72,6 +72,10 @@ struct SampleCase {
   size_t headerBytes;  // text header plus table
 };
 
+void PrintTo(const SampleCase& c, std::ostream* os) {
+  *os << c.file;
+}
+
 class SampleFileTest : public ::testing::TestWithParam<SampleCase> {
  protected:
   void SetUp() override {
@@ -148,6 +152,10 @@ struct MadeCase {
   GrTextureFormat_t format;
   int bytesPerTexel, tableBytes;
 };
+
+void PrintTo(const MadeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class MadeFileTest : public GlideTest, public ::testing::WithParamInterface<MadeCase> {};
 

@@ -1,6 +1,7 @@
 // state_test.cpp — saving and restoring the render state, and the byte order
 // of every 32-bit colour the API takes.
 #include <cstring>
+#include <string>
 
 #include "glide_fixture.h"
 
@@ -119,6 +120,10 @@ struct FormatCase {
   uint32_t encoded;  // hardware 0xFF336699 written in this format
 };
 
+void PrintTo(const FormatCase& c, std::ostream* os) {
+  *os << "format " << c.format << ", 0x" << std::hex << c.encoded;
+}
+
 class ColourFormatTest : public GlideTest, public ::testing::WithParamInterface<FormatCase> {
  protected:
   void SetUp() override {
@@ -173,11 +178,14 @@ TEST_P(ColourFormatTest, EveryColourArgumentIsSwizzled) {
   EXPECT_TRUE(Errors().empty());
 }
 
+constexpr const char* kFormatNames[] = {"Argb", "Abgr", "Rgba", "Bgra"};
+
 INSTANTIATE_TEST_SUITE_P(AllFormats, ColourFormatTest,
                          ::testing::Values(FormatCase{GR_COLORFORMAT_ARGB, 0xFF336699},
                                            FormatCase{GR_COLORFORMAT_ABGR, 0xFF996633},
                                            FormatCase{GR_COLORFORMAT_RGBA, 0x336699FF},
-                                           FormatCase{GR_COLORFORMAT_BGRA, 0x996633FF}));
+                                           FormatCase{GR_COLORFORMAT_BGRA, 0x996633FF}),
+                         [](const auto& info) { return std::string(kFormatNames[info.param.format]); });
 
 }  // namespace
 }  // namespace gfxtest

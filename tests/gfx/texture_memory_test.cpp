@@ -3,6 +3,7 @@
 // texture source reads them.
 #include <iterator>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "glide_fixture.h"
@@ -28,6 +29,16 @@ TEST_P(TextureSizeTest, MatchesTheBoardsLayout) {
   EXPECT_EQ(grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &info), c.bytes);
 }
 
+std::string SizeName(const SizeCase& c) {
+  const char* aspects[] = {"8x1", "4x1", "2x1", "1x1", "1x2", "1x4", "1x8"};
+  return "Lod" + std::to_string(c.largeLod) + "To" + std::to_string(c.smallLod) + "_Aspect" +
+         aspects[c.aspect] + "_Format" + std::to_string(c.format);
+}
+
+void PrintTo(const SizeCase& c, std::ostream* os) {
+  *os << SizeName(c) << ", " << c.bytes << " bytes";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Chains, TextureSizeTest,
     ::testing::Values(SizeCase{GR_LOD_1, GR_LOD_256, GR_ASPECT_1x1, GR_TEXFMT_P_8, 87384},
@@ -42,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{GR_LOD_128, GR_LOD_128, GR_ASPECT_1x1, GR_TEXFMT_P_8, 16384},
                       // Tiny levels take more room than their texels and round up to 8 bytes.
                       SizeCase{GR_LOD_1, GR_LOD_1, GR_ASPECT_1x1, GR_TEXFMT_RGB_332, 8},
-                      SizeCase{GR_LOD_8, GR_LOD_8, GR_ASPECT_8x1, GR_TEXFMT_RGB_332, 16}));
+                      SizeCase{GR_LOD_8, GR_LOD_8, GR_ASPECT_8x1, GR_TEXFMT_RGB_332, 16}),
+    [](const auto& info) { return SizeName(info.param); });
 
 TEST(TextureSizeTest, RefusesImpossibleTextures) {
   grErrorSetCallback(CollectError);

@@ -1,24 +1,18 @@
 // api_test.cpp — the pipeline as programs reach it: drawn through the Glide
 // entry points on the headless display and read back with grLfbReadRegion.
-#include <glide.h>
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
+#include "glide_fixture.h"
+
+namespace gfxtest {
 namespace {
 
-class GlideRaster : public ::testing::Test {
+class GlideRaster : public GlideTest {
  protected:
   void SetUp() override {
-    setenv("GLIDE_DISPLAY", "headless", 0);
-    unsetenv("GLIDE_NO_BOARD");
-    unsetenv("GLIDE_CAPTURE");
-    grGlideInit();
-    ASSERT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
-                           GR_ORIGIN_UPPER_LEFT, 2, 1),
-              FXTRUE);
+    GlideTest::SetUp();
+    ASSERT_TRUE(Open());
     // Constant colour, each write adds 1 to red: red counts the writes.
     grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_CONSTANT,
                    GR_COMBINE_OTHER_NONE, FXFALSE);
@@ -26,15 +20,6 @@ class GlideRaster : public ::testing::Test {
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO);
     grDitherMode(GR_DITHER_DISABLE);
     grBufferClear(0, 0, 0);
-  }
-  void TearDown() override { grGlideShutdown(); }
-
-  static GrVertex Vertex(float x, float y) {
-    GrVertex v{};
-    v.x = x;
-    v.y = y;
-    v.oow = 1.0f;
-    return v;
   }
   static std::vector<uint16_t> Read(int x, int y, int w, int h) {
     std::vector<uint16_t> pixels(static_cast<size_t>(w) * h);
@@ -45,9 +30,13 @@ class GlideRaster : public ::testing::Test {
 
 TEST_F(GlideRaster, BiasedFanCoversEveryPixelOnceWhereThePlainOneDoes) {
   const float bias = 786432.0f, cx = 100.3f, cy = 90.7f;
-  // The programs add the bias to a finished screen coordinate: one rounding.
+  // The programs add the bias to a finished screen coordinate: one rounding
+  // to 1/16. The plain fan takes the coordinates on that grid.
   auto fan = [&](float offset, float shiftX) {
-    auto at = [&](float x, float y) { return Vertex(offset + (x + shiftX), offset + y); };
+    auto at = [&](float x, float y) {
+      const float gridX = (bias + x) - bias, gridY = (bias + y) - bias;  // exact
+      return Vertex(offset + (gridX + shiftX), offset + gridY);
+    };
     for (int i = 0; i < 10; ++i) {
       float a0 = 6.2831853f * i / 10, a1 = 6.2831853f * (i + 1) / 10;
       GrVertex c = at(cx, cy);
@@ -105,3 +94,4 @@ TEST_F(GlideRaster, DownloadedAgainTheNewTexelsAreDrawn) {
 }
 
 }  // namespace
+}  // namespace gfxtest

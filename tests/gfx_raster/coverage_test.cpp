@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "span.h"
@@ -126,19 +127,23 @@ TEST(Coverage, TopLeftRuleOnPixelAlignedSquare) {
       EXPECT_EQ(Writes(canvas, x, y), x >= 2 && x < 6 && y >= 2 && y < 6) << x << "," << y;
 }
 
+// Adding the bias rounds a coordinate to 1/16 (the float sum has no finer
+// bits); the plain coordinate on that grid covers the same pixels.
 TEST(Coverage, BiasedAndPlainCoordinatesGiveIdenticalPixels) {
   const float bias = 786432.0f;
   std::mt19937 rng(3);
   std::uniform_real_distribution<float> coord(-20.0f, 100.0f);
   for (int trial = 0; trial < 40; ++trial) {
-    float p[6];
-    for (float& v : p) v = coord(rng);
+    float p[6], b[6];
+    for (int i = 0; i < 6; ++i) {
+      b[i] = coord(rng) + bias;
+      p[i] = b[i] - bias;  // exact
+    }
     Canvas plain(80, 80), biased(80, 80);
     Rasterizer r;
     r.SetState(CountingState());
     r.DrawTriangle(V(p[0], p[1]), V(p[2], p[3]), V(p[4], p[5]), plain.target);
-    r.DrawTriangle(V(p[0] + bias, p[1] + bias), V(p[2] + bias, p[3] + bias), V(p[4] + bias, p[5] + bias),
-                   biased.target);
+    r.DrawTriangle(V(b[0], b[1]), V(b[2], b[3]), V(b[4], b[5]), biased.target);
     ASSERT_EQ(plain.colour, biased.colour) << "trial " << trial;
   }
 }
@@ -188,6 +193,10 @@ struct CullCase {
   bool clockwise;  // on screen (y down): positive area
   bool drawn;
 };
+void PrintTo(const CullCase& c, std::ostream* os) {
+  *os << "mode " << c.mode << (c.clockwise ? ", clockwise" : ", anticlockwise")
+      << (c.drawn ? ", drawn" : ", culled");
+}
 class Culling : public ::testing::TestWithParam<CullCase> {};
 
 TEST_P(Culling, SignOfTheAreaOnCoordinatesAsPassed) {
@@ -207,10 +216,16 @@ TEST_P(Culling, SignOfTheAreaOnCoordinatesAsPassed) {
   EXPECT_EQ(r.Counters().trianglesCulled, c.drawn ? 0u : 1u);
 }
 
+constexpr const char* kCullModes[] = {"Disable", "Negative", "Positive"};
+
 INSTANTIATE_TEST_SUITE_P(Modes, Culling,
                          ::testing::Values(CullCase{0, true, true}, CullCase{0, false, true},
                                            CullCase{1, true, true}, CullCase{1, false, false},
-                                           CullCase{2, true, false}, CullCase{2, false, true}));
+                                           CullCase{2, true, false}, CullCase{2, false, true}),
+                         [](const auto& info) {
+                           return std::string(kCullModes[info.param.mode]) +
+                                  (info.param.clockwise ? "_Clockwise" : "_Anticlockwise");
+                         });
 
 TEST(Coverage, OriginLowerLeftFlipsRowsAndClipWindow) {
   Canvas canvas(16, 16);

@@ -118,10 +118,17 @@ TEST_P(FastPath, TwoThreadsDrawTheOneThreadPicture) {
   EXPECT_EQ(one.trianglesIn, two.trianglesIn);
 }
 
+constexpr const char* kKindNames[] = {"Floor", "FloorBehind", "Lump", "Halcyon", "Bodies565", "Bodies8"};
+constexpr const char* kWidthNames[] = {"Sse2", "Avx2", "Avx512"};
+
 INSTANTIATE_TEST_SUITE_P(Scenes, FastPath,
                          ::testing::Combine(::testing::Values(Kind::Floor, Kind::FloorBehind, Kind::Lump,
                                                               Kind::Halcyon, Kind::Bodies565, Kind::Bodies8),
-                                            ::testing::Values(Simd::kSse2, Simd::kAvx2, Simd::kAvx512)));
+                                            ::testing::Values(Simd::kSse2, Simd::kAvx2, Simd::kAvx512)),
+                         [](const auto& info) {
+                           return std::string(kKindNames[static_cast<int>(std::get<0>(info.param))]) + "_" +
+                                  kWidthNames[static_cast<int>(std::get<1>(info.param))];
+                         });
 
 TEST(Threads, ThreeThreadsAndChangingCountKeepThePicture) {
   auto scene = Build(Kind::Halcyon, 2.0f);

@@ -2,6 +2,8 @@
 // wrapping, mipmap choice, fog, blending, dithering, depth and combine.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "blend.h"
@@ -21,6 +23,9 @@ struct DecodeCase {
   uint16_t texel;
   uint32_t argb;
 };
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+  *os << "format " << c.format << ", texel 0x" << std::hex << c.texel << " -> 0x" << c.argb;
+}
 class TexelDecode : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(TexelDecode, EveryFormatToArgb) {
@@ -49,21 +54,26 @@ TEST_P(TexelDecode, EveryFormatToArgb) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, TexelDecode,
-    ::testing::Values(DecodeCase{0, 0xB6, 0xFFB6B6AAu},       // RGB_332 101 101 10
-                      DecodeCase{1, 0xA6, 0xFFFF5000u},       // YIQ: y 100, i1 (+50,-20,-120), q2 (+120,0,0)
-                      DecodeCase{2, 0x7F, 0x7F7F7F7Fu},       // ALPHA_8
-                      DecodeCase{3, 0x7F, 0xFF7F7F7Fu},       // INTENSITY_8
-                      DecodeCase{4, 0x3C, 0x33CCCCCCu},       // AI44
-                      DecodeCase{5, 0x5A, 0xFF123456u},       // P_8
-                      DecodeCase{8, 0x40B6, 0x40B6B6AAu},     // ARGB_8332
-                      DecodeCase{9, 0x80A6, 0x80FF5000u},     // AYIQ_8422
-                      DecodeCase{10, 0xF81F, 0xFFFF00FFu},    // RGB_565
-                      DecodeCase{10, 0x07E0, 0xFF00FF00u},    //
-                      DecodeCase{11, 0xFC00, 0xFFFF0000u},    // ARGB_1555
-                      DecodeCase{11, 0x03E0, 0x0000FF00u},    //
-                      DecodeCase{12, 0x8F30, 0x88FF3300u},    // ARGB_4444
-                      DecodeCase{13, 0x20C0, 0x20C0C0C0u},    // AI88
-                      DecodeCase{14, 0x9934, 0x9900FF80u}));  // AP_88
+    ::testing::Values(DecodeCase{0, 0xB6, 0xFFB6B6AAu},      // RGB_332 101 101 10
+                      DecodeCase{1, 0xA6, 0xFFFF5000u},      // YIQ: y 100, i1 (+50,-20,-120), q2 (+120,0,0)
+                      DecodeCase{2, 0x7F, 0x7F7F7F7Fu},      // ALPHA_8
+                      DecodeCase{3, 0x7F, 0xFF7F7F7Fu},      // INTENSITY_8
+                      DecodeCase{4, 0x3C, 0x33CCCCCCu},      // AI44
+                      DecodeCase{5, 0x5A, 0xFF123456u},      // P_8
+                      DecodeCase{8, 0x40B6, 0x40B6B6AAu},    // ARGB_8332
+                      DecodeCase{9, 0x80A6, 0x80FF5000u},    // AYIQ_8422
+                      DecodeCase{10, 0xF81F, 0xFFFF00FFu},   // RGB_565
+                      DecodeCase{10, 0x07E0, 0xFF00FF00u},   //
+                      DecodeCase{11, 0xFC00, 0xFFFF0000u},   // ARGB_1555
+                      DecodeCase{11, 0x03E0, 0x0000FF00u},   //
+                      DecodeCase{12, 0x8F30, 0x88FF3300u},   // ARGB_4444
+                      DecodeCase{13, 0x20C0, 0x20C0C0C0u},   // AI88
+                      DecodeCase{14, 0x9934, 0x9900FF80u}),  // AP_88
+    [](const auto& info) {
+      char name[32];
+      std::snprintf(name, sizeof name, "Format%d_Texel%04X", info.param.format, info.param.texel);
+      return std::string(name);
+    });
 
 // A textured quad covering the canvas with s, t in level-0 texels; w = 1.
 void DrawTexturedQuad(Rasterizer& r, Canvas& canvas, float s0, float t0, float s1, float t1,
@@ -210,6 +220,10 @@ struct BlendCase {
   uint16_t dst;
   uint32_t expected;  // RGB
 };
+void PrintTo(const BlendCase& c, std::ostream* os) {
+  *os << "factors " << c.source << "/" << c.destination << std::hex << ", src 0x" << c.src << ", dst 0x"
+      << c.dst;
+}
 class Blending : public ::testing::TestWithParam<BlendCase> {};
 
 TEST_P(Blending, FactorsOverTheRgb565Destination) {
@@ -230,7 +244,11 @@ INSTANTIATE_TEST_SUITE_P(
                       BlendCase{0, 4, 0xFFFFFFFFu, 0x07E0, 0x00FF00u},  // keep destination
                       BlendCase{2, 0, 0xFF808080u, 0xFFFF, 0x808080u},  // source times destination colour
                       BlendCase{4, 6, 0xFF000000u, 0xF800, 0xFF0000u},  // destination times 1 - source colour
-                      BlendCase{0, 2, 0xFF808080u, 0xFFFF, 0x808080u}));  // destination times source colour
+                      BlendCase{0, 2, 0xFF808080u, 0xFFFF, 0x808080u}),  // destination times source colour
+    [](const auto& info) {
+      return "Source" + std::to_string(info.param.source) + "_Destination" +
+             std::to_string(info.param.destination);
+    });
 
 TEST(Dither, OffTruncatesFourByFourSpreadsTheError) {
   EXPECT_EQ(raster::Dither565(0x87, 0x87, 0x87, 0, 0, 0), To565(0xFF878787u));
@@ -284,7 +302,9 @@ TEST_P(DepthOrder, NearerWinsInEitherDrawingOrder) {
   EXPECT_EQ(draw(false), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, DepthOrder, ::testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(Modes, DepthOrder, ::testing::Values(1, 2), [](const auto& info) {
+  return std::string(info.param == 1 ? "ZBuffer" : "WBuffer");
+});
 
 TEST(Depth, CompareFunctionsMaskAndBias) {
   struct Case {

@@ -3,6 +3,8 @@
 // out = clamp((src * Fs + dst * Fd) >> 8).
 #pragma once
 
+#include <glide.h>
+
 #include "combine.h"
 #include "pipeline.h"
 
@@ -18,28 +20,28 @@ inline Rgba Expand565(uint16_t v) {
 // factors the source), prefog the source before fog.
 inline int BlendFactor(int code, bool source, int srcAlpha, int dstAlpha, int colour, int prefog) {
   switch (code) {
-    case 0x0:
+    case GR_BLEND_ZERO:
       return 0;
-    case 0x1:
+    case GR_BLEND_SRC_ALPHA:
       return srcAlpha + 1;
-    case 0x2:
+    case GR_BLEND_SRC_COLOR:  // = GR_BLEND_DST_COLOR as a destination factor
       return colour + 1;
-    case 0x3:
+    case GR_BLEND_DST_ALPHA:
       return dstAlpha + 1;
-    case 0x4:
+    case GR_BLEND_ONE:
       return 256;
-    case 0x5:
+    case GR_BLEND_ONE_MINUS_SRC_ALPHA:
       return 256 - srcAlpha;
-    case 0x6:
+    case GR_BLEND_ONE_MINUS_SRC_COLOR:  // = GR_BLEND_ONE_MINUS_DST_COLOR
       return 256 - colour;
-    case 0x7:
+    case GR_BLEND_ONE_MINUS_DST_ALPHA:
       return 256 - dstAlpha;
-    case 0xF: {
-      if (!source) return prefog + 1;  // PREFOG_COLOR
-      int inverse = 255 - dstAlpha;    // ALPHA_SATURATE
+    case GR_BLEND_ALPHA_SATURATE: {  // = GR_BLEND_PREFOG_COLOR as a destination factor
+      if (!source) return prefog + 1;
+      int inverse = 255 - dstAlpha;
       return (srcAlpha < inverse ? srcAlpha : inverse) + 1;
     }
-    default:
+    default:  // GR_BLEND_RESERVED_8 .. E
       return 0;
   }
 }
@@ -56,8 +58,8 @@ inline Rgba Blend(const BlendState& blend, const Rgba& src, const Rgba& prefog, 
     int fd = BlendFactor(blend.rgbDestination, false, src.a, dst.a, *srcC[i], *preC[i]);
     out[i] = Clamp255((*srcC[i] * fs + *dstC[i] * fd) >> 8);
   }
-  int fa = blend.alphaSource == 0 ? 0 : 256;
-  int fda = blend.alphaDestination == 4 ? 256 : 0;
+  int fa = blend.alphaSource == GR_BLEND_ZERO ? 0 : 256;
+  int fda = blend.alphaDestination == GR_BLEND_ONE ? 256 : 0;
   int alpha = Clamp255((src.a * fa + dst.a * fda) >> 8);
   return Rgba{out[0], out[1], out[2], alpha};
 }

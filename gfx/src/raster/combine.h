@@ -6,6 +6,8 @@
 //   out  = clamp((base * f >> 8) + (add local | add local alpha | 0)), inverted when asked
 #pragma once
 
+#include <glide.h>
+
 #include <cstdint>
 
 #include "pipeline.h"
@@ -16,43 +18,53 @@ struct Rgba {
   int r = 0, g = 0, b = 0, a = 0;
 };
 
-// What a GrCombineFunction_t does: bit 0 zero other, bit 1 subtract local,
-// bits 2-3 the addend (0 none, 1 local, 2 local alpha). Unknown values give 0.
+// What a GrCombineFunction_t does, as bits: whether "other" is replaced by
+// zero, whether "local" is subtracted, and what is added at the end.
+constexpr int kZeroOther = 1;
+constexpr int kSubtractLocal = 2;
+constexpr int kAddLocal = 1 << 2;
+constexpr int kAddLocalAlpha = 2 << 2;
+// Unknown functions give 0, as ZERO does.
 inline int CombineFunctionBits(int function) {
   switch (function) {
-    case 0x0:
-      return 1;  // ZERO
-    case 0x1:
-      return 1 | 1 << 2;  // LOCAL
-    case 0x2:
-      return 1 | 2 << 2;  // LOCAL_ALPHA
-    case 0x3:
-      return 0;  // SCALE_OTHER
-    case 0x4:
-      return 1 << 2;  // SCALE_OTHER_ADD_LOCAL
-    case 0x5:
-      return 2 << 2;  // SCALE_OTHER_ADD_LOCAL_ALPHA
-    case 0x6:
-      return 2;  // SCALE_OTHER_MINUS_LOCAL
-    case 0x7:
-      return 2 | 1 << 2;  // SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL
-    case 0x8:
-      return 2 | 2 << 2;  // SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA
-    case 0x9:
-      return 1 | 2 | 1 << 2;  // SCALE_MINUS_LOCAL_ADD_LOCAL
-    case 0x10:
-      return 1 | 2 | 2 << 2;  // SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA
+    case GR_COMBINE_FUNCTION_ZERO:
+      return kZeroOther;
+    case GR_COMBINE_FUNCTION_LOCAL:
+      return kZeroOther | kAddLocal;
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA:
+      return kZeroOther | kAddLocalAlpha;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER:
+      return 0;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
+      return kAddLocal;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA:
+      return kAddLocalAlpha;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL:
+      return kSubtractLocal;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL:
+      return kSubtractLocal | kAddLocal;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA:
+      return kSubtractLocal | kAddLocalAlpha;
+    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL:
+      return kZeroOther | kSubtractLocal | kAddLocal;
+    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA:
+      return kZeroOther | kSubtractLocal | kAddLocalAlpha;
     default:
-      return 1;
+      return kZeroOther;
   }
 }
+
+// A GrCombineFactor_t is a source in its low three bits, and "one minus"
+// that source when this bit is set (GR_COMBINE_FACTOR_ONE = ONE_MINUS_ZERO).
+constexpr int kFactorOneMinus = 0x8;
+constexpr int kFactorSourceMask = 0x7;
 
 // One channel. factorValue is the selected source (0..255) before "one minus".
 inline int CombineChannel(int functionBits, int factorCode, bool invert, int local, int other, int localAlpha,
                           int factorValue) {
-  int base = ((functionBits & 1) ? 0 : other) - ((functionBits & 2) ? local : 0);
-  int f = ((factorCode & 8) ? 255 - factorValue : factorValue) + 1;
-  int addend = (functionBits >> 2) == 1 ? local : ((functionBits >> 2) == 2 ? localAlpha : 0);
+  int base = ((functionBits & kZeroOther) ? 0 : other) - ((functionBits & kSubtractLocal) ? local : 0);
+  int f = ((factorCode & kFactorOneMinus) ? 255 - factorValue : factorValue) + 1;
+  int addend = (functionBits & kAddLocal) ? local : ((functionBits & kAddLocalAlpha) ? localAlpha : 0);
   int out = Clamp255(((base * f) >> 8) + addend);
   return invert ? 255 - out : out;
 }
@@ -64,13 +76,13 @@ inline uint32_t TextureCombineUnit(const TextureCombine& tc, uint32_t texel, int
   int channel[3] = {static_cast<int>((texel >> 16) & 0xFF), static_cast<int>((texel >> 8) & 0xFF),
                     static_cast<int>(texel & 0xFF)};
   auto factorOf = [&](int code, int localChannel) {
-    switch (code & 7) {
-      case 1:
-        return localChannel;  // LOCAL
-      case 3:
-        return ta;  // LOCAL_ALPHA
-      case 5:
-        return lodFraction;  // LOD_FRACTION
+    switch (code & kFactorSourceMask) {
+      case GR_COMBINE_FACTOR_LOCAL:
+        return localChannel;
+      case GR_COMBINE_FACTOR_LOCAL_ALPHA:
+        return ta;
+      case GR_COMBINE_FACTOR_LOD_FRACTION:
+        return lodFraction;
       default:
         return 0;  // ZERO, OTHER_ALPHA (no upstream TMU), DETAIL_FACTOR
     }
@@ -121,17 +133,17 @@ inline CombineOutput ColourAlphaCombine(const RasterState& state, const CombineI
   int result[3];
   for (int c = 0; c < 3; ++c) {
     int factorValue = 0;
-    switch (cc.factor & 7) {
-      case 1:
+    switch (cc.factor & kFactorSourceMask) {
+      case GR_COMBINE_FACTOR_LOCAL:
         factorValue = localC[c];
         break;
-      case 2:
+      case GR_COMBINE_FACTOR_OTHER_ALPHA:
         factorValue = otherAlpha;
         break;
-      case 3:
+      case GR_COMBINE_FACTOR_LOCAL_ALPHA:
         factorValue = localAlpha;
         break;
-      case 4:
+      case GR_COMBINE_FACTOR_TEXTURE_ALPHA:
         factorValue = texture.a;
         break;
       default:
@@ -141,15 +153,15 @@ inline CombineOutput ColourAlphaCombine(const RasterState& state, const CombineI
         CombineChannel(colourBits, cc.factor, cc.invert, localC[c], otherC[c], localAlpha, factorValue);
   }
   int alphaFactor = 0;
-  switch (ac.factor & 7) {
-    case 1:
-    case 3:
+  switch (ac.factor & kFactorSourceMask) {
+    case GR_COMBINE_FACTOR_LOCAL:
+    case GR_COMBINE_FACTOR_LOCAL_ALPHA:
       alphaFactor = localAlpha;
       break;
-    case 2:
+    case GR_COMBINE_FACTOR_OTHER_ALPHA:
       alphaFactor = otherAlpha;
       break;
-    case 4:
+    case GR_COMBINE_FACTOR_TEXTURE_ALPHA:
       alphaFactor = texture.a;
       break;
     default:
@@ -164,21 +176,21 @@ inline CombineOutput ColourAlphaCombine(const RasterState& state, const CombineI
 // GrCmpFnc_t: "value OP reference".
 inline bool Compare(int function, int value, int reference) {
   switch (function) {
-    case 0:
+    case GR_CMP_NEVER:
       return false;
-    case 1:
+    case GR_CMP_LESS:
       return value < reference;
-    case 2:
+    case GR_CMP_EQUAL:
       return value == reference;
-    case 3:
+    case GR_CMP_LEQUAL:
       return value <= reference;
-    case 4:
+    case GR_CMP_GREATER:
       return value > reference;
-    case 5:
+    case GR_CMP_NOTEQUAL:
       return value != reference;
-    case 6:
+    case GR_CMP_GEQUAL:
       return value >= reference;
-    default:
+    default:  // GR_CMP_ALWAYS
       return true;
   }
 }

@@ -196,64 +196,286 @@ inline Footprint Addresses(__m128i si, __m128i ti, __m128i sMask, __m128i tMask,
                    _mm_add_epi32(j1, i1)};
 }
 
-// Draws rows [bandStart, bandEnd) of a triangle in one of the fast states.
-// What is fixed for the triangle is set up once; on rows where W does not
-// change along x (a floor seen without roll) the divide, the depth value,
-// the fog factor and the level are worked out once per row.
+// Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8,
+// all unsigned 16-bit. The factors 256 - f and fog * f of four lanes.
+struct FogTerms {
+  __m128i keepLo, keepHi, addLo, addHi;
+};
+
+// What one row of a fast band fixes: its plane bases and buffer rows, the
+// dither values of its lanes and, where W is flat along it, every value
+// that follows from W.
+struct QuadRow {
+  __m128 wRow, sRow, tRow;
+  uint16_t* colourRow;
+  uint16_t* depthRow;
+  __m128 flatRecip;
+  __m128i flatWf, flatDepth, flatLevels;
+  FogTerms flatFog;
+  __m128i ditherLo, ditherHi;
+};
+
+// The four texels of each lane's bilinear footprint.
 template <class C>
-void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
-  if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
-  const Derived& d = *ctx.derived;
-  const RasterState& st = d.state;
-  const TriangleSetup& tri = *ctx.tri;
-  const Framebuffer& fb = *ctx.target;
-  const DerivedTexture& tex = d.texture;
+struct QuadTexels {
+  alignas(16) Texel<C> c00[4], c10[4], c01[4], c11[4];
+};
 
-  const __m128 wDx = _mm_set1_ps(tri.w.dx), sDx = _mm_set1_ps(tri.s.dx), tDx = _mm_set1_ps(tri.t.dx);
-  const __m128 limitLo = _mm_set1_ps(-kTexCoordLimit), limitHi = _mm_set1_ps(kTexCoordLimit);
-  const __m128 half = _mm_set1_ps(8.0f), four = _mm_set1_ps(4.0f), lanesOffset = _mm_setr_ps(0, 1, 2, 3);
-  const bool depthWrite = st.depth.writeMask;
-  // W fixed along x: w.dx is zero, so wRow + w.dx * dx == wRow for any
-  // non-zero finite wRow (a zero could change sign).
-  const bool wFlatX = tri.w.dx == 0.0f;
+// Draws rows [bandStart, bandEnd) of a triangle in one of the fast states,
+// four pixels at a time. What is fixed for the triangle is set up once (the
+// constructor); on rows where W does not change along x (a floor seen
+// without roll) the divide, the depth value, the fog factor and the level
+// are worked out once per row. Each step below is one stage of the
+// pipeline, in its order, and is inlined into the quad loop.
+template <class C>
+class QuadBand {
+ public:
+  QuadBand(const SpanContext& ctx)
+      : st(ctx.derived->state),
+        tri(*ctx.tri),
+        fb(*ctx.target),
+        tex(ctx.derived->texture),
+        wDx(_mm_set1_ps(tri.w.dx)),
+        sDx(_mm_set1_ps(tri.s.dx)),
+        tDx(_mm_set1_ps(tri.t.dx)),
+        depthWrite(st.depth.writeMask),
+        lodMin(tex.lodMin),
+        baseWidthMask(_mm_set1_epi32((1 << tex.levels[lodMin].widthLog2) - 1)),
+        baseHeightMask(_mm_set1_epi32((1 << tex.levels[lodMin].heightLog2) - 1)),
+        baseWidthShift(_mm_cvtsi32_si128(tex.levels[lodMin].widthLog2)),
+        fixedScale(_mm_set1_ps(LevelScale(lodMin))),
+        lodLo(_mm_set1_epi32(tex.lodMin << 8)),
+        lodHi(_mm_set1_epi32(tex.lodMax << 8)),
+        lodOffset(_mm_set1_epi32(tri.lodBase88 + tex.lodBias88)),
+        fogC(_mm_setr_epi16(st.fog.colour & 0xFF, (st.fog.colour >> 8) & 0xFF, (st.fog.colour >> 16) & 0xFF,
+                            0, st.fog.colour & 0xFF, (st.fog.colour >> 8) & 0xFF,
+                            (st.fog.colour >> 16) & 0xFF, 0)),
+        srcFactor(_mm_set1_epi16(static_cast<short>((st.constantColour >> 24) + 1))),
+        dstFactor(_mm_set1_epi16(static_cast<short>(256 - (st.constantColour >> 24)))),
+        fogByW(ctx.derived->fogByW ? ctx.derived->fogByW->factor : nullptr) {}
 
-  const int lodMin = tex.lodMin;
-  // Without mipmaps every quad reads the one level: its masks are fixed.
-  const TextureLevel& baseLevel = tex.levels[lodMin];
-  const __m128i baseWidthMask = _mm_set1_epi32((1 << baseLevel.widthLog2) - 1);
-  const __m128i baseHeightMask = _mm_set1_epi32((1 << baseLevel.heightLog2) - 1);
-  const __m128i baseWidthShift = _mm_cvtsi32_si128(baseLevel.widthLog2);
-  const __m128 fixedScale = _mm_set1_ps(LevelScale(lodMin));
-  const __m128i lodLo = _mm_set1_epi32(tex.lodMin << 8), lodHi = _mm_set1_epi32(tex.lodMax << 8);
-  const __m128i lodOffset = _mm_set1_epi32(tri.lodBase88 + tex.lodBias88);
+  // The band: every row, flat along x or not, then the counters.
+  [[gnu::always_inline]] void Draw(int bandStart, int bandEnd, RasterCounters* counters) {
+    // W fixed along x: w.dx is zero, so wRow + w.dx * dx == wRow for any
+    // non-zero finite wRow (a zero could change sign).
+    const bool wFlatX = tri.w.dx == 0.0f;
+    WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) {
+      if (wFlatX) {
+        const float wRow = tri.w.RowBase(y - tri.refY);
+        // Finite and positive; rows behind the eye take the general path.
+        if (wRow > 0.0f && wRow - wRow == 0.0f) return Row<true>(y, x0, x1);
+      }
+      Row<false>(y, x0, x1);
+    });
+    counters->pixelsIn += pixelsIn;
+    counters->depthFailed += depthFailed;
+    counters->pixelsWritten += pixelsIn - depthFailed;
+  }
 
-  // Fog colour and blend factors in 16-bit lanes (B G R A).
-  const uint32_t fogColour = st.fog.colour;
-  const __m128i fogC = _mm_setr_epi16(fogColour & 0xFF, (fogColour >> 8) & 0xFF, (fogColour >> 16) & 0xFF, 0,
-                                      fogColour & 0xFF, (fogColour >> 8) & 0xFF, (fogColour >> 16) & 0xFF, 0);
-  const int alpha = static_cast<int>(st.constantColour >> 24);
-  const __m128i srcFactor = _mm_set1_epi16(static_cast<short>(alpha + 1));
-  const __m128i dstFactor = _mm_set1_epi16(static_cast<short>(256 - alpha));
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i bias16 = _mm_set1_epi16(static_cast<short>(0x8000));
-  const uint16_t* fogByW = d.fogByW ? d.fogByW->factor : nullptr;
-  uint64_t pixelsIn = 0, depthFailed = 0;
+ private:
+  template <bool kFlat>
+  [[gnu::always_inline]] void Row(int y, int x0, int x1) {
+    const QuadRow row = RowValues<kFlat>(y, x0);
+    const __m128 four = _mm_set1_ps(4.0f);
+    __m128 dx = _mm_add_ps(_mm_set1_ps(static_cast<float>(x0 - tri.refX)), _mm_setr_ps(0, 1, 2, 3));
+    for (int x = x0; x < x1; x += 4, dx = _mm_add_ps(dx, four)) {
+      const int lanes = x1 - x < 4 ? x1 - x : 4;
+      // Per-pixel W: the reference's operations, four lanes at once.
+      __m128 w = row.wRow;
+      __m128i wf4 = row.flatWf;
+      if constexpr (!kFlat) {
+        w = _mm_add_ps(row.wRow, _mm_mul_ps(wDx, dx));
+        wf4 = WFloat4(w);
+      }
+      // Depth test first: a quad hidden everywhere costs no texturing.
+      const unsigned pass = DepthTest(row, x, lanes, wf4);
+      if (pass == 0) continue;
+      __m128i levels, si, ti;
+      TexelCoordinates<kFlat>(row, w, dx, &levels, &si, &ti);
+      QuadTexels<C> texels;
+      Fetch(levels, si, ti, &texels);
+      __m128i lo, hi;
+      Filter(si, ti, texels, &lo, &hi);
+      if constexpr (C::fog) Fog(kFlat ? row.flatFog : FogOf(wf4), &lo, &hi);
+      if constexpr (C::blend) Blend(row.colourRow + x, lanes, &lo, &hi);
+      Write(row, x, lanes, pass, Colour(row, lo, hi), kFlat ? row.flatDepth : DepthValues(wf4));
+    }
+    pixelsIn += static_cast<uint64_t>(x1 - x0);
+  }
+
+  template <bool kFlat>
+  [[gnu::always_inline]] QuadRow RowValues(int y, int x0) const {
+    const int rowOffset = y - tri.refY;
+    QuadRow row{};
+    row.wRow = _mm_set1_ps(tri.w.RowBase(rowOffset));
+    row.sRow = _mm_set1_ps(tri.s.RowBase(rowOffset));
+    row.tRow = _mm_set1_ps(tri.t.RowBase(rowOffset));
+    row.colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
+    row.depthRow = fb.depth + static_cast<ptrdiff_t>(y) * fb.stride;
+    if constexpr (kFlat) {
+      row.flatRecip = _mm_div_ps(_mm_set1_ps(1.0f), row.wRow);
+      row.flatWf = WFloat4(row.wRow);
+      row.flatDepth = DepthValues(row.flatWf);
+      if constexpr (C::fog) row.flatFog = FogOf(row.flatWf);
+      if constexpr (C::mipmap) row.flatLevels = LevelsOf(row.wRow);
+    }
+    // The 4x4 dither values of this row for lanes 0..3 (x advances by four,
+    // so x & 3 of each lane is fixed for the span).
+    if constexpr (C::dither) {
+      const int16_t(&dv)[2][8] = kDitherLanes.lanes[y & 3][x0 & 3];
+      row.ditherLo = _mm_load_si128(reinterpret_cast<const __m128i*>(dv[0]));
+      row.ditherHi = _mm_load_si128(reinterpret_cast<const __m128i*>(dv[1]));
+    }
+    return row;
+  }
+
+  // Depth less against the stored depth: the lanes that pass, of `lanes`.
+  [[gnu::always_inline]] unsigned DepthTest(const QuadRow& row, int x, int lanes, __m128i wf4) {
+    const unsigned full = (1u << lanes) - 1;
+    if constexpr (!C::depthLess) return full;
+    const __m128i zero = _mm_setzero_si128();
+    __m128i stored;
+    if (lanes == 4) {
+      stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row.depthRow + x)), zero);
+    } else {
+      alignas(16) int32_t part[4] = {0, 0, 0, 0};
+      for (int lane = 0; lane < lanes; ++lane) part[lane] = row.depthRow[x + lane];
+      stored = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+    }
+    const unsigned pass =
+        full & static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(wf4, stored))));
+    if (pass != full) depthFailed += static_cast<unsigned>(Popcount4(full & ~pass));
+    return pass;
+  }
 
   // Level of detail of four lanes from W, as the reference clamps it.
-  auto levelsOf = [&](__m128 w) {
+  [[gnu::always_inline]] __m128i LevelsOf(__m128 w) const {
     __m128i log = _mm_sub_epi32(_mm_srai_epi32(_mm_castps_si128(w), 15), _mm_set1_epi32(127 << 8));
     __m128i lod = _mm_sub_epi32(lodOffset, log);
     __m128i below = _mm_cmplt_epi32(lod, lodLo), above = _mm_cmpgt_epi32(lod, lodHi);
     lod = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(below, above), lod),
                        _mm_or_si128(_mm_and_si128(below, lodLo), _mm_and_si128(above, lodHi)));
     return _mm_srai_epi32(lod, 8);
-  };
-  // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8,
-  // all unsigned 16-bit. The factors 256 - f and fog * f of four lanes.
-  struct FogTerms {
-    __m128i keepLo, keepHi, addLo, addHi;
-  };
-  auto fogOf = [&](__m128i wf4) {
+  }
+
+  // S/W and T/W (zero behind the eye), the level, and the coordinates in
+  // 1/16 texels of that level with the half-texel bilinear offset.
+  template <bool kFlat>
+  [[gnu::always_inline]] void TexelCoordinates(const QuadRow& row, __m128 w, __m128 dx, __m128i* levels,
+                                               __m128i* si, __m128i* ti) const {
+    __m128 recip = row.flatRecip, negative = _mm_setzero_ps();
+    if constexpr (!kFlat) {
+      recip = _mm_div_ps(_mm_set1_ps(1.0f), w);
+      negative = _mm_cmplt_ps(w, _mm_setzero_ps());
+    }
+    __m128 sPlane = _mm_add_ps(row.sRow, _mm_mul_ps(sDx, dx));
+    __m128 tPlane = _mm_add_ps(row.tRow, _mm_mul_ps(tDx, dx));
+    __m128 s = _mm_mul_ps(sPlane, recip), t = _mm_mul_ps(tPlane, recip);
+    if constexpr (!kFlat) {  // flat rows are in front of the eye (W > 0)
+      s = _mm_andnot_ps(negative, s);
+      t = _mm_andnot_ps(negative, t);
+    }
+    __m128 scale = fixedScale;
+    *levels = row.flatLevels;
+    if constexpr (C::mipmap) {
+      if constexpr (!kFlat) *levels = LevelsOf(w);
+      scale = _mm_castsi128_ps(
+          _mm_slli_epi32(_mm_sub_epi32(_mm_set1_epi32(127 + 4), *levels), 23));  // 16 / 2^level
+    }
+    const __m128 half = _mm_set1_ps(8.0f);
+    const __m128 limitLo = _mm_set1_ps(-kTexCoordLimit), limitHi = _mm_set1_ps(kTexCoordLimit);
+    __m128 s16 = _mm_sub_ps(_mm_mul_ps(s, scale), half);
+    __m128 t16 = _mm_sub_ps(_mm_mul_ps(t, scale), half);
+    *si = FloorPs(_mm_min_ps(_mm_max_ps(s16, limitLo), limitHi));
+    *ti = FloorPs(_mm_min_ps(_mm_max_ps(t16, limitLo), limitHi));
+  }
+
+  // Texel gathers: every lane reads its own four texels. The addresses are
+  // worked out four lanes at once when the lanes share a level.
+  [[gnu::always_inline]] void Fetch(__m128i levels, __m128i si, __m128i ti, QuadTexels<C>* out) const {
+    int level0 = lodMin;
+    bool shared = true;
+    if constexpr (C::mipmap) {
+      level0 = _mm_cvtsi128_si32(levels);
+      shared = _mm_movemask_epi8(_mm_cmpeq_epi32(levels, _mm_shuffle_epi32(levels, 0))) == 0xFFFF;
+    }
+    if (shared) {
+      const TextureLevel& lv = tex.levels[level0];
+      __m128i widthMask = baseWidthMask, heightMask = baseHeightMask, widthShift = baseWidthShift;
+      if constexpr (C::mipmap) {
+        widthMask = _mm_set1_epi32((1 << lv.widthLog2) - 1);
+        heightMask = _mm_set1_epi32((1 << lv.heightLog2) - 1);
+        widthShift = _mm_cvtsi32_si128(lv.widthLog2);
+      }
+      Footprint f = Addresses(si, ti, widthMask, heightMask, widthShift, tex.sClamp, tex.tClamp);
+      alignas(16) int32_t a00[4], a10[4], a01[4], a11[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(a00), f.a00);
+      _mm_store_si128(reinterpret_cast<__m128i*>(a10), f.a10);
+      _mm_store_si128(reinterpret_cast<__m128i*>(a01), f.a01);
+      _mm_store_si128(reinterpret_cast<__m128i*>(a11), f.a11);
+      const uint8_t* texels = lv.texels;
+      for (int lane = 0; lane < 4; ++lane)
+        Gather<C>(tex, texels, a00[lane], a10[lane], a01[lane], a11[lane], &out->c00[lane], &out->c10[lane],
+                  &out->c01[lane], &out->c11[lane]);
+      return;
+    }
+    alignas(16) int32_t level[4], sInt[4], tInt[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(level), levels);
+    _mm_store_si128(reinterpret_cast<__m128i*>(sInt), si);
+    _mm_store_si128(reinterpret_cast<__m128i*>(tInt), ti);
+    for (int lane = 0; lane < 4; ++lane) {
+      const TextureLevel& lv = tex.levels[level[lane]];
+      const int i = sInt[lane] >> 4, j = tInt[lane] >> 4;
+      const int i0 = WrapIndex(i, lv.widthLog2, tex.sClamp), i1 = WrapIndex(i + 1, lv.widthLog2, tex.sClamp);
+      const int j0 = WrapIndex(j, lv.heightLog2, tex.tClamp),
+                j1 = WrapIndex(j + 1, lv.heightLog2, tex.tClamp);
+      const int row0 = j0 << lv.widthLog2, row1 = j1 << lv.widthLog2;
+      Gather<C>(tex, lv.texels, row0 + i0, row0 + i1, row1 + i0, row1 + i1, &out->c00[lane], &out->c10[lane],
+                &out->c01[lane], &out->c11[lane]);
+    }
+  }
+
+  // Bilinear blend with 4-bit weights: 8-bit channels in 16-bit lanes B G R A,
+  // two pixels per register.
+  [[gnu::always_inline]] static void Filter(__m128i si, __m128i ti, const QuadTexels<C>& in, __m128i* lo,
+                                            __m128i* hi) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i fs = _mm_and_si128(si, _mm_set1_epi32(15)), ft = _mm_and_si128(ti, _mm_set1_epi32(15));
+    // In 16-bit lanes, two weights of four lanes per multiply: {w00 | w10} and {w01 | w11}.
+    __m128i fst = _mm_packs_epi32(fs, ft);                  // fs | ft
+    __m128i ifst = _mm_sub_epi16(_mm_set1_epi16(16), fst);  // 16 - fs | 16 - ft
+    __m128i sPair = _mm_unpacklo_epi64(ifst, fst);          // 16 - fs | fs
+    __m128i wTop = _mm_mullo_epi16(sPair, _mm_unpackhi_epi64(ifst, ifst));
+    __m128i wBottom = _mm_mullo_epi16(sPair, _mm_unpackhi_epi64(fst, fst));
+    __m128i w00l, w00h, w10l, w10h, w01l, w01h, w11l, w11h;
+    SpreadPair(wTop, &w00l, &w00h, &w10l, &w10h);
+    SpreadPair(wBottom, &w01l, &w01h, &w11l, &w11h);
+    __m128i e00l, e00h, e10l, e10h, e01l, e01h, e11l, e11h;
+    if constexpr (C::sixteenBit) {  // 565 widens as Decode16 does it; alpha (unused) reads 0
+      Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in.c00)), &e00l, &e00h);
+      Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in.c10)), &e10l, &e10h);
+      Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in.c01)), &e01l, &e01h);
+      Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in.c11)), &e11l, &e11h);
+    } else {
+      __m128i t00 = _mm_load_si128(reinterpret_cast<const __m128i*>(in.c00));
+      __m128i t10 = _mm_load_si128(reinterpret_cast<const __m128i*>(in.c10));
+      __m128i t01 = _mm_load_si128(reinterpret_cast<const __m128i*>(in.c01));
+      __m128i t11 = _mm_load_si128(reinterpret_cast<const __m128i*>(in.c11));
+      e00l = _mm_unpacklo_epi8(t00, zero), e00h = _mm_unpackhi_epi8(t00, zero);
+      e10l = _mm_unpacklo_epi8(t10, zero), e10h = _mm_unpackhi_epi8(t10, zero);
+      e01l = _mm_unpacklo_epi8(t01, zero), e01h = _mm_unpackhi_epi8(t01, zero);
+      e11l = _mm_unpacklo_epi8(t11, zero), e11h = _mm_unpackhi_epi8(t11, zero);
+    }
+    __m128i l = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(e00l, w00l), _mm_mullo_epi16(e10l, w10l)),
+                              _mm_add_epi16(_mm_mullo_epi16(e01l, w01l), _mm_mullo_epi16(e11l, w11l)));
+    __m128i h = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(e00h, w00h), _mm_mullo_epi16(e10h, w10h)),
+                              _mm_add_epi16(_mm_mullo_epi16(e01h, w01h), _mm_mullo_epi16(e11h, w11h)));
+    *lo = _mm_srli_epi16(l, 8);
+    *hi = _mm_srli_epi16(h, 8);
+  }
+
+  // The fog factors of four lanes from the table built for every W.
+  [[gnu::always_inline]] FogTerms FogOf(__m128i wf4) const {
     alignas(16) int32_t wf[4], fog[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(wf), wf4);
     for (int lane = 0; lane < 4; ++lane) fog[lane] = fogByW[wf[lane]];
@@ -262,232 +484,82 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
     const __m128i n256 = _mm_set1_epi16(256);
     return FogTerms{_mm_sub_epi16(n256, fl), _mm_sub_epi16(n256, fh), _mm_mullo_epi16(fogC, fl),
                     _mm_mullo_epi16(fogC, fh)};
-  };
+  }
 
-  auto row = [&]<bool kFlat>(int y, int x0, int x1) {
-    const int rowOffset = y - tri.refY;
-    const __m128 wRow = _mm_set1_ps(tri.w.RowBase(rowOffset)), sRow = _mm_set1_ps(tri.s.RowBase(rowOffset));
-    const __m128 tRow = _mm_set1_ps(tri.t.RowBase(rowOffset));
-    uint16_t* colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
-    uint16_t* depthRow = fb.depth + static_cast<ptrdiff_t>(y) * fb.stride;
+  [[gnu::always_inline]] static void Fog(const FogTerms& fog, __m128i* lo, __m128i* hi) {
+    *lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(*lo, fog.keepLo), fog.addLo), 8);
+    *hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(*hi, fog.keepHi), fog.addHi), 8);
+  }
 
-    // Per-row values when W is flat along the row.
-    __m128 flatRecip = _mm_setzero_ps();
-    __m128i flatWf = zero, flatDepth = zero, flatLevels = zero;
-    FogTerms flatFog{zero, zero, zero, zero};
-    if constexpr (kFlat) {
-      flatRecip = _mm_div_ps(_mm_set1_ps(1.0f), wRow);
-      flatWf = WFloat4(wRow);
-      flatDepth = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(flatWf, _mm_set1_epi32(32768)), zero), bias16);
-      if constexpr (C::fog) flatFog = fogOf(flatWf);
-      if constexpr (C::mipmap) flatLevels = levelsOf(wRow);
+  // Source alpha / one minus source alpha with the constant alpha over the
+  // destination: the weights sum to 257, so the sum fits 16 bits unsigned.
+  [[gnu::always_inline]] void Blend(const uint16_t* destination, int lanes, __m128i* lo, __m128i* hi) const {
+    __m128i dstPixels;
+    if (lanes == 4) {
+      dstPixels = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(destination));
+    } else {
+      alignas(16) uint16_t dst[8] = {};
+      for (int lane = 0; lane < lanes; ++lane) dst[lane] = destination[lane];
+      dstPixels = _mm_load_si128(reinterpret_cast<const __m128i*>(dst));
     }
+    __m128i dl, dh;
+    Expand565x4(dstPixels, &dl, &dh);
+    *lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(*lo, srcFactor), _mm_mullo_epi16(dl, dstFactor)), 8);
+    *hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(*hi, srcFactor), _mm_mullo_epi16(dh, dstFactor)), 8);
+  }
 
-    // The 4x4 dither values of this row for lanes 0..3 (x advances by four,
-    // so x & 3 of each lane is fixed for the span).
-    __m128i ditherLo = zero, ditherHi = zero;
-    if constexpr (C::dither) {
-      const int16_t(&dv)[2][8] = kDitherLanes.lanes[y & 3][x0 & 3];
-      ditherLo = _mm_load_si128(reinterpret_cast<const __m128i*>(dv[0]));
-      ditherHi = _mm_load_si128(reinterpret_cast<const __m128i*>(dv[1]));
+  // Dithered or truncated to four RGB565 pixels.
+  [[gnu::always_inline]] static __m128i Colour(const QuadRow& row, __m128i lo, __m128i hi) {
+    if constexpr (C::dither) return Dither565x4(lo, hi, row.ditherLo, row.ditherHi);
+    return _mm_xor_si128(Pack565x4(lo, hi), _mm_set1_epi16(static_cast<short>(0x8000)));
+  }
+
+  // The 16-bit depth values of four lanes' floating W.
+  [[gnu::always_inline]] static __m128i DepthValues(__m128i wf4) {
+    return _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(wf4, _mm_set1_epi32(32768)), _mm_setzero_si128()),
+                         _mm_set1_epi16(static_cast<short>(0x8000)));
+  }
+
+  // Colour and (when depth writes are on) depth of the lanes that passed.
+  [[gnu::always_inline]] void Write(const QuadRow& row, int x, int lanes, unsigned pass, __m128i colour,
+                                    __m128i depth) const {
+    if (pass == 15) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(row.colourRow + x), colour);
+      if (depthWrite) _mm_storel_epi64(reinterpret_cast<__m128i*>(row.depthRow + x), depth);
+      return;
     }
-
-    __m128 dx = _mm_add_ps(_mm_set1_ps(static_cast<float>(x0 - tri.refX)), lanesOffset);
-    for (int x = x0; x < x1; x += 4, dx = _mm_add_ps(dx, four)) {
-      const int lanes = x1 - x < 4 ? x1 - x : 4;
-      // Per-pixel W: the reference's operations, four lanes at once.
-      __m128 w = wRow;
-      __m128i wf4 = flatWf;
-      if constexpr (!kFlat) {
-        w = _mm_add_ps(wRow, _mm_mul_ps(wDx, dx));
-        wf4 = WFloat4(w);
-      }
-
-      // Depth test first: a quad hidden everywhere costs no texturing.
-      const unsigned full = (1u << lanes) - 1;
-      unsigned pass = full;
-      if constexpr (C::depthLess) {
-        __m128i stored;
-        if (lanes == 4) {
-          stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow + x)), zero);
-        } else {
-          alignas(16) int32_t part[4] = {0, 0, 0, 0};
-          for (int lane = 0; lane < lanes; ++lane) part[lane] = depthRow[x + lane];
-          stored = _mm_load_si128(reinterpret_cast<const __m128i*>(part));
-        }
-        pass &= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(wf4, stored))));
-        if (pass != full) {
-          depthFailed += static_cast<unsigned>(Popcount4(full & ~pass));
-          if (pass == 0) continue;
-        }
-      }
-
-      // S/W and T/W.
-      __m128 recip = flatRecip, negative = _mm_setzero_ps();
-      if constexpr (!kFlat) {
-        recip = _mm_div_ps(_mm_set1_ps(1.0f), w);
-        negative = _mm_cmplt_ps(w, _mm_setzero_ps());
-      }
-      __m128 sPlane = _mm_add_ps(sRow, _mm_mul_ps(sDx, dx));
-      __m128 tPlane = _mm_add_ps(tRow, _mm_mul_ps(tDx, dx));
-      __m128 s = _mm_mul_ps(sPlane, recip), t = _mm_mul_ps(tPlane, recip);
-      if constexpr (!kFlat) {  // flat rows are in front of the eye (W > 0)
-        s = _mm_andnot_ps(negative, s);
-        t = _mm_andnot_ps(negative, t);
-      }
-
-      __m128 scale = fixedScale;
-      __m128i levels = flatLevels;
-      if constexpr (C::mipmap) {
-        if constexpr (!kFlat) levels = levelsOf(w);
-        scale = _mm_castsi128_ps(
-            _mm_slli_epi32(_mm_sub_epi32(_mm_set1_epi32(127 + 4), levels), 23));  // 16 / 2^level
-      }
-      __m128 s16 = _mm_sub_ps(_mm_mul_ps(s, scale), half);
-      __m128 t16 = _mm_sub_ps(_mm_mul_ps(t, scale), half);
-      __m128i si = FloorPs(_mm_min_ps(_mm_max_ps(s16, limitLo), limitHi));
-      __m128i ti = FloorPs(_mm_min_ps(_mm_max_ps(t16, limitLo), limitHi));
-
-      // Texel gathers: every lane reads its own four texels. The addresses
-      // are worked out four lanes at once when the lanes share a level.
-      alignas(16) Texel<C> c00[4], c10[4], c01[4], c11[4];
-      int level0 = lodMin;
-      bool shared = true;
-      if constexpr (C::mipmap) {
-        level0 = _mm_cvtsi128_si32(levels);
-        shared = _mm_movemask_epi8(_mm_cmpeq_epi32(levels, _mm_shuffle_epi32(levels, 0))) == 0xFFFF;
-      }
-      if (shared) {
-        const TextureLevel& lv = tex.levels[level0];
-        __m128i widthMask = baseWidthMask, heightMask = baseHeightMask, widthShift = baseWidthShift;
-        if constexpr (C::mipmap) {
-          widthMask = _mm_set1_epi32((1 << lv.widthLog2) - 1);
-          heightMask = _mm_set1_epi32((1 << lv.heightLog2) - 1);
-          widthShift = _mm_cvtsi32_si128(lv.widthLog2);
-        }
-        Footprint f = Addresses(si, ti, widthMask, heightMask, widthShift, tex.sClamp, tex.tClamp);
-        alignas(16) int32_t a00[4], a10[4], a01[4], a11[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(a00), f.a00);
-        _mm_store_si128(reinterpret_cast<__m128i*>(a10), f.a10);
-        _mm_store_si128(reinterpret_cast<__m128i*>(a01), f.a01);
-        _mm_store_si128(reinterpret_cast<__m128i*>(a11), f.a11);
-        const uint8_t* texels = lv.texels;
-        for (int lane = 0; lane < 4; ++lane)
-          Gather<C>(tex, texels, a00[lane], a10[lane], a01[lane], a11[lane], &c00[lane], &c10[lane],
-                    &c01[lane], &c11[lane]);
-      } else {
-        alignas(16) int32_t level[4], sInt[4], tInt[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(level), levels);
-        _mm_store_si128(reinterpret_cast<__m128i*>(sInt), si);
-        _mm_store_si128(reinterpret_cast<__m128i*>(tInt), ti);
-        for (int lane = 0; lane < 4; ++lane) {
-          const TextureLevel& lv = tex.levels[level[lane]];
-          const int i = sInt[lane] >> 4, j = tInt[lane] >> 4;
-          const int i0 = WrapIndex(i, lv.widthLog2, tex.sClamp),
-                    i1 = WrapIndex(i + 1, lv.widthLog2, tex.sClamp);
-          const int j0 = WrapIndex(j, lv.heightLog2, tex.tClamp),
-                    j1 = WrapIndex(j + 1, lv.heightLog2, tex.tClamp);
-          const int row0 = j0 << lv.widthLog2, row1 = j1 << lv.widthLog2;
-          Gather<C>(tex, lv.texels, row0 + i0, row0 + i1, row1 + i0, row1 + i1, &c00[lane], &c10[lane],
-                    &c01[lane], &c11[lane]);
-        }
-      }
-
-      // Bilinear weights (4-bit fractions) spread to the channels.
-      __m128i fs = _mm_and_si128(si, _mm_set1_epi32(15)), ft = _mm_and_si128(ti, _mm_set1_epi32(15));
-      // In 16-bit lanes, two weights of four lanes per multiply: {w00 | w10} and {w01 | w11}.
-      __m128i fst = _mm_packs_epi32(fs, ft);                  // fs | ft
-      __m128i ifst = _mm_sub_epi16(_mm_set1_epi16(16), fst);  // 16 - fs | 16 - ft
-      __m128i sPair = _mm_unpacklo_epi64(ifst, fst);          // 16 - fs | fs
-      __m128i wTop = _mm_mullo_epi16(sPair, _mm_unpackhi_epi64(ifst, ifst));
-      __m128i wBottom = _mm_mullo_epi16(sPair, _mm_unpackhi_epi64(fst, fst));
-      __m128i w00l, w00h, w10l, w10h, w01l, w01h, w11l, w11h;
-      SpreadPair(wTop, &w00l, &w00h, &w10l, &w10h);
-      SpreadPair(wBottom, &w01l, &w01h, &w11l, &w11h);
-      // Texels as 8-bit channels in 16-bit lanes B G R A, two pixels per register.
-      __m128i e00l, e00h, e10l, e10h, e01l, e01h, e11l, e11h;
-      if constexpr (C::sixteenBit) {  // 565 widens as Decode16 does it; alpha (unused) reads 0
-        Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c00)), &e00l, &e00h);
-        Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c10)), &e10l, &e10h);
-        Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c01)), &e01l, &e01h);
-        Expand565x4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c11)), &e11l, &e11h);
-      } else {
-        __m128i t00 = _mm_load_si128(reinterpret_cast<const __m128i*>(c00));
-        __m128i t10 = _mm_load_si128(reinterpret_cast<const __m128i*>(c10));
-        __m128i t01 = _mm_load_si128(reinterpret_cast<const __m128i*>(c01));
-        __m128i t11 = _mm_load_si128(reinterpret_cast<const __m128i*>(c11));
-        e00l = _mm_unpacklo_epi8(t00, zero), e00h = _mm_unpackhi_epi8(t00, zero);
-        e10l = _mm_unpacklo_epi8(t10, zero), e10h = _mm_unpackhi_epi8(t10, zero);
-        e01l = _mm_unpacklo_epi8(t01, zero), e01h = _mm_unpackhi_epi8(t01, zero);
-        e11l = _mm_unpacklo_epi8(t11, zero), e11h = _mm_unpackhi_epi8(t11, zero);
-      }
-      __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(e00l, w00l), _mm_mullo_epi16(e10l, w10l)),
-                                 _mm_add_epi16(_mm_mullo_epi16(e01l, w01l), _mm_mullo_epi16(e11l, w11l)));
-      __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(e00h, w00h), _mm_mullo_epi16(e10h, w10h)),
-                                 _mm_add_epi16(_mm_mullo_epi16(e01h, w01h), _mm_mullo_epi16(e11h, w11h)));
-      lo = _mm_srli_epi16(lo, 8);
-      hi = _mm_srli_epi16(hi, 8);
-
-      if constexpr (C::fog) {
-        FogTerms fog = flatFog;
-        if constexpr (!kFlat) fog = fogOf(wf4);
-        lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, fog.keepLo), fog.addLo), 8);
-        hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, fog.keepHi), fog.addHi), 8);
-      }
-
-      if constexpr (C::blend) {
-        // Source alpha / one minus source alpha with the constant alpha: the
-        // weights sum to 257, so the sum fits 16 bits unsigned.
-        __m128i dstPixels;
-        if (lanes == 4) {
-          dstPixels = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colourRow + x));
-        } else {
-          alignas(16) uint16_t dst[8] = {};
-          for (int lane = 0; lane < lanes; ++lane) dst[lane] = colourRow[x + lane];
-          dstPixels = _mm_load_si128(reinterpret_cast<const __m128i*>(dst));
-        }
-        __m128i dl, dh;
-        Expand565x4(dstPixels, &dl, &dh);
-        lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, srcFactor), _mm_mullo_epi16(dl, dstFactor)), 8);
-        hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, srcFactor), _mm_mullo_epi16(dh, dstFactor)), 8);
-      }
-      __m128i colour;
-      if constexpr (C::dither)
-        colour = Dither565x4(lo, hi, ditherLo, ditherHi);
-      else
-        colour = _mm_xor_si128(Pack565x4(lo, hi), bias16);
-      __m128i depth = flatDepth;
-      if constexpr (!kFlat)
-        depth = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(wf4, _mm_set1_epi32(32768)), zero), bias16);
-      if (pass == 15) {
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(colourRow + x), colour);
-        if (depthWrite) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow + x), depth);
-      } else {
-        alignas(16) uint16_t out[8], depthOut[8];
-        _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
-        _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
-        for (int lane = 0; lane < lanes; ++lane) {
-          if (!(pass & (1u << lane))) continue;
-          colourRow[x + lane] = out[lane];
-          if (depthWrite) depthRow[x + lane] = depthOut[lane];
-        }
-      }
+    alignas(16) uint16_t out[8], depthOut[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
+    _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
+    for (int lane = 0; lane < lanes; ++lane) {
+      if (!(pass & (1u << lane))) continue;
+      row.colourRow[x + lane] = out[lane];
+      if (depthWrite) row.depthRow[x + lane] = depthOut[lane];
     }
-    pixelsIn += static_cast<uint64_t>(x1 - x0);
-  };
+  }
 
-  WalkRows(tri, bandStart, bandEnd, [&](int y, int x0, int x1) {
-    if (wFlatX) {
-      const float wRow = tri.w.RowBase(y - tri.refY);
-      // Finite and positive; rows behind the eye take the general path.
-      if (wRow > 0.0f && wRow - wRow == 0.0f) return row.template operator()<true>(y, x0, x1);
-    }
-    row.template operator()<false>(y, x0, x1);
-  });
-  RasterCounters& counters = *ctx.counters;
-  counters.pixelsIn += pixelsIn;
-  counters.depthFailed += depthFailed;
-  counters.pixelsWritten += pixelsIn - depthFailed;
+  const RasterState& st;
+  const TriangleSetup& tri;
+  const Framebuffer& fb;
+  const DerivedTexture& tex;
+  const __m128 wDx, sDx, tDx;
+  const bool depthWrite;
+  const int lodMin;
+  // Without mipmaps every quad reads the one level: its masks are fixed.
+  const __m128i baseWidthMask, baseHeightMask, baseWidthShift;
+  const __m128 fixedScale;
+  const __m128i lodLo, lodHi, lodOffset;
+  // Fog colour and blend factors in 16-bit lanes (B G R A).
+  const __m128i fogC, srcFactor, dstFactor;
+  const uint16_t* fogByW;
+  uint64_t pixelsIn = 0, depthFailed = 0;
+};
+
+template <class C>
+void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
+  if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
+  QuadBand<C> band(ctx);
+  band.Draw(bandStart, bandEnd, ctx.counters);
 }
 
 template <bool kSixteenBit, bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
@@ -503,7 +575,7 @@ bool FastShapeOf(const Derived& d, FastShape* shape) {
   // Pixel colour = texel colour: decal texture combine, colour = the TMU output.
   bool decal = st.textureCombine.rgbFunction == 1 && !st.textureCombine.rgbInvert &&
                st.colour.function == 3 && st.colour.factor == 8 && st.colour.other == 1 && !st.colour.invert;
-  bool plain = !st.chromaKey && st.alphaTestFunction == 7 && st.rgbWriteMask;
+  bool plain = !st.chromaKey && st.alphaTestFunction == 7 && st.rgbWriteMask && !st.textureWFromTmu;
   bool texture = tex.enabled && tex.minBilinear && tex.magBilinear;
   for (int lod = tex.lodMin; texture && lod <= tex.lodMax; ++lod) texture = tex.levels[lod].texels != nullptr;
   bool depth = st.depth.mode == 2 && st.depth.bias == 0 && (st.depth.function == 1 || st.depth.function == 7);

@@ -2,6 +2,8 @@
 // iterated alpha or from iterated z, and the blend towards the fog colour.
 #pragma once
 
+#include <glide.h>
+
 #include "combine.h"
 #include "pipeline.h"
 
@@ -18,16 +20,19 @@ inline int FogFromW(const Derived& d, int wFloat) {
   return fog > 255 ? 255 : fog;
 }
 
+// The fog source of a GrFogMode_t, without the MULT2 and ADD2 modifier bits.
+constexpr int kFogSourceMask = 0xFF;
+
 // Fog factor of the state's mode, or -1 when fog is off.
 inline int FogFactor(const Derived& d, int wFloat, int iteratedAlpha, int depthByte) {
-  switch (d.state.fog.mode & 0xFF) {
-    case 1:
-      return iteratedAlpha;  // GR_FOG_WITH_ITERATED_ALPHA
-    case 2:
-      return FogFromW(d, wFloat);  // GR_FOG_WITH_TABLE
-    case 3:
-      return depthByte;  // GR_FOG_WITH_ITERATED_Z
-    default:
+  switch (d.state.fog.mode & kFogSourceMask) {
+    case GR_FOG_WITH_ITERATED_ALPHA:
+      return iteratedAlpha;
+    case GR_FOG_WITH_TABLE:
+      return FogFromW(d, wFloat);
+    case GR_FOG_WITH_ITERATED_Z:
+      return depthByte;
+    default:  // GR_FOG_DISABLE
       return -1;
   }
 }
@@ -41,9 +46,9 @@ inline void ApplyFog(const Derived& d, int factor, Rgba* c) {
                  static_cast<int>(colour & 0xFF)};
   int* channel[3] = {&c->r, &c->g, &c->b};
   for (int i = 0; i < 3; ++i) {
-    int fc = (mode & 0x200) ? 0 : fogC[i];
+    int fc = (mode & GR_FOG_ADD2) ? 0 : fogC[i];
     int v = *channel[i];
-    int out = (mode & 0x100) ? (fc * (factor + 1)) >> 8 : v + (((fc - v) * (factor + 1)) >> 8);
+    int out = (mode & GR_FOG_MULT2) ? (fc * (factor + 1)) >> 8 : v + (((fc - v) * (factor + 1)) >> 8);
     *channel[i] = Clamp255(out);
   }
 }

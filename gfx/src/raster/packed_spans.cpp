@@ -300,6 +300,493 @@ inline int LastLane(__m512i v) {
   return _mm_extract_epi32(_mm512_extracti32x4_epi32(v, 3), 3);
 }
 
+// What sampling needs of each lane's level.
+struct LevelTables {
+  __m512 scale;
+  __m512i stride, widthMask, heightMask, offset;
+};
+
+// What a packed draw fixes for the state, worked out once for all the
+// triangles it draws, and the counters it adds up.
+struct PackedState {
+  [[gnu::always_inline]] explicit PackedState(const SpanContext& ctx)
+      : st(ctx.derived->state),
+        fb(*ctx.target),
+        tex(ctx.derived->texture),
+        ex(*ctx.derived->expanded),
+        depthWrite(st.depth.writeMask),
+        texels(ex.texels.data()),
+        fogByW(ctx.derived->fogByW ? ctx.derived->fogByW->factor : nullptr) {
+    // Where a level lies in the expanded texture, looked up per lane by
+    // level: the offsets are those of border row and column 1 (texel row and
+    // column 0), to which BorderIndex's indices are relative.
+    constexpr __mmask16 kLevels = (1u << 9) - 1;
+    strides = _mm512_maskz_loadu_epi32(kLevels, ex.stride);
+    offsets = _mm512_add_epi32(_mm512_add_epi32(_mm512_maskz_loadu_epi32(kLevels, ex.offset), strides),
+                               _mm512_set1_epi32(1));
+    // 2^(4 - level) per level: texel coordinates to 1/16 texels of the level.
+    scales = _mm512_slli_epi32(
+        _mm512_sub_epi32(_mm512_set1_epi32(127 + 4),
+                         _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15)),
+        23);
+    widthMasks = _mm512_maskz_loadu_epi32(kLevels, ex.widthMask);
+    heightMasks = _mm512_maskz_loadu_epi32(kLevels, ex.heightMask);
+    lodLo = _mm512_set1_epi32(tex.lodMin << 8);
+    lodHi = _mm512_set1_epi32(tex.lodMax << 8);
+    baseLevel = _mm512_set1_epi32(tex.lodMin);
+    // Fog colour and blend factors in 16-bit lanes (B G R A).
+    const uint32_t fogColour = st.fog.colour;
+    const int64_t fogB = fogColour & 0xFF, fogG = (fogColour >> 8) & 0xFF, fogR = (fogColour >> 16) & 0xFF;
+    fogC = _mm512_set1_epi64(fogB | fogG << 16 | fogR << 32);
+    const int alpha = static_cast<int>(st.constantColour >> 24);
+    srcFactor = _mm512_set1_epi16(static_cast<short>(alpha + 1));
+    dstFactor = _mm512_set1_epi16(static_cast<short>(256 - alpha));
+    alignas(64) static constexpr int32_t kDitherByIndex[16] = {
+        kDither4x4[0][0], kDither4x4[0][1], kDither4x4[0][2], kDither4x4[0][3],
+        kDither4x4[1][0], kDither4x4[1][1], kDither4x4[1][2], kDither4x4[1][3],
+        kDither4x4[2][0], kDither4x4[2][1], kDither4x4[2][2], kDither4x4[2][3],
+        kDither4x4[3][0], kDither4x4[3][1], kDither4x4[3][2], kDither4x4[3][3]};
+    ditherByIndex = _mm512_load_si512(kDitherByIndex);
+  }
+
+  [[gnu::always_inline]] LevelTables TablesOf(__m512i levels) const {
+    return LevelTables{
+        _mm512_castsi512_ps(_mm512_permutexvar_epi32(levels, scales)),
+        _mm512_permutexvar_epi32(levels, strides), _mm512_permutexvar_epi32(levels, widthMasks),
+        _mm512_permutexvar_epi32(levels, heightMasks), _mm512_permutexvar_epi32(levels, offsets)};
+  }
+
+  const RasterState& st;
+  const Framebuffer& fb;
+  const DerivedTexture& tex;
+  const ExpandedTexture& ex;
+  const bool depthWrite;
+  const uint32_t* texels;
+  const uint16_t* fogByW;
+  __m512i strides, offsets, scales, widthMasks, heightMasks;
+  __m512i lodLo, lodHi, baseLevel;
+  __m512i fogC, srcFactor, dstFactor;
+  __m512i ditherByIndex;
+  uint64_t pixelsIn = 0, depthFailed = 0;
+};
+
+// The lanes of a batch on their way through the stages: half h's offsets
+// from the reference pixel, W and its depth value, the lanes in the batch
+// and those still drawn.
+struct BatchLanes {
+  __m512 dx[kHalves], dy[kHalves], w[kHalves];
+  __m512i w32[kHalves];
+  __mmask16 valid[kHalves], drawn[kHalves];
+  // Filtered (then fogged, blended) channels of pixels 0..7 and 8..15.
+  __m512i first[kHalves], second[kHalves];
+};
+
+// The runs of a batch: run r covers the batch lanes of mask[r] (bit 16h +
+// i), whose pixels lie at base[r] + 16h + i in the colour and depth buffers.
+// A batch has a run per row at most, one per lane; whole registers of runs
+// are stored past the last. Buffer indices fit 32 bits: the largest buffer
+// is 1600 x 1200. Kept apart from PackedTriangle, whose other fields then
+// live in registers.
+struct BatchRuns {
+  uint32_t mask[kBatch + kLanes];
+  int32_t base[kBatch + kLanes];
+};
+
+// One triangle's rows inside a band, packed into batches and shaded; kFlat
+// where W is the same over all of it (parallel to the screen), so that W,
+// its depth value, reciprocal and level are worked out once.
+//
+// The batch: two halves of sixteen lanes, shaded side by side so that the
+// processor has two independent chains of work in flight. Lane i of half h
+// is the pixel (refX + laneX[h][i], refY + laneY[h][i]), in the runs of
+// BatchRuns.
+template <class C, bool kSClamp, bool kTClamp, bool kFlat>
+class PackedTriangle {
+ public:
+  [[gnu::always_inline]] PackedTriangle(PackedState& state, BatchRuns& batchRuns,
+                                        const TriangleSetup& triangle)
+      : s(state),
+        runMask(batchRuns.mask),
+        runBase(batchRuns.base),
+        tri(triangle),
+        wAt(_mm512_set1_ps(tri.w.atRef)),
+        wDx(_mm512_set1_ps(tri.w.dx)),
+        wDy(_mm512_set1_ps(tri.w.dy)),
+        sAt(_mm512_set1_ps(tri.s.atRef)),
+        sDx(_mm512_set1_ps(tri.s.dx)),
+        sDy(_mm512_set1_ps(tri.s.dy)),
+        tAt(_mm512_set1_ps(tri.t.atRef)),
+        tDx(_mm512_set1_ps(tri.t.dx)),
+        tDy(_mm512_set1_ps(tri.t.dy)),
+        // With the bias of the float exponent in, so that a lane's level of
+        // detail is lodOffset - (bits of W >> 15).
+        lodOffset(_mm512_set1_epi32(tri.lodBase88 + s.tex.lodBias88 + (127 << 8))),
+        refX(_mm512_set1_epi32(tri.refX)),
+        refY(_mm512_set1_epi32(tri.refY)) {
+    if constexpr (kFlat) {
+      flatW32 = WFloat16(wAt);
+      flatRecip = _mm512_div_ps(_mm512_set1_ps(1.0f), wAt);
+      flatTables = s.TablesOf(C::mipmap ? LevelsOf(wAt) : s.baseLevel);
+    }
+  }
+
+  // Rows [bandStart, bandEnd) of the triangle.
+  [[gnu::always_inline]] void Draw(int bandStart, int bandEnd) {
+    bool spanMath = true;
+    for (int v = 0; v < 3; ++v)
+      spanMath = spanMath && tri.x[v] > -kSpanMathLimit && tri.x[v] < kSpanMathLimit &&
+                 tri.y[v] > -kSpanMathLimit && tri.y[v] < kSpanMathLimit;
+    if (spanMath) {
+      const int rowFrom = std::max(tri.rowStart, bandStart), rowTo = std::min(tri.rowEnd, bandEnd);
+      for (int first = rowFrom; first < rowTo; first += 16)
+        AddSixteenRows(first, std::min(16, rowTo - first));
+    } else {
+      RowWalker walker(tri, bandStart, bandEnd);
+      for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) AddSpan(y, x0, x1);
+    }
+    // The last batch of a triangle: a small one fills one register or less.
+    if (used > kLanes)
+      Shade<kHalves>();
+    else if (used > 0)
+      Shade<1>();
+  }
+
+ private:
+  // The run's lanes of half h, as a mask of that half.
+  static __mmask16 HalfMask(uint32_t mask, int h) { return static_cast<__mmask16>(mask >> (kLanes * h)); }
+
+  // ---- Filling batches.
+
+  // Rows [first, first + count) with their spans worked out together: short
+  // rows all at once, long ones row by row.
+  [[gnu::always_inline]] void AddSixteenRows(int first, int count) {
+    __m512i left, right;
+    SpansOf16(tri, first, count, &left, &right);
+    const __mmask16 rows = static_cast<__mmask16>((1u << count) - 1);
+    const __m512i width = _mm512_maskz_max_epi32(rows, _mm512_sub_epi32(right, left), _mm512_setzero_si512());
+    const __m512i end = PrefixSum16(width);
+    const int total = LastLane(end);
+    if (total <= kSmallRows) {
+      AddRows(first, left, width, end, total);
+      return;
+    }
+    // Long rows: a run or two per batch, added row by row.
+    alignas(64) int32_t lefts[kLanes], rights[kLanes];
+    _mm512_store_si512(lefts, left);
+    _mm512_store_si512(rights, right);
+    for (int i = 0; i < count; ++i)
+      if (lefts[i] < rights[i]) AddSpan(first + i, lefts[i], rights[i]);
+  }
+
+  // Adds the span [x0, x1) of row y to the batch, shading every full batch.
+  [[gnu::always_inline]] void AddSpan(int y, int x0, int x1) {
+    const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * s.fb.stride;
+    const __m512i rowOffset = _mm512_set1_epi32(y - tri.refY);
+    const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    for (int x = x0; x < x1;) {
+      const int take = std::min(x1 - x, kBatch - used);
+      const uint32_t mask = static_cast<uint32_t>(((uint64_t{1} << take) - 1) << used);
+      const int firstX = x - tri.refX - used;  // x - refX of batch lane 0
+#pragma GCC unroll 2
+      for (int h = 0; h < kHalves; ++h) {
+        const __mmask16 m = HalfMask(mask, h);
+        laneX[h] = _mm512_mask_add_epi32(laneX[h], m, laneIndex, _mm512_set1_epi32(firstX + kLanes * h));
+        laneY[h] = _mm512_mask_mov_epi32(laneY[h], m, rowOffset);
+      }
+      runMask[runs] = mask;
+      runBase[runs] = static_cast<int32_t>(rowStart + x - used);
+      ++runs;
+      used += take;
+      x += take;
+      if (used == kBatch) {
+        Shade<kHalves>();
+        used = runs = 0;
+      }
+    }
+  }
+
+  // The last row starting at or before each lane. Starts never decrease; of
+  // rows starting at the same lane all but the last are empty, and rows past
+  // the last pixel start at `total`, after every lane.
+  [[gnu::always_inline]] static __m512i RowOf(__m512i lane, __m512i start) {
+    __m512i row = _mm512_setzero_si512();
+    for (int step = 8; step > 0; step /= 2) {
+      const __m512i next = _mm512_add_epi32(row, _mm512_set1_epi32(step));
+      row = _mm512_mask_mov_epi32(row, _mm512_cmple_epi32_mask(_mm512_permutexvar_epi32(next, start), lane),
+                                  next);
+    }
+    return row;
+  }
+
+  // Adds the spans of rows [first, first + 16) to the batch, all at once:
+  // row i covers [left[i], left[i] + width[i]), and its pixels are the
+  // triangle's lanes [end[i] - width[i], end[i]) of the rows together.
+  // Each batch lane finds its row, and each row in a batch becomes a run.
+  [[gnu::always_inline]] void AddRows(int first, __m512i left, __m512i width, __m512i end, int total) {
+    const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i start = _mm512_sub_epi32(end, width);
+    // x - refX of a row's lane g is xFrom[row] + g; its buffer index is rowBase[row] + g.
+    const __m512i xFrom = _mm512_sub_epi32(_mm512_sub_epi32(left, start), refX);
+    const __m512i rowBase =
+        _mm512_add_epi32(_mm512_mullo_epi32(_mm512_add_epi32(laneIndex, _mm512_set1_epi32(first)),
+                                            _mm512_set1_epi32(s.fb.stride)),
+                         _mm512_sub_epi32(left, start));
+    const __m512i rowY = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(first - tri.refY));
+    const __m512i one = _mm512_set1_epi32(1);
+    for (int taken = 0; taken < total;) {
+      const int take = std::min(total - taken, kBatch - used);
+      const int shift = taken - used;  // the row lane of batch lane p is p + shift
+      // The rows' lanes in this batch, [lo, hi) as batch lanes.
+      const __m512i lo =
+          _mm512_sub_epi32(_mm512_max_epi32(start, _mm512_set1_epi32(taken)), _mm512_set1_epi32(shift));
+      const __m512i hi =
+          _mm512_sub_epi32(_mm512_min_epi32(end, _mm512_set1_epi32(taken + take)), _mm512_set1_epi32(shift));
+      const __mmask16 inBatch = _mm512_cmpgt_epi32_mask(hi, lo);
+      // 1 << 32 is 0 here, which leaves the high bits of the difference.
+      const __m512i masks = _mm512_sub_epi32(_mm512_sllv_epi32(one, hi), _mm512_sllv_epi32(one, lo));
+      _mm512_storeu_si512(runMask + runs, _mm512_maskz_compress_epi32(inBatch, masks));
+      _mm512_storeu_si512(runBase + runs, _mm512_maskz_compress_epi32(
+                                              inBatch, _mm512_add_epi32(rowBase, _mm512_set1_epi32(shift))));
+      runs += __builtin_popcount(inBatch);
+      const uint32_t mask = static_cast<uint32_t>(((uint64_t{1} << take) - 1) << used);
+#pragma GCC unroll 2
+      for (int h = 0; h < kHalves; ++h) {
+        const __mmask16 m = HalfMask(mask, h);
+        const __m512i lane = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(shift + kLanes * h));
+        const __m512i row = RowOf(lane, start);
+        laneX[h] = _mm512_mask_add_epi32(laneX[h], m, _mm512_permutexvar_epi32(row, xFrom), lane);
+        laneY[h] = _mm512_mask_permutexvar_epi32(laneY[h], m, row, rowY);
+      }
+      used += take;
+      taken += take;
+      if (used == kBatch) {
+        Shade<kHalves>();
+        used = runs = 0;
+      }
+    }
+  }
+
+  // ---- Shading a batch: kN halves of it, the stages in pipeline order.
+
+  template <int kN>
+  [[gnu::always_inline]] void Shade() {
+    // Many short runs are read and written with one access per run for both
+    // halves; a run or two of a long row, a half at a time.
+    const bool merged = kN == kHalves && runs > 2;
+    s.pixelsIn += static_cast<uint64_t>(used);
+    BatchLanes b;
+    Place<kN>(&b);
+    if (!DepthTest<kN>(merged, &b)) return;
+    Sample<kN>(&b);
+    if constexpr (C::fog) Fog<kN>(&b);
+    if constexpr (C::blend) Blend<kN>(merged, &b);
+    Write<kN>(merged, b);
+  }
+
+  // Each lane's offsets from the reference pixel and its W.
+  template <int kN>
+  [[gnu::always_inline]] void Place(BatchLanes* b) const {
+    const uint32_t validAll = static_cast<uint32_t>((uint64_t{1} << used) - 1);
+#pragma GCC unroll 2
+    for (int h = 0; h < kN; ++h) {
+      b->valid[h] = b->drawn[h] = HalfMask(validAll, h);
+      b->dx[h] = _mm512_cvtepi32_ps(laneX[h]);
+      b->dy[h] = _mm512_cvtepi32_ps(laneY[h]);
+      if constexpr (kFlat) {
+        b->w[h] = wAt;
+        b->w32[h] = flatW32;
+      } else {
+        // rowBase + dx * (x - refX), rowBase = atRef + dy * (y - refY), as the reference orders them.
+        b->w[h] =
+            _mm512_add_ps(_mm512_add_ps(wAt, _mm512_mul_ps(wDy, b->dy[h])), _mm512_mul_ps(wDx, b->dx[h]));
+        b->w32[h] = WFloat16(b->w[h]);
+      }
+    }
+  }
+
+  // Sixteen pixels of half h from a buffer: the lanes of every run, zero elsewhere.
+  [[gnu::always_inline]] __m256i LoadRuns(uint16_t* buffer, int h) const {
+    __m256i v = _mm256_setzero_si256();
+    // A run outside the half has an empty mask here: the load reads nothing.
+    for (int r = 0; r < runs; ++r)
+      v = _mm256_mask_loadu_epi16(v, HalfMask(runMask[r], h), At(buffer, runBase[r] + kLanes * h));
+    return v;
+  }
+  // The same for both halves (lanes 16h + i in word 16h + i): one read per run.
+  [[gnu::always_inline]] void LoadBatch(uint16_t* buffer, __m256i* halves) const {
+    __m512i v = _mm512_setzero_si512();
+    for (int r = 0; r < runs; ++r) v = _mm512_mask_loadu_epi16(v, runMask[r], At(buffer, runBase[r]));
+    halves[0] = _mm512_castsi512_si256(v);
+    halves[1] = _mm512_extracti64x4_epi64(v, 1);
+  }
+  template <int kN>
+  [[gnu::always_inline]] void Load(bool merged, uint16_t* buffer, __m256i* halves) const {
+    if (merged)
+      LoadBatch(buffer, halves);
+    else
+      for (int h = 0; h < kN; ++h) halves[h] = LoadRuns(buffer, h);
+  }
+
+  // Depth less: the lanes in front of what the buffer holds. False when none is.
+  template <int kN>
+  [[gnu::always_inline]] bool DepthTest(bool merged, BatchLanes* b) {
+    if constexpr (!C::depthLess) return true;
+    __m256i stored[kHalves];
+    Load<kN>(merged, s.fb.depth, stored);
+#pragma GCC unroll 2
+    for (int h = 0; h < kN; ++h) {
+      b->drawn[h] = _mm512_mask_cmpgt_epi32_mask(b->valid[h], _mm512_cvtepu16_epi32(stored[h]), b->w32[h]);
+      s.depthFailed += static_cast<unsigned>(__builtin_popcount(b->valid[h] & ~b->drawn[h]));
+    }
+    __mmask16 any = 0;
+    for (int h = 0; h < kN; ++h) any |= b->drawn[h];
+    return any != 0;
+  }
+
+  // The lane's level of detail from its W.
+  [[gnu::always_inline]] __m512i LevelsOf(__m512 w) const {
+    const __m512i biasedLog = _mm512_srai_epi32(_mm512_castps_si512(w), 15);
+    const __m512i lod =
+        _mm512_min_epi32(_mm512_max_epi32(_mm512_sub_epi32(lodOffset, biasedLog), s.lodLo), s.lodHi);
+    return _mm512_srai_epi32(lod, 8);
+  }
+
+  // S/W and T/W (zero behind the eye), the level, the footprint in the
+  // expanded texture and its bilinear blend.
+  template <int kN>
+  [[gnu::always_inline]] void Sample(BatchLanes* b) const {
+    const __m512 limitLo = _mm512_set1_ps(-kTexCoordLimit), limitHi = _mm512_set1_ps(kTexCoordLimit);
+    const __m512 half = _mm512_set1_ps(8.0f);
+#pragma GCC unroll 2
+    for (int h = 0; h < kN; ++h) {
+      const __m512 recip = kFlat ? flatRecip : _mm512_div_ps(_mm512_set1_ps(1.0f), b->w[h]);
+      const __mmask16 inFront =
+          kFlat ? __mmask16{0xFFFF} : _mm512_cmp_ps_mask(b->w[h], _mm512_setzero_ps(), _CMP_NLT_UQ);
+      const __m512 sv = _mm512_maskz_mul_ps(
+          inFront,
+          _mm512_add_ps(_mm512_add_ps(sAt, _mm512_mul_ps(sDy, b->dy[h])), _mm512_mul_ps(sDx, b->dx[h])),
+          recip);
+      const __m512 tv = _mm512_maskz_mul_ps(
+          inFront,
+          _mm512_add_ps(_mm512_add_ps(tAt, _mm512_mul_ps(tDy, b->dy[h])), _mm512_mul_ps(tDx, b->dx[h])),
+          recip);
+
+      const LevelTables level = kFlat ? flatTables : s.TablesOf(C::mipmap ? LevelsOf(b->w[h]) : s.baseLevel);
+      const __m512 s16 = _mm512_sub_ps(_mm512_mul_ps(sv, level.scale), half);
+      const __m512 t16 = _mm512_sub_ps(_mm512_mul_ps(tv, level.scale), half);
+      const __m512i si = Floor16(_mm512_min_ps(_mm512_max_ps(s16, limitLo), limitHi));
+      const __m512i ti = Floor16(_mm512_min_ps(_mm512_max_ps(t16, limitLo), limitHi));
+      const __m512i column = BorderIndex<kSClamp>(_mm512_srai_epi32(si, 4), level.widthMask);
+      const __m512i rowIndex = BorderIndex<kTClamp>(_mm512_srai_epi32(ti, 4), level.heightMask);
+      const __m512i addr = _mm512_add_epi32(
+          _mm512_add_epi32(level.offset, _mm512_mullo_epi32(rowIndex, level.stride)), column);
+      Filter16(s.texels, addr, si, ti, &b->first[h], &b->second[h]);
+    }
+  }
+
+  // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
+  template <int kN>
+  [[gnu::always_inline]] void Fog(BatchLanes* b) const {
+    const __m512i n256 = _mm512_set1_epi16(256);
+#pragma GCC unroll 2
+    for (int h = 0; h < kN; ++h) {
+      const __m512i f =
+          _mm512_and_si512(_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), b->drawn[h], b->w32[h],
+                                                       reinterpret_cast<const int*>(s.fogByW), 2),
+                           _mm512_set1_epi32(0xFFFF));
+      const __m512i ff = SpreadFirst(f), fs = SpreadSecond(f);
+      b->first[h] =
+          _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(b->first[h], _mm512_sub_epi16(n256, ff)),
+                                             _mm512_mullo_epi16(s.fogC, ff)),
+                            8);
+      b->second[h] =
+          _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(b->second[h], _mm512_sub_epi16(n256, fs)),
+                                             _mm512_mullo_epi16(s.fogC, fs)),
+                            8);
+    }
+  }
+
+  // Source alpha / one minus source alpha with the constant alpha over the
+  // destination: the weights sum to 257, so the sum fits 16 bits unsigned.
+  template <int kN>
+  [[gnu::always_inline]] void Blend(bool merged, BatchLanes* b) const {
+    __m256i old[kHalves];
+    Load<kN>(merged, s.fb.colour, old);
+#pragma GCC unroll 2
+    for (int h = 0; h < kN; ++h) {
+      __m512i oldFirst, oldSecond;
+      Expand565x16(old[h], &oldFirst, &oldSecond);
+      b->first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(b->first[h], s.srcFactor),
+                                                       _mm512_mullo_epi16(oldFirst, s.dstFactor)),
+                                      8);
+      b->second[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(b->second[h], s.srcFactor),
+                                                        _mm512_mullo_epi16(oldSecond, s.dstFactor)),
+                                       8);
+    }
+  }
+
+  // Dither (or truncate) to RGB565 and write colour and depth of the drawn lanes.
+  template <int kN>
+  [[gnu::always_inline]] void Write(bool merged, const BatchLanes& b) const {
+    __m256i colour[kHalves], depth[kHalves];
+#pragma GCC unroll 2
+    for (int h = 0; h < kN; ++h) {
+      if constexpr (C::dither) {
+        // (y & 3) << 2 | (x & 3) in the low four bits, all the lookup reads:
+        // the bits of x where `three` has them, else those of y << 2.
+        const __m512i index =
+            _mm512_ternarylogic_epi32(_mm512_slli_epi32(_mm512_add_epi32(laneY[h], refY), 2),
+                                      _mm512_add_epi32(laneX[h], refX), _mm512_set1_epi32(3), 0xD8);
+        const __m512i dither = _mm512_permutexvar_epi32(index, s.ditherByIndex);
+        colour[h] = Dither565x16(b.first[h], b.second[h], SpreadFirst(dither), SpreadSecond(dither));
+      } else {
+        colour[h] = Pack565x16(b.first[h], b.second[h]);
+      }
+      depth[h] = _mm512_cvtepi32_epi16(b.w32[h]);
+    }
+    const Framebuffer& fb = s.fb;
+    if (merged) {
+      // One write per run and buffer, of both halves.
+      const uint32_t drawnAll = static_cast<uint32_t>(b.drawn[0]) | static_cast<uint32_t>(b.drawn[1])
+                                                                        << kLanes;
+      const __m512i colourAll = _mm512_inserti64x4(_mm512_castsi256_si512(colour[0]), colour[1], 1);
+      const __m512i depthAll = _mm512_inserti64x4(_mm512_castsi256_si512(depth[0]), depth[1], 1);
+      for (int r = 0; r < runs; ++r) {
+        const __mmask32 write = runMask[r] & drawnAll;
+        _mm512_mask_storeu_epi16(At(fb.colour, runBase[r]), write, colourAll);
+        if (s.depthWrite) _mm512_mask_storeu_epi16(At(fb.depth, runBase[r]), write, depthAll);
+      }
+      return;
+    }
+    uint32_t drawnAll = 0;
+    for (int h = 0; h < kN; ++h) drawnAll |= static_cast<uint32_t>(b.drawn[h]) << (kLanes * h);
+    for (int r = 0; r < runs; ++r) {
+      const uint32_t write = runMask[r] & drawnAll;
+#pragma GCC unroll 2
+      for (int h = 0; h < kN; ++h) {
+        const __mmask16 m = HalfMask(write, h);
+        _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
+        if (s.depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
+      }
+    }
+  }
+
+  PackedState& s;
+  uint32_t* const runMask;
+  int32_t* const runBase;
+  const TriangleSetup& tri;
+  const __m512 wAt, wDx, wDy, sAt, sDx, sDy, tAt, tDx, tDy;
+  const __m512i lodOffset, refX, refY;
+  // Where W is flat: its depth value, reciprocal and level tables.
+  __m512i flatW32 = _mm512_setzero_si512();
+  __m512 flatRecip = wAt;
+  LevelTables flatTables{};
+
+  __m512i laneX[kHalves] = {_mm512_setzero_si512(), _mm512_setzero_si512()};
+  __m512i laneY[kHalves] = {_mm512_setzero_si512(), _mm512_setzero_si512()};
+  int runs = 0, used = 0;
+};
+
 // Draws rows [bandStart, bandEnd) of the triangles tris[i], for each set bit
 // i of `which` in turn, in one of the fast states, sixteen covered pixels at
 // a time. What the state fixes is worked out once for them all.
@@ -314,390 +801,8 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
     }
     return;
   }
-  const Derived& d = *ctx.derived;
-  const RasterState& st = d.state;
-  const Framebuffer& fb = *ctx.target;
-  const DerivedTexture& tex = d.texture;
-  const ExpandedTexture& ex = *d.expanded;
-
-  const __m512 limitLo = _mm512_set1_ps(-kTexCoordLimit), limitHi = _mm512_set1_ps(kTexCoordLimit);
-  const __m512 half = _mm512_set1_ps(8.0f);
-  const __m512i zero = _mm512_setzero_si512();
-  const bool depthWrite = st.depth.writeMask;
-
-  // Where a level lies in the expanded texture, looked up per lane by level:
-  // the offsets are those of border row and column 1 (texel row and column
-  // 0), to which BorderIndex's indices are relative.
-  constexpr __mmask16 kLevels = (1u << 9) - 1;
-  const __m512i strides = _mm512_maskz_loadu_epi32(kLevels, ex.stride);
-  const __m512i offsets = _mm512_add_epi32(
-      _mm512_add_epi32(_mm512_maskz_loadu_epi32(kLevels, ex.offset), strides), _mm512_set1_epi32(1));
-  // 2^(4 - level) per level: texel coordinates to 1/16 texels of the level.
-  const __m512i scales = _mm512_slli_epi32(
-      _mm512_sub_epi32(_mm512_set1_epi32(127 + 4),
-                       _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15)),
-      23);
-  const __m512i widthMasks = _mm512_maskz_loadu_epi32(kLevels, ex.widthMask);
-  const __m512i heightMasks = _mm512_maskz_loadu_epi32(kLevels, ex.heightMask);
-  const __m512i lodLo = _mm512_set1_epi32(tex.lodMin << 8), lodHi = _mm512_set1_epi32(tex.lodMax << 8);
-  const __m512i baseLevel = _mm512_set1_epi32(tex.lodMin);
-  // What sampling needs of each lane's level.
-  struct LevelTables {
-    __m512 scale;
-    __m512i stride, widthMask, heightMask, offset;
-  };
-  auto tablesOf = [&](__m512i levels) __attribute__((always_inline)) {
-    return LevelTables{
-        _mm512_castsi512_ps(_mm512_permutexvar_epi32(levels, scales)),
-        _mm512_permutexvar_epi32(levels, strides), _mm512_permutexvar_epi32(levels, widthMasks),
-        _mm512_permutexvar_epi32(levels, heightMasks), _mm512_permutexvar_epi32(levels, offsets)};
-  };
-  const uint32_t* texels = ex.texels.data();
-
-  // Fog colour and blend factors in 16-bit lanes (B G R A).
-  const uint32_t fogColour = st.fog.colour;
-  const int64_t fogB = fogColour & 0xFF, fogG = (fogColour >> 8) & 0xFF, fogR = (fogColour >> 16) & 0xFF;
-  const __m512i fogC = _mm512_set1_epi64(fogB | fogG << 16 | fogR << 32);
-  const int alpha = static_cast<int>(st.constantColour >> 24);
-  const __m512i srcFactor = _mm512_set1_epi16(static_cast<short>(alpha + 1));
-  const __m512i dstFactor = _mm512_set1_epi16(static_cast<short>(256 - alpha));
-  const uint16_t* fogByW = d.fogByW ? d.fogByW->factor : nullptr;
-  alignas(64) static constexpr int32_t kDitherByIndex[16] = {
-      kDither4x4[0][0], kDither4x4[0][1], kDither4x4[0][2], kDither4x4[0][3],
-      kDither4x4[1][0], kDither4x4[1][1], kDither4x4[1][2], kDither4x4[1][3],
-      kDither4x4[2][0], kDither4x4[2][1], kDither4x4[2][2], kDither4x4[2][3],
-      kDither4x4[3][0], kDither4x4[3][1], kDither4x4[3][2], kDither4x4[3][3]};
-  const __m512i ditherByIndex = _mm512_load_si512(kDitherByIndex);
-  const __m512i three = _mm512_set1_epi32(3);
-  const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  uint64_t pixelsIn = 0, depthFailed = 0;
-
-  // One triangle; kFlat where W is the same over all of it (parallel to
-  // the screen), so that W, its depth value, reciprocal and level are worked
-  // out once.
-  auto drawTriangle = [&]<bool kFlat>(const TriangleSetup& tri) __attribute__((always_inline)) {
-    const __m512 wAt = _mm512_set1_ps(tri.w.atRef), wDx = _mm512_set1_ps(tri.w.dx),
-                 wDy = _mm512_set1_ps(tri.w.dy);
-    const __m512 sAt = _mm512_set1_ps(tri.s.atRef), sDx = _mm512_set1_ps(tri.s.dx),
-                 sDy = _mm512_set1_ps(tri.s.dy);
-    const __m512 tAt = _mm512_set1_ps(tri.t.atRef), tDx = _mm512_set1_ps(tri.t.dx),
-                 tDy = _mm512_set1_ps(tri.t.dy);
-    // With the bias of the float exponent in, so that a lane's level of
-    // detail is lodOffset - (bits of W >> 15).
-    const __m512i lodOffset = _mm512_set1_epi32(tri.lodBase88 + tex.lodBias88 + (127 << 8));
-    const __m512i refX = _mm512_set1_epi32(tri.refX), refY = _mm512_set1_epi32(tri.refY);
-    // The lane's level of detail from its W.
-    auto levelsOf = [&](__m512 w) __attribute__((always_inline)) {
-      const __m512i biasedLog = _mm512_srai_epi32(_mm512_castps_si512(w), 15);
-      const __m512i lod =
-          _mm512_min_epi32(_mm512_max_epi32(_mm512_sub_epi32(lodOffset, biasedLog), lodLo), lodHi);
-      return _mm512_srai_epi32(lod, 8);
-    };
-    __m512i flatW32 = zero;
-    __m512 flatRecip = wAt;
-    LevelTables flatTables{};
-    if constexpr (kFlat) {
-      flatW32 = WFloat16(wAt);
-      flatRecip = _mm512_div_ps(_mm512_set1_ps(1.0f), wAt);
-      flatTables = tablesOf(C::mipmap ? levelsOf(wAt) : baseLevel);
-    }
-
-    // The batch: two halves of sixteen lanes, shaded side by side so that the
-    // processor has two independent chains of work in flight. Lane i of half h
-    // is the pixel (refX + laneX[h][i], refY + laneY[h][i]); run r covers the
-    // batch lanes of runMask[r] (bit 16h + i), whose pixels lie at
-    // runBase[r] + 16h + i in the colour and depth buffers.
-    __m512i laneX[kHalves] = {zero, zero}, laneY[kHalves] = {zero, zero};
-    // A batch has a run per row at most, one per lane; whole registers of
-    // runs are stored past the last. Buffer indices fit 32 bits: the largest
-    // buffer is 1600 x 1200.
-    uint32_t runMask[kBatch + kLanes];
-    int32_t runBase[kBatch + kLanes];
-    int runs = 0, used = 0;
-
-    // The run's lanes of half h, as a mask of that half.
-    auto halfMask = [](uint32_t mask, int h) { return static_cast<__mmask16>(mask >> (kLanes * h)); };
-    // Sixteen pixels of half h from a buffer: the lanes of every run, zero elsewhere.
-    auto loadRuns = [&](uint16_t * buffer, int h) __attribute__((always_inline)) {
-      __m256i v = _mm256_setzero_si256();
-      // A run outside the half has an empty mask here: the load reads nothing.
-      for (int r = 0; r < runs; ++r)
-        v = _mm256_mask_loadu_epi16(v, halfMask(runMask[r], h), At(buffer, runBase[r] + kLanes * h));
-      return v;
-    };
-    // The same for both halves (lanes 16h + i in word 16h + i): one read per run.
-    auto loadBatch = [&](uint16_t * buffer, __m256i * halves) __attribute__((always_inline)) {
-      __m512i v = _mm512_setzero_si512();
-      for (int r = 0; r < runs; ++r) v = _mm512_mask_loadu_epi16(v, runMask[r], At(buffer, runBase[r]));
-      halves[0] = _mm512_castsi512_si256(v);
-      halves[1] = _mm512_extracti64x4_epi64(v, 1);
-    };
-
-    auto shade = [&]<int kN>() __attribute__((always_inline)) {
-      const uint32_t validAll = static_cast<uint32_t>((uint64_t{1} << used) - 1);
-      // Many short runs are read and written with one access per run for
-      // both halves; a run or two of a long row, a half at a time.
-      const bool merged = kN == kHalves && runs > 2;
-      pixelsIn += static_cast<uint64_t>(used);
-      __m512 dx[kHalves], dy[kHalves], w[kHalves];
-      __m512i w32[kHalves];
-      __mmask16 valid[kHalves], drawn[kHalves];
-#pragma GCC unroll 2
-      for (int h = 0; h < kN; ++h) {
-        valid[h] = drawn[h] = halfMask(validAll, h);
-        dx[h] = _mm512_cvtepi32_ps(laneX[h]);
-        dy[h] = _mm512_cvtepi32_ps(laneY[h]);
-        if constexpr (kFlat) {
-          w[h] = wAt;
-          w32[h] = flatW32;
-        } else {
-          // rowBase + dx * (x - refX), rowBase = atRef + dy * (y - refY), as the reference orders them.
-          w[h] = _mm512_add_ps(_mm512_add_ps(wAt, _mm512_mul_ps(wDy, dy[h])), _mm512_mul_ps(wDx, dx[h]));
-          w32[h] = WFloat16(w[h]);
-        }
-      }
-      if constexpr (C::depthLess) {
-        __m256i stored[kHalves];
-        if (merged)
-          loadBatch(fb.depth, stored);
-        else
-          for (int h = 0; h < kN; ++h) stored[h] = loadRuns(fb.depth, h);
-#pragma GCC unroll 2
-        for (int h = 0; h < kN; ++h) {
-          drawn[h] = _mm512_mask_cmpgt_epi32_mask(valid[h], _mm512_cvtepu16_epi32(stored[h]), w32[h]);
-          depthFailed += static_cast<unsigned>(__builtin_popcount(valid[h] & ~drawn[h]));
-        }
-        __mmask16 any = 0;
-        for (int h = 0; h < kN; ++h) any |= drawn[h];
-        if (any == 0) return;
-      }
-
-      __m512i first[kHalves], second[kHalves];
-#pragma GCC unroll 2
-      for (int h = 0; h < kN; ++h) {
-        // S/W and T/W; zero behind the eye.
-        const __m512 recip = kFlat ? flatRecip : _mm512_div_ps(_mm512_set1_ps(1.0f), w[h]);
-        const __mmask16 inFront =
-            kFlat ? __mmask16{0xFFFF} : _mm512_cmp_ps_mask(w[h], _mm512_setzero_ps(), _CMP_NLT_UQ);
-        const __m512 s = _mm512_maskz_mul_ps(
-            inFront, _mm512_add_ps(_mm512_add_ps(sAt, _mm512_mul_ps(sDy, dy[h])), _mm512_mul_ps(sDx, dx[h])),
-            recip);
-        const __m512 t = _mm512_maskz_mul_ps(
-            inFront, _mm512_add_ps(_mm512_add_ps(tAt, _mm512_mul_ps(tDy, dy[h])), _mm512_mul_ps(tDx, dx[h])),
-            recip);
-
-        const LevelTables level = kFlat ? flatTables : tablesOf(C::mipmap ? levelsOf(w[h]) : baseLevel);
-        const __m512 s16 = _mm512_sub_ps(_mm512_mul_ps(s, level.scale), half);
-        const __m512 t16 = _mm512_sub_ps(_mm512_mul_ps(t, level.scale), half);
-        const __m512i si = Floor16(_mm512_min_ps(_mm512_max_ps(s16, limitLo), limitHi));
-        const __m512i ti = Floor16(_mm512_min_ps(_mm512_max_ps(t16, limitLo), limitHi));
-        const __m512i column = BorderIndex<kSClamp>(_mm512_srai_epi32(si, 4), level.widthMask);
-        const __m512i rowIndex = BorderIndex<kTClamp>(_mm512_srai_epi32(ti, 4), level.heightMask);
-        const __m512i addr = _mm512_add_epi32(
-            _mm512_add_epi32(level.offset, _mm512_mullo_epi32(rowIndex, level.stride)), column);
-        Filter16(texels, addr, si, ti, &first[h], &second[h]);
-      }
-
-      if constexpr (C::fog) {
-        // c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
-        const __m512i n256 = _mm512_set1_epi16(256);
-#pragma GCC unroll 2
-        for (int h = 0; h < kN; ++h) {
-          const __m512i f = _mm512_and_si512(
-              _mm512_mask_i32gather_epi32(zero, drawn[h], w32[h], reinterpret_cast<const int*>(fogByW), 2),
-              _mm512_set1_epi32(0xFFFF));
-          const __m512i ff = SpreadFirst(f), fs = SpreadSecond(f);
-          first[h] =
-              _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], _mm512_sub_epi16(n256, ff)),
-                                                 _mm512_mullo_epi16(fogC, ff)),
-                                8);
-          second[h] =
-              _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(second[h], _mm512_sub_epi16(n256, fs)),
-                                                 _mm512_mullo_epi16(fogC, fs)),
-                                8);
-        }
-      }
-      if constexpr (C::blend) {
-        // Source alpha / one minus source alpha with the constant alpha: the
-        // weights sum to 257, so the sum fits 16 bits unsigned.
-        __m256i old[kHalves];
-        if (merged)
-          loadBatch(fb.colour, old);
-        else
-          for (int h = 0; h < kN; ++h) old[h] = loadRuns(fb.colour, h);
-#pragma GCC unroll 2
-        for (int h = 0; h < kN; ++h) {
-          __m512i oldFirst, oldSecond;
-          Expand565x16(old[h], &oldFirst, &oldSecond);
-          first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(first[h], srcFactor),
-                                                        _mm512_mullo_epi16(oldFirst, dstFactor)),
-                                       8);
-          second[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(second[h], srcFactor),
-                                                         _mm512_mullo_epi16(oldSecond, dstFactor)),
-                                        8);
-        }
-      }
-      __m256i colour[kHalves], depth[kHalves];
-#pragma GCC unroll 2
-      for (int h = 0; h < kN; ++h) {
-        if constexpr (C::dither) {
-          // (y & 3) << 2 | (x & 3) in the low four bits, all the lookup reads:
-          // the bits of x where `three` has them, else those of y << 2.
-          const __m512i index =
-              _mm512_ternarylogic_epi32(_mm512_slli_epi32(_mm512_add_epi32(laneY[h], refY), 2),
-                                        _mm512_add_epi32(laneX[h], refX), three, 0xD8);
-          const __m512i dither = _mm512_permutexvar_epi32(index, ditherByIndex);
-          colour[h] = Dither565x16(first[h], second[h], SpreadFirst(dither), SpreadSecond(dither));
-        } else {
-          colour[h] = Pack565x16(first[h], second[h]);
-        }
-        depth[h] = _mm512_cvtepi32_epi16(w32[h]);
-      }
-      if (merged) {
-        // One write per run and buffer, of both halves.
-        const uint32_t drawnAll = static_cast<uint32_t>(drawn[0]) | static_cast<uint32_t>(drawn[1]) << kLanes;
-        const __m512i colourAll = _mm512_inserti64x4(_mm512_castsi256_si512(colour[0]), colour[1], 1);
-        const __m512i depthAll = _mm512_inserti64x4(_mm512_castsi256_si512(depth[0]), depth[1], 1);
-        for (int r = 0; r < runs; ++r) {
-          const __mmask32 write = runMask[r] & drawnAll;
-          _mm512_mask_storeu_epi16(At(fb.colour, runBase[r]), write, colourAll);
-          if (depthWrite) _mm512_mask_storeu_epi16(At(fb.depth, runBase[r]), write, depthAll);
-        }
-      } else {
-        uint32_t drawnAll = 0;
-        for (int h = 0; h < kN; ++h) drawnAll |= static_cast<uint32_t>(drawn[h]) << (kLanes * h);
-        for (int r = 0; r < runs; ++r) {
-          const uint32_t write = runMask[r] & drawnAll;
-#pragma GCC unroll 2
-          for (int h = 0; h < kN; ++h) {
-            const __mmask16 m = halfMask(write, h);
-            _mm256_mask_storeu_epi16(At(fb.colour, runBase[r] + kLanes * h), m, colour[h]);
-            if (depthWrite) _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), m, depth[h]);
-          }
-        }
-      }
-    };
-
-    // Adds the span [x0, x1) of row y to the batch, shading every full batch.
-    auto addSpan = [&](int y, int x0, int x1) __attribute__((always_inline)) {
-      const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * fb.stride;
-      const __m512i rowOffset = _mm512_set1_epi32(y - tri.refY);
-      for (int x = x0; x < x1;) {
-        const int take = std::min(x1 - x, kBatch - used);
-        const uint32_t mask = static_cast<uint32_t>(((uint64_t{1} << take) - 1) << used);
-        const int firstX = x - tri.refX - used;  // x - refX of batch lane 0
-#pragma GCC unroll 2
-        for (int h = 0; h < kHalves; ++h) {
-          const __mmask16 m = halfMask(mask, h);
-          laneX[h] = _mm512_mask_add_epi32(laneX[h], m, laneIndex, _mm512_set1_epi32(firstX + kLanes * h));
-          laneY[h] = _mm512_mask_mov_epi32(laneY[h], m, rowOffset);
-        }
-        runMask[runs] = mask;
-        runBase[runs] = static_cast<int32_t>(rowStart + x - used);
-        ++runs;
-        used += take;
-        x += take;
-        if (used == kBatch) {
-          shade.template operator()<kHalves>();
-          used = runs = 0;
-        }
-      }
-    };
-    // Adds the spans of rows [first, first + 16) to the batch, all at once:
-    // row i covers [left[i], left[i] + width[i]), and its pixels are the
-    // triangle's lanes [end[i] - width[i], end[i]) of the rows together.
-    // Each batch lane finds its row, and each row in a batch becomes a run.
-    auto addRows = [&](int first, __m512i left, __m512i width, __m512i end, int total)
-        __attribute__((always_inline)) {
-      const __m512i start = _mm512_sub_epi32(end, width);
-      // x - refX of a row's lane g is xFrom[row] + g; its buffer index is rowBase[row] + g.
-      const __m512i xFrom = _mm512_sub_epi32(_mm512_sub_epi32(left, start), refX);
-      const __m512i rowBase =
-          _mm512_add_epi32(_mm512_mullo_epi32(_mm512_add_epi32(laneIndex, _mm512_set1_epi32(first)),
-                                              _mm512_set1_epi32(fb.stride)),
-                           _mm512_sub_epi32(left, start));
-      const __m512i rowY = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(first - tri.refY));
-      const __m512i one = _mm512_set1_epi32(1);
-      // The last row starting at or before each lane. Starts never decrease;
-      // of rows starting at the same lane all but the last are empty, and
-      // rows past the last pixel start at `total`, after every lane.
-      auto rowOf = [&](__m512i lane) __attribute__((always_inline)) {
-        __m512i row = zero;
-        for (int step = 8; step > 0; step /= 2) {
-          const __m512i next = _mm512_add_epi32(row, _mm512_set1_epi32(step));
-          row = _mm512_mask_mov_epi32(
-              row, _mm512_cmple_epi32_mask(_mm512_permutexvar_epi32(next, start), lane), next);
-        }
-        return row;
-      };
-      for (int taken = 0; taken < total;) {
-        const int take = std::min(total - taken, kBatch - used);
-        const int shift = taken - used;  // the row lane of batch lane p is p + shift
-        // The rows' lanes in this batch, [lo, hi) as batch lanes.
-        const __m512i lo =
-            _mm512_sub_epi32(_mm512_max_epi32(start, _mm512_set1_epi32(taken)), _mm512_set1_epi32(shift));
-        const __m512i hi = _mm512_sub_epi32(_mm512_min_epi32(end, _mm512_set1_epi32(taken + take)),
-                                            _mm512_set1_epi32(shift));
-        const __mmask16 inBatch = _mm512_cmpgt_epi32_mask(hi, lo);
-        // 1 << 32 is 0 here, which leaves the high bits of the difference.
-        const __m512i masks = _mm512_sub_epi32(_mm512_sllv_epi32(one, hi), _mm512_sllv_epi32(one, lo));
-        _mm512_storeu_si512(runMask + runs, _mm512_maskz_compress_epi32(inBatch, masks));
-        _mm512_storeu_si512(
-            runBase + runs,
-            _mm512_maskz_compress_epi32(inBatch, _mm512_add_epi32(rowBase, _mm512_set1_epi32(shift))));
-        runs += __builtin_popcount(inBatch);
-        const uint32_t mask = static_cast<uint32_t>(((uint64_t{1} << take) - 1) << used);
-#pragma GCC unroll 2
-        for (int h = 0; h < kHalves; ++h) {
-          const __mmask16 m = halfMask(mask, h);
-          const __m512i lane = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(shift + kLanes * h));
-          const __m512i row = rowOf(lane);
-          laneX[h] = _mm512_mask_add_epi32(laneX[h], m, _mm512_permutexvar_epi32(row, xFrom), lane);
-          laneY[h] = _mm512_mask_permutexvar_epi32(laneY[h], m, row, rowY);
-        }
-        used += take;
-        taken += take;
-        if (used == kBatch) {
-          shade.template operator()<kHalves>();
-          used = runs = 0;
-        }
-      }
-    };
-    bool spanMath = true;
-    for (int v = 0; v < 3; ++v)
-      spanMath = spanMath && tri.x[v] > -kSpanMathLimit && tri.x[v] < kSpanMathLimit &&
-                 tri.y[v] > -kSpanMathLimit && tri.y[v] < kSpanMathLimit;
-    if (spanMath) {
-      const int rowFrom = std::max(tri.rowStart, bandStart), rowTo = std::min(tri.rowEnd, bandEnd);
-      for (int first = rowFrom; first < rowTo; first += 16) {
-        const int count = std::min(16, rowTo - first);
-        __m512i left, right;
-        SpansOf16(tri, first, count, &left, &right);
-        const __mmask16 rows = static_cast<__mmask16>((1u << count) - 1);
-        const __m512i width = _mm512_maskz_max_epi32(rows, _mm512_sub_epi32(right, left), zero);
-        const __m512i end = PrefixSum16(width);
-        const int total = LastLane(end);
-        if (total <= kSmallRows) {
-          addRows(first, left, width, end, total);
-        } else {
-          // Long rows: a run or two per batch, added row by row.
-          alignas(64) int32_t lefts[kLanes], rights[kLanes];
-          _mm512_store_si512(lefts, left);
-          _mm512_store_si512(rights, right);
-          for (int i = 0; i < count; ++i)
-            if (lefts[i] < rights[i]) addSpan(first + i, lefts[i], rights[i]);
-        }
-      }
-    } else {
-      RowWalker walker(tri, bandStart, bandEnd);
-      for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) addSpan(y, x0, x1);
-    }
-    // The last batch of a triangle: a small one fills one register or less.
-    if (used > kLanes)
-      shade.template operator()<kHalves>();
-    else if (used > 0)
-      shade.template operator()<1>();
-  };
+  PackedState state(ctx);
+  BatchRuns runs;
   for (; which != 0; which &= which - 1) {
     const TriangleSetup& tri = tris[__builtin_ctz(which)];
     // Where both steps are zero, every lane's W is atRef itself (adding a
@@ -705,14 +810,14 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
     // front of the eye everywhere.
     if (tri.w.dx == 0.0f && tri.w.dy == 0.0f && tri.w.atRef > 0.0f &&
         tri.w.atRef <= std::numeric_limits<float>::max())
-      drawTriangle.template operator()<true>(tri);
+      PackedTriangle<C, kSClamp, kTClamp, true>(state, runs, tri).Draw(bandStart, bandEnd);
     else
-      drawTriangle.template operator()<false>(tri);
+      PackedTriangle<C, kSClamp, kTClamp, false>(state, runs, tri).Draw(bandStart, bandEnd);
   }
   RasterCounters& counters = *ctx.counters;
-  counters.pixelsIn += pixelsIn;
-  counters.depthFailed += depthFailed;
-  counters.pixelsWritten += pixelsIn - depthFailed;
+  counters.pixelsIn += state.pixelsIn;
+  counters.depthFailed += state.depthFailed;
+  counters.pixelsWritten += state.pixelsIn - state.depthFailed;
 }
 
 template <class C, bool kSClamp, bool kTClamp>

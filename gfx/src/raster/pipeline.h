@@ -132,7 +132,9 @@ struct Derived {
   std::shared_ptr<const ExpandedTexture> expanded;  // set when a wide span draws
 
   bool blendEnabled = false;
-  bool alphaBuffer = false;  // the aux buffer holds alpha (depth buffering off)
+  // The aux buffer holds alpha planes: depth buffering off and alpha writes
+  // on. Otherwise blending reads the destination alpha as 255.
+  bool alphaBuffer = false;
   bool depthEnabled = false;
   SpanFunction span = nullptr;
   BandFunction band = nullptr;            // when set, draws whole bands instead of span
@@ -194,6 +196,10 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
             Derived* derived);
 
 void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1);
+// One frame-buffer write through the stages after the colour combine
+// (Rasterizer::WriteThroughPipeline); the pixel is inside the target.
+void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& pixel,
+                       RasterCounters* counters);
 // Returns a specialised band function for the state, or null when only the
 // reference fits; sets name and what the setup must provide.
 BandFunction PickFastBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);

@@ -8,6 +8,7 @@
 // alpha blend, dither, colour and depth write.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace gfx {
@@ -105,6 +106,9 @@ struct RasterState {
   uint32_t chromaKeyValue = 0;                                     // hardware 0xAARRGGBB
   int clipMinX = 0, clipMinY = 0, clipMaxX = 640, clipMaxY = 480;  // pixels, max exclusive
   bool originLowerLeft = false;
+  // grHints(GR_HINT_STWHINT, GR_STWHINT_W_DIFF_TMU0): the texture unit
+  // divides by the vertices' tmuvtx[0].oow instead of oow.
+  bool textureWFromTmu = false;
 
   bool operator==(const RasterState&) const = default;
 };
@@ -123,6 +127,15 @@ struct Framebuffer {
 struct VertexIn {
   float x, y, z, r, g, b, ooz, a, oow;
   float sow0, tow0, oow0, sow1, tow1, oow1;
+};
+
+// A pixel written through the linear frame buffer with the pixel pipeline
+// on: at physical column x and row y, its colour (hardware 0xAARRGGBB)
+// taking the place of the combine output, and the depth it brings.
+struct LfbPixel {
+  int x = 0, y = 0;
+  uint32_t argb = 0;
+  uint16_t depth = 0;
 };
 
 // Plain per-stage counters, summed over all draws since the last reset.
@@ -155,6 +168,13 @@ class Rasterizer {
   // state says) when rgb writes are on, depth or alpha per the masks.
   void Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha, uint16_t depth, bool writeColour,
              bool writeAux, bool auxIsDepth);
+  // Runs each pixel in turn through the stages after the colour combine, as
+  // the board does for frame-buffer writes with the pixel pipeline on: clip
+  // window, depth test (the pixel's depth, or the bias in the compare-to-
+  // bias modes), chroma key on its colour, alpha test, fog (table fog reads
+  // the depth as a floating w), alpha blend, dither, and the colour, depth
+  // or alpha writes the masks allow. Draws queued before come first.
+  void WriteThroughPipeline(const Framebuffer& target, const LfbPixel* pixels, size_t count);
   // Returns once every draw handed in so far is in the framebuffer. Called
   // before the framebuffer is read or shown and before texture memory changes.
   void Finish();

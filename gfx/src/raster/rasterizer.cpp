@@ -269,6 +269,20 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
   }
 }
 
+void Rasterizer::WriteThroughPipeline(const Framebuffer& target, const LfbPixel* pixels, size_t count) {
+  Impl& im = *impl;
+  im.Flush();
+  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
+    return;
+  const Derived& d = im.Current();
+  const ClipWindow clip = ClipWindowOf(d.state, target);
+  for (size_t i = 0; i < count; ++i) {
+    const LfbPixel& p = pixels[i];
+    if (p.x < clip.x0 || p.x >= clip.x1 || p.y < clip.y0 || p.y >= clip.y1) continue;
+    ReferenceLfbPixel(d, target, p, &im.counters);
+  }
+}
+
 void Rasterizer::Finish() {
   impl->Flush();
 }

@@ -28,6 +28,7 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
 
   int rowOffset = y - tri.refY;
   float wRow = tri.w.RowBase(rowOffset), sRow = tri.s.RowBase(rowOffset), tRow = tri.t.RowBase(rowOffset);
+  float twRow = tri.tw.RowBase(rowOffset);
   float zRow = tri.z.RowBase(rowOffset);
   float rRow = tri.r.RowBase(rowOffset), gRow = tri.g.RowBase(rowOffset), bRow = tri.b.RowBase(rowOffset);
   float aRow = tri.a.RowBase(rowOffset);
@@ -48,8 +49,11 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
     int depth = 0;
     if (depthOn) {
       depth = DepthValue(depthMode, wFloat, zValue, st.depth.bias);
-      int stored = (depthMode >= 3) ? static_cast<uint16_t>(st.depth.bias) : auxRow[x];
-      if (!Compare(st.depth.function, depth, stored)) {
+      // "New OP stored"; the compare-to-bias modes put the bias level in
+      // the new value's place and still write the pixel's own depth.
+      const bool toBias = depthMode >= GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS;
+      const int compared = toBias ? static_cast<uint16_t>(st.depth.bias) : depth;
+      if (!Compare(st.depth.function, compared, auxRow[x])) {
         ++counters.depthFailed;
         continue;
       }
@@ -59,7 +63,8 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
     uint32_t tmuOut = 0;
     if (d.texture.enabled) {
       float s = sRow + tri.s.dx * dx, t = tRow + tri.t.dx * dx;
-      TexelSample texel = SampleTexture(d.texture, s, t, w, tri.lodBase88);
+      float textureW = st.textureWFromTmu ? twRow + tri.tw.dx * dx : w;
+      TexelSample texel = SampleTexture(d.texture, s, t, textureW, tri.lodBase88);
       tmuOut = TextureCombineUnit(st.textureCombine, texel.argb, texel.lodFraction);
     }
 
@@ -89,7 +94,7 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
     // Blend over the destination.
     if (d.blendEnabled) {
       Rgba dst = Expand565(colourRow[x]);
-      if (d.alphaBuffer && auxRow) dst.a = auxRow[x] & 0xFF;
+      if (d.alphaBuffer && auxRow) dst.a = auxRow[x] & 0xFF;  // else 255
       colour = Blend(st.blend, colour, prefog, dst);
     }
 
@@ -97,10 +102,53 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
     if (st.rgbWriteMask) colourRow[x] = Dither565(colour.r, colour.g, colour.b, x, y, st.ditherMode);
     if (auxRow) {
       if (depthOn && st.depth.writeMask) auxRow[x] = static_cast<uint16_t>(depth);
-      if (d.alphaBuffer && st.alphaWriteMask) auxRow[x] = static_cast<uint16_t>(colour.a);
+      if (d.alphaBuffer) auxRow[x] = static_cast<uint16_t>(colour.a);
     }
     ++counters.pixelsWritten;
   }
+}
+
+void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& pixel,
+                       RasterCounters* counters) {
+  const RasterState& st = d.state;
+  const int x = pixel.x, y = pixel.y;
+  uint16_t* colourAt = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride + x;
+  uint16_t* auxAt = fb.depth ? fb.depth + static_cast<ptrdiff_t>(y) * fb.stride + x : nullptr;
+  ++counters->pixelsIn;
+  const int depth = pixel.depth;
+  const bool depthOn = d.depthEnabled && auxAt != nullptr;
+  if (depthOn) {
+    const bool toBias = st.depth.mode >= GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS;
+    const int compared = toBias ? static_cast<uint16_t>(st.depth.bias) : depth;
+    if (!Compare(st.depth.function, compared, *auxAt)) {
+      ++counters->depthFailed;
+      return;
+    }
+  }
+  Rgba colour{static_cast<int>((pixel.argb >> 16) & 0xFF), static_cast<int>((pixel.argb >> 8) & 0xFF),
+              static_cast<int>(pixel.argb & 0xFF), static_cast<int>(pixel.argb >> 24)};
+  if (ChromaKeyed(st, colour)) {
+    ++counters->chromaFailed;
+    return;
+  }
+  if (!Compare(st.alphaTestFunction, colour.a, st.alphaReference)) {
+    ++counters->alphaFailed;
+    return;
+  }
+  const Rgba prefog = colour;
+  const int fog = FogFactor(d, depth, colour.a, depth >> 8);
+  if (fog >= 0) ApplyFog(d, fog, &colour);
+  if (d.blendEnabled) {
+    Rgba dst = Expand565(*colourAt);
+    if (d.alphaBuffer && auxAt) dst.a = *auxAt & 0xFF;
+    colour = Blend(st.blend, colour, prefog, dst);
+  }
+  if (st.rgbWriteMask) *colourAt = Dither565(colour.r, colour.g, colour.b, x, y, st.ditherMode);
+  if (auxAt) {
+    if (depthOn && st.depth.writeMask) *auxAt = static_cast<uint16_t>(depth);
+    if (d.alphaBuffer) *auxAt = static_cast<uint16_t>(colour.a);
+  }
+  ++counters->pixelsWritten;
 }
 
 }  // namespace gfx::raster

@@ -122,20 +122,15 @@ bool SnapVertices(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, in
   // |v| < limit in every lane; NaN and the infinities fail it too.
   auto inside = [&](__m128 v) { return _mm_cmplt_ps(_mm_andnot_ps(sign, v), limit); };
   if (_mm_movemask_ps(_mm_and_ps(inside(p), inside(q))) != 0xF) return false;
-  // value * 16 is exact in float and below 2^28 in magnitude. Added to
-  // 1.5 * 2^52 it is rounded to the nearest integer, ties to even (the
-  // default rounding mode, as nearbyint), and that integer is what the sum's
-  // bits exceed the constant's bits by.
+  // value * 16 is exact in float and below 2^28 in magnitude: truncated
+  // toward zero it fits 32 bits, as the board's 12.4 conversion keeps it.
   const __m128 sixteen = _mm_set1_ps(16.0f);
-  const __m128 ps = _mm_mul_ps(p, sixteen), qs = _mm_mul_ps(q, sixteen);
-  const __m128d round = _mm_set1_pd(6755399441055744.0);
-  auto snap = [&](__m128 lanes, int64_t* out) {
-    const __m128i sum = _mm_castpd_si128(_mm_add_pd(_mm_cvtps_pd(lanes), round));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_sub_epi64(sum, _mm_castpd_si128(round)));
-  };
-  snap(ps, xy[0]);
-  snap(_mm_movehl_ps(ps, ps), xy[1]);
-  snap(qs, xy[2]);
+  alignas(16) int32_t ab16[4], c16[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(ab16), _mm_cvttps_epi32(_mm_mul_ps(p, sixteen)));
+  _mm_store_si128(reinterpret_cast<__m128i*>(c16), _mm_cvttps_epi32(_mm_mul_ps(q, sixteen)));
+  xy[0][0] = ab16[0], xy[0][1] = ab16[1];
+  xy[1][0] = ab16[2], xy[1][1] = ab16[3];
+  xy[2][0] = c16[0], xy[2][1] = c16[1];
   return true;
 }
 
@@ -206,6 +201,7 @@ bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, c
     // The record may hold an earlier triangle.
     setup->z = setup->r = setup->g = setup->b = setup->a = Plane{};
   }
+  setup->tw = state.textureWFromTmu ? plane(&VertexIn::oow0) : Plane{};
   setup->lodBase88 = 0;
   if (!withLod) return true;
 

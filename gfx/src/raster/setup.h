@@ -34,6 +34,7 @@ struct TriangleSetup {
   int clipX0 = 0, clipX1 = 0;    // columns of the clip window
   int refX = 0, refY = 0;        // reference pixel of the planes
   Plane w, s, t, z, r, g, b, a;  // oow, sow, tow, ooz, colour and alpha
+  Plane tw;                      // tmuvtx[0].oow, set where the state's texture W comes from it
   int lodBase88 = 0;             // log2 of the texel step at LOD 0 when w = 1, 8.8
 };
 
@@ -55,9 +56,11 @@ inline ClipWindow ClipWindowOf(const RasterState& state, const Framebuffer& targ
   return clip;
 }
 
-// Snaps the x and y of three vertices: bias off, then round to nearest 1/16
-// (ties to even, the rounding the float bias addition does). False when any
-// of them is not finite or lies beyond the supported range.
+// Snaps the x and y of three vertices to 12.4 as the board does: bias off,
+// then x * 16 and y * 16 truncated toward zero. A biased coordinate is
+// already a multiple of 1/16 (the float addition of the bias rounded it), so
+// only plain ones lose anything. False when any of them is not finite or
+// lies beyond the supported range.
 bool SnapVertices(const VertexIn& a, const VertexIn& b, const VertexIn& c, int64_t xy[3][2]);
 
 // Cull test on the coordinates as passed: true when the triangle is dropped.

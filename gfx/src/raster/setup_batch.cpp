@@ -36,10 +36,8 @@ __m512i Snap8(__m256 v, __mmask8* ok) {
   const __m256 unbiased = _mm256_sub_ps(v, _mm256_and_ps(_mm256_cmp_ps(v, threshold, _CMP_GE_OQ), bias));
   const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), unbiased);
   *ok &= _mm256_cmp_ps_mask(magnitude, _mm256_set1_ps(kCoordinateLimit), _CMP_LT_OQ);
-  // Rounded to the nearest integer, ties to even, by the sum's last bits.
-  const __m512d round = _mm512_set1_pd(6755399441055744.0);
-  const __m512d sum = _mm512_add_pd(_mm512_cvtps_pd(_mm256_mul_ps(unbiased, _mm256_set1_ps(16.0f))), round);
-  return _mm512_sub_epi64(_mm512_castpd_si512(sum), _mm512_castpd_si512(round));
+  // Truncated toward zero; value * 16 is exact and inside int32 where it counts.
+  return _mm512_cvtepi32_epi64(_mm256_cvttps_epi32(_mm256_mul_ps(unbiased, _mm256_set1_ps(16.0f))));
 }
 
 // The plane through three vertices' values, as MakePlane works it out.
@@ -178,7 +176,7 @@ uint32_t SetupTriangleBatch(const TriangleBatch& batch, const RasterState& state
     out.w = Plane{planes[0][i], planes[1][i], planes[2][i]};
     out.s = Plane{planes[3][i], planes[4][i], planes[5][i]};
     out.t = Plane{planes[6][i], planes[7][i], planes[8][i]};
-    out.z = out.r = out.g = out.b = out.a = Plane{};
+    out.z = out.r = out.g = out.b = out.a = out.tw = Plane{};
     out.lodBase88 = withLod ? LodFromSquaredStep(step[i]) : 0;
   }
   return ok;

@@ -1,5 +1,6 @@
 // state.cpp — set, derive, draw: recording a RasterState and deriving the
 // tables and the span function from it once per change.
+#include "combine.h"
 #include "expanded_texture.h"
 #include "fog.h"
 #include "pipeline.h"
@@ -28,13 +29,17 @@ void RecordState(const RasterState& state, RecordedState* recorded) {
 
 namespace {
 
-// Whether the pixel's colour can depend on the texture at all.
+// Whether the texture unit runs: as the board's library decides it, when
+// either combine unit's "other" input is the texture or either factor is
+// the texture alpha, whatever the function (the colour unit's OTHER_ALPHA
+// factor reads the alpha unit's other input, so a LOCAL alpha function does
+// not leave the texture unused).
 bool UsesTexture(const RasterState& st) {
-  auto factorReadsTexture = [](int factor) { return (factor & 7) == 4; };
-  bool colourOther = st.colour.other == 1 && st.colour.function >= 3 && st.colour.function <= 8;
-  bool alphaOther = st.alpha.other == 1 && st.alpha.function >= 3 && st.alpha.function <= 8;
-  return colourOther || alphaOther || factorReadsTexture(st.colour.factor) ||
-         factorReadsTexture(st.alpha.factor) || st.chromaKey;
+  auto readsTextureAlpha = [](int factor) {
+    return (factor & kFactorSourceMask) == GR_COMBINE_FACTOR_TEXTURE_ALPHA;
+  };
+  return st.colour.other == GR_COMBINE_OTHER_TEXTURE || st.alpha.other == GR_COMBINE_OTHER_TEXTURE ||
+         readsTextureAlpha(st.colour.factor) || readsTextureAlpha(st.alpha.factor);
 }
 
 }  // namespace
@@ -81,8 +86,9 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
   const BlendState& b = st.blend;
   d->blendEnabled =
       !(b.rgbSource == 4 && b.rgbDestination == 0 && b.alphaSource == 4 && b.alphaDestination == 0);
-  d->depthEnabled = st.depth.mode >= 1 && st.depth.mode <= 4;
-  d->alphaBuffer = !d->depthEnabled;
+  d->depthEnabled =
+      st.depth.mode >= GR_DEPTHBUFFER_ZBUFFER && st.depth.mode <= GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
+  d->alphaBuffer = !d->depthEnabled && st.alphaWriteMask;
 
   d->span = ReferenceSpan;
   d->band = nullptr;

@@ -183,249 +183,328 @@ inline void Filter(const uint32_t* texels, __m256i addr, __m256i stride, __m256i
   *hi = out[1];
 }
 
-// Draws rows [bandStart, bandEnd) of a triangle in one of the fast states.
-// What is fixed for the triangle is set up once; on rows where W does not
-// change along x (a floor seen without roll) the divide, the depth value,
-// the fog factor and the level are worked out once per row.
+// Where each lane's level lies in the expanded texture, and its scale.
+struct LevelLanes {
+  __m256 scale;
+  __m256i offset, stride, widthMask, heightMask;
+};
+
+// Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8,
+// all unsigned 16-bit. The factors 256 - f and fog * f of eight lanes.
+struct FogTerms8 {
+  __m256i keepLo, keepHi, addLo, addHi;
+};
+
+// What one row fixes: its plane bases and buffer rows, the dither values of
+// its lanes and, where W is flat along it, every value that follows from W.
+struct OctetRow {
+  __m256 wRow, sRow, tRow;
+  uint16_t* colourRow;
+  uint16_t* depthRow;
+  __m256 flatRecip;
+  __m256i flatWf;
+  FogTerms8 flatFog;
+  LevelLanes flatLevel;  // set for mipmaps only
+  __m256i ditherLo, ditherHi;
+};
+
+// Eight pixels on their way through the stages.
+struct Octet {
+  int x, lanes;
+  bool whole;  // eight pixels from x lie in the row
+  __m256 w;
+  __m256i w32;
+  __m256i drawn;  // lanes inside the span that passed the depth test
+  __m128i storedDepth;
+};
+
+// Draws rows [bandStart, bandEnd) of a triangle in one of the fast states,
+// eight pixels at a time. What is fixed for the triangle is set up once (the
+// constructor); on rows where W does not change along x (a floor seen
+// without roll) the divide, the depth value, the fog factor and the level
+// are worked out once per row. Each step below is one stage of the
+// pipeline, in its order, and is inlined into the octet loop.
 template <class C, bool kSClamp, bool kTClamp>
-void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
-  if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
-  const Derived& d = *ctx.derived;
-  const RasterState& st = d.state;
-  const TriangleSetup& tri = *ctx.tri;
-  const Framebuffer& fb = *ctx.target;
-  const DerivedTexture& tex = d.texture;
-  const ExpandedTexture& ex = *d.expanded;
+class OctetBand {
+ public:
+  OctetBand(const SpanContext& ctx)
+      : st(ctx.derived->state),
+        tri(*ctx.tri),
+        fb(*ctx.target),
+        tex(ctx.derived->texture),
+        ex(*ctx.derived->expanded),
+        wDx(_mm256_set1_ps(tri.w.dx)),
+        sDx(_mm256_set1_ps(tri.s.dx)),
+        tDx(_mm256_set1_ps(tri.t.dx)),
+        depthWrite(st.depth.writeMask),
+        baseLevel(UniformLevel(tex.lodMin)),
+        lodLo(_mm256_set1_epi32(tex.lodMin << 8)),
+        lodHi(_mm256_set1_epi32(tex.lodMax << 8)),
+        lodOffset(_mm256_set1_epi32(tri.lodBase88 + tex.lodBias88)),
+        texels(ex.texels.data()),
+        fogC(FogColour(st.fog.colour)),
+        srcFactor(_mm256_set1_epi16(static_cast<short>((st.constantColour >> 24) + 1))),
+        dstFactor(_mm256_set1_epi16(static_cast<short>(256 - (st.constantColour >> 24)))),
+        fogByW(ctx.derived->fogByW ? ctx.derived->fogByW->factor : nullptr),
+        colourBuffer(fb.colour),
+        depthBuffer(fb.depth),
+        stride(fb.stride),
+        rowLimit(fb.width) {}
 
-  const __m256 wDx = _mm256_set1_ps(tri.w.dx), sDx = _mm256_set1_ps(tri.s.dx), tDx = _mm256_set1_ps(tri.t.dx);
-  const __m256 limitLo = _mm256_set1_ps(-kTexCoordLimit), limitHi = _mm256_set1_ps(kTexCoordLimit);
-  const __m256 half = _mm256_set1_ps(8.0f), eight = _mm256_set1_ps(8.0f);
-  const __m256 lanesOffset = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
-  const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  const bool depthWrite = st.depth.writeMask;
-  // W fixed along x: w.dx is zero, so wRow + w.dx * dx == wRow for any
-  // non-zero finite wRow (a zero could change sign).
-  const bool wFlatX = tri.w.dx == 0.0f;
+  // The band: every row, flat along x or not, then the counters.
+  [[gnu::always_inline]] void Draw(int bandStart, int bandEnd, RasterCounters* counters) __restrict__ {
+    // W fixed along x: w.dx is zero, so wRow + w.dx * dx == wRow for any
+    // non-zero finite wRow (a zero could change sign).
+    const bool wFlatX = tri.w.dx == 0.0f;
+    uint64_t pixelsIn = 0, depthFailed = 0;
+    RowWalker walker(tri, bandStart, bandEnd);
+    for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) {
+      pixelsIn += static_cast<uint64_t>(x1 - x0);
+      if (wFlatX) {
+        const float wRow = tri.w.RowBase(y - tri.refY);
+        // Finite and positive; rows behind the eye take the general path.
+        if (wRow > 0.0f && wRow - wRow == 0.0f) {
+          Row<true>(y, x0, x1, &depthFailed);
+          continue;
+        }
+      }
+      Row<false>(y, x0, x1, &depthFailed);
+    }
+    counters->pixelsIn += pixelsIn;
+    counters->depthFailed += depthFailed;
+    counters->pixelsWritten += pixelsIn - depthFailed;
+  }
 
-  // Where each lane's level lies in the expanded texture, and its scale.
-  struct LevelLanes {
-    __m256 scale;
-    __m256i offset, stride, widthMask, heightMask;
-  };
-  auto uniformLevel = [&](int level) {
+ private:
+  static __m256i FogColour(uint32_t fogColour) {
+    const short fogB = fogColour & 0xFF, fogG = (fogColour >> 8) & 0xFF, fogR = (fogColour >> 16) & 0xFF;
+    return _mm256_setr_epi16(fogB, fogG, fogR, 0, fogB, fogG, fogR, 0, fogB, fogG, fogR, 0, fogB, fogG, fogR,
+                             0);
+  }
+
+  template <bool kFlat>
+  [[gnu::always_inline]] void Row(int y, int x0, int x1, uint64_t* depthFailed) const __restrict__ {
+    OctetRow row;
+    RowValues<kFlat>(y, x0, &row);
+    const __m256 eight = _mm256_set1_ps(8.0f);
+    __m256 dx = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(x0 - tri.refX)),
+                              _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
+    for (int x = x0; x < x1; x += 8, dx = _mm256_add_ps(dx, eight)) {
+      Octet o;
+      o.x = x;
+      o.lanes = x1 - x < 8 ? x1 - x : 8;
+      o.whole = x + 8 <= rowLimit;
+      o.w = row.wRow;
+      o.w32 = row.flatWf;
+      if constexpr (!kFlat) {
+        o.w = _mm256_add_ps(row.wRow, _mm256_mul_ps(wDx, dx));
+        o.w32 = WFloat8(o.w);
+      }
+      if (!DepthTest(row, &o, depthFailed)) continue;
+      __m256i lo, hi;
+      Sample<kFlat>(row, o, dx, &lo, &hi);
+      if constexpr (C::fog) Fog(kFlat ? row.flatFog : FogOf(o.w32), &lo, &hi);
+      // Eight drawn pixels in a row are written whole; otherwise the lanes
+      // not drawn keep what they held.
+      const bool allDrawn = o.whole && _mm256_movemask_ps(_mm256_castsi256_ps(o.drawn)) == 0xFF;
+      __m128i old = _mm_setzero_si128();
+      if (C::blend || !allDrawn) old = Load8(row.colourRow + x, o.whole, o.lanes);
+      if constexpr (C::blend) Blend(old, &lo, &hi);
+      __m128i colour;
+      if constexpr (C::dither)
+        colour = Dither565x8(lo, hi, row.ditherLo, row.ditherHi);
+      else
+        colour = Pack565x8(lo, hi);
+      Write(row, o, allDrawn, old, colour);
+    }
+  }
+
+  template <bool kFlat>
+  [[gnu::always_inline]] void RowValues(int y, int x0, OctetRow* row) const __restrict__ {
+    const int rowOffset = y - tri.refY;
+    const __m256i zero = _mm256_setzero_si256();
+    row->wRow = _mm256_set1_ps(tri.w.RowBase(rowOffset));
+    row->sRow = _mm256_set1_ps(tri.s.RowBase(rowOffset));
+    row->tRow = _mm256_set1_ps(tri.t.RowBase(rowOffset));
+    const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * stride;
+    row->colourRow = colourBuffer + rowStart;
+    row->depthRow = depthBuffer + rowStart;
+    row->flatRecip = _mm256_setzero_ps();
+    row->flatWf = zero;
+    row->flatFog = FogTerms8{zero, zero, zero, zero};
+    if constexpr (kFlat) {
+      row->flatRecip = _mm256_div_ps(_mm256_set1_ps(1.0f), row->wRow);
+      row->flatWf = WFloat8(row->wRow);
+      if constexpr (C::fog) row->flatFog = FogOf(row->flatWf);
+      if constexpr (C::mipmap) row->flatLevel = LevelLanesOf(LevelsOf(row->wRow));
+    }
+    row->ditherLo = row->ditherHi = zero;
+    if constexpr (C::dither) {
+      const int16_t(&dv)[2][16] = kDitherLanes8.lanes[y & 3][x0 & 3];
+      row->ditherLo = _mm256_load_si256(reinterpret_cast<const __m256i*>(dv[0]));
+      row->ditherHi = _mm256_load_si256(reinterpret_cast<const __m256i*>(dv[1]));
+    }
+  }
+
+  // Lanes to draw: inside the span and, for depth less, in front. False when none is.
+  [[gnu::always_inline]] bool DepthTest(const OctetRow& row, Octet* o, uint64_t* depthFailed) const
+      __restrict__ {
+    o->drawn = _mm256_cmpgt_epi32(_mm256_set1_epi32(o->lanes), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    o->storedDepth = _mm_setzero_si128();
+    if constexpr (C::depthLess) {
+      o->storedDepth = Load8(row.depthRow + o->x, o->whole, o->lanes);
+      __m256i front = _mm256_cmpgt_epi32(_mm256_cvtepu16_epi32(o->storedDepth), o->w32);
+      const unsigned inSpan = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(o->drawn)));
+      o->drawn = _mm256_and_si256(o->drawn, front);
+      const unsigned pass = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(o->drawn)));
+      if (pass != inSpan) {
+        *depthFailed += static_cast<unsigned>(__builtin_popcount(inSpan & ~pass));
+        if (pass == 0) return false;
+      }
+    }
+    return true;
+  }
+
+  [[gnu::always_inline]] LevelLanes UniformLevel(int level) const __restrict__ {
     return LevelLanes{_mm256_set1_ps(16.0f / static_cast<float>(1 << level)),
                       _mm256_set1_epi32(ex.offset[level]), _mm256_set1_epi32(ex.stride[level]),
                       _mm256_set1_epi32(ex.widthMask[level]), _mm256_set1_epi32(ex.heightMask[level])};
-  };
-  const LevelLanes baseLevel = uniformLevel(tex.lodMin);
+  }
   // Lanes mostly share a level: then it is read once, else per lane.
-  auto levelLanes = [&](__m256i levels) {
+  [[gnu::always_inline]] LevelLanes LevelLanesOf(__m256i levels) const __restrict__ {
     const int first = _mm256_cvtsi256_si32(levels);
     if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(levels, _mm256_set1_epi32(first))) == -1)
-      return uniformLevel(first);
+      return UniformLevel(first);
     return LevelLanes{
         _mm256_castsi256_ps(
             _mm256_slli_epi32(_mm256_sub_epi32(_mm256_set1_epi32(127 + 4), levels), 23)),  // 16 / 2^level
         _mm256_i32gather_epi32(ex.offset, levels, 4), _mm256_i32gather_epi32(ex.stride, levels, 4),
         _mm256_i32gather_epi32(ex.widthMask, levels, 4), _mm256_i32gather_epi32(ex.heightMask, levels, 4)};
-  };
-  const __m256i lodLo = _mm256_set1_epi32(tex.lodMin << 8), lodHi = _mm256_set1_epi32(tex.lodMax << 8);
-  const __m256i lodOffset = _mm256_set1_epi32(tri.lodBase88 + tex.lodBias88);
-  const uint32_t* texels = ex.texels.data();
-
-  // Fog colour and blend factors in 16-bit lanes (B G R A).
-  const uint32_t fogColour = st.fog.colour;
-  const short fogB = fogColour & 0xFF, fogG = (fogColour >> 8) & 0xFF, fogR = (fogColour >> 16) & 0xFF;
-  const __m256i fogC =
-      _mm256_setr_epi16(fogB, fogG, fogR, 0, fogB, fogG, fogR, 0, fogB, fogG, fogR, 0, fogB, fogG, fogR, 0);
-  const int alpha = static_cast<int>(st.constantColour >> 24);
-  const __m256i srcFactor = _mm256_set1_epi16(static_cast<short>(alpha + 1));
-  const __m256i dstFactor = _mm256_set1_epi16(static_cast<short>(256 - alpha));
-  const __m256i zero = _mm256_setzero_si256();
-  const uint16_t* fogByW = d.fogByW ? d.fogByW->factor : nullptr;
-  const int rowLimit = fb.width;  // pixels of a row that may be read and written back unchanged
-  uint64_t pixelsIn = 0, depthFailed = 0;
-
+  }
   // Level of detail of eight lanes from W, as the reference clamps it.
-  auto levelsOf = [&](__m256 w) {
+  [[gnu::always_inline]] __m256i LevelsOf(__m256 w) const __restrict__ {
     __m256i log =
         _mm256_sub_epi32(_mm256_srai_epi32(_mm256_castps_si256(w), 15), _mm256_set1_epi32(127 << 8));
     __m256i lod = _mm256_min_epi32(_mm256_max_epi32(_mm256_sub_epi32(lodOffset, log), lodLo), lodHi);
     return _mm256_srai_epi32(lod, 8);
-  };
-  // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8,
-  // all unsigned 16-bit. The factors 256 - f and fog * f of eight lanes.
-  struct FogTerms {
-    __m256i keepLo, keepHi, addLo, addHi;
-  };
-  auto fogOf = [&](__m256i wf) {
+  }
+
+  // S/W and T/W (zero behind the eye), the level, the footprint in the
+  // expanded texture and its bilinear blend: 8-bit channels of pixels 0..3
+  // in *lo and 4..7 in *hi.
+  template <bool kFlat>
+  [[gnu::always_inline]] void Sample(const OctetRow& row, const Octet& o, __m256 dx, __m256i* lo,
+                                     __m256i* hi) const __restrict__ {
+    __m256 recip = row.flatRecip, negative = _mm256_setzero_ps();
+    if constexpr (!kFlat) {
+      recip = _mm256_div_ps(_mm256_set1_ps(1.0f), o.w);
+      negative = _mm256_cmp_ps(o.w, _mm256_setzero_ps(), _CMP_LT_OQ);
+    }
+    __m256 s = _mm256_mul_ps(_mm256_add_ps(row.sRow, _mm256_mul_ps(sDx, dx)), recip);
+    __m256 t = _mm256_mul_ps(_mm256_add_ps(row.tRow, _mm256_mul_ps(tDx, dx)), recip);
+    if constexpr (!kFlat) {  // flat rows are in front of the eye (W > 0)
+      s = _mm256_andnot_ps(negative, s);
+      t = _mm256_andnot_ps(negative, t);
+    }
+    // Without mipmaps every lane reads the base level.
+    const LevelLanes lv = !C::mipmap ? baseLevel : (kFlat ? row.flatLevel : LevelLanesOf(LevelsOf(o.w)));
+    const __m256 half = _mm256_set1_ps(8.0f);
+    const __m256 limitLo = _mm256_set1_ps(-kTexCoordLimit), limitHi = _mm256_set1_ps(kTexCoordLimit);
+    __m256 s16 = _mm256_sub_ps(_mm256_mul_ps(s, lv.scale), half);
+    __m256 t16 = _mm256_sub_ps(_mm256_mul_ps(t, lv.scale), half);
+    __m256i si = FloorPs(_mm256_min_ps(_mm256_max_ps(s16, limitLo), limitHi));
+    __m256i ti = FloorPs(_mm256_min_ps(_mm256_max_ps(t16, limitLo), limitHi));
+    const __m256i fraction = _mm256_set1_epi32(15);
+    __m256i column = BorderIndex<kSClamp>(_mm256_srai_epi32(si, 4), lv.widthMask);
+    __m256i rowIndex = BorderIndex<kTClamp>(_mm256_srai_epi32(ti, 4), lv.heightMask);
+    __m256i addr =
+        _mm256_add_epi32(_mm256_add_epi32(lv.offset, _mm256_mullo_epi32(rowIndex, lv.stride)), column);
+    Filter(texels, addr, lv.stride, _mm256_and_si256(si, fraction), _mm256_and_si256(ti, fraction), lo, hi);
+  }
+
+  [[gnu::always_inline]] FogTerms8 FogOf(__m256i wf) const __restrict__ {
     __m256i f = _mm256_and_si256(_mm256_i32gather_epi32(reinterpret_cast<const int*>(fogByW), wf, 2),
                                  _mm256_set1_epi32(0xFFFF));
     __m256i fl = SpreadLow(f), fh = SpreadHigh(f);
     const __m256i n256 = _mm256_set1_epi16(256);
-    return FogTerms{_mm256_sub_epi16(n256, fl), _mm256_sub_epi16(n256, fh), _mm256_mullo_epi16(fogC, fl),
-                    _mm256_mullo_epi16(fogC, fh)};
-  };
-
-  auto row = [&]<bool kFlat>(int y, int x0, int x1) {
-    const int rowOffset = y - tri.refY;
-    const __m256 wRow = _mm256_set1_ps(tri.w.RowBase(rowOffset));
-    const __m256 sRow = _mm256_set1_ps(tri.s.RowBase(rowOffset));
-    const __m256 tRow = _mm256_set1_ps(tri.t.RowBase(rowOffset));
-    uint16_t* colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
-    uint16_t* depthRow = fb.depth + static_cast<ptrdiff_t>(y) * fb.stride;
-
-    // Per-row values when W is flat along the row.
-    __m256 flatRecip = _mm256_setzero_ps();
-    __m256i flatWf = zero;
-    FogTerms flatFog{zero, zero, zero, zero};
-    LevelLanes flatLevel = baseLevel;
-    if constexpr (kFlat) {
-      flatRecip = _mm256_div_ps(_mm256_set1_ps(1.0f), wRow);
-      flatWf = WFloat8(wRow);
-      if constexpr (C::fog) flatFog = fogOf(flatWf);
-      if constexpr (C::mipmap) flatLevel = levelLanes(levelsOf(wRow));
-    }
-    __m256i ditherLo = zero, ditherHi = zero;
-    if constexpr (C::dither) {
-      const int16_t(&dv)[2][16] = kDitherLanes8.lanes[y & 3][x0 & 3];
-      ditherLo = _mm256_load_si256(reinterpret_cast<const __m256i*>(dv[0]));
-      ditherHi = _mm256_load_si256(reinterpret_cast<const __m256i*>(dv[1]));
-    }
-
-    __m256 dx = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(x0 - tri.refX)), lanesOffset);
-    for (int x = x0; x < x1; x += 8, dx = _mm256_add_ps(dx, eight)) {
-      const int lanes = x1 - x < 8 ? x1 - x : 8;
-      const bool whole = x + 8 <= rowLimit;  // eight pixels from x lie in the row
-      __m256i w32 = flatWf;
-      __m256 w = wRow;
-      if constexpr (!kFlat) {
-        w = _mm256_add_ps(wRow, _mm256_mul_ps(wDx, dx));
-        w32 = WFloat8(w);
-      }
-
-      // Lanes to draw: inside the span and, for depth less, in front.
-      __m256i drawn = _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), laneIndex);
-      __m128i storedDepth = _mm_setzero_si128();
-      if constexpr (C::depthLess) {
-        storedDepth = Load8(depthRow + x, whole, lanes);
-        __m256i front = _mm256_cmpgt_epi32(_mm256_cvtepu16_epi32(storedDepth), w32);
-        const unsigned inSpan = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(drawn)));
-        drawn = _mm256_and_si256(drawn, front);
-        const unsigned pass = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(drawn)));
-        if (pass != inSpan) {
-          depthFailed += static_cast<unsigned>(__builtin_popcount(inSpan & ~pass));
-          if (pass == 0) continue;
-        }
-      }
-
-      // S/W and T/W.
-      __m256 recip = flatRecip, negative = _mm256_setzero_ps();
-      if constexpr (!kFlat) {
-        recip = _mm256_div_ps(_mm256_set1_ps(1.0f), w);
-        negative = _mm256_cmp_ps(w, _mm256_setzero_ps(), _CMP_LT_OQ);
-      }
-      __m256 s = _mm256_mul_ps(_mm256_add_ps(sRow, _mm256_mul_ps(sDx, dx)), recip);
-      __m256 t = _mm256_mul_ps(_mm256_add_ps(tRow, _mm256_mul_ps(tDx, dx)), recip);
-      if constexpr (!kFlat) {  // flat rows are in front of the eye (W > 0)
-        s = _mm256_andnot_ps(negative, s);
-        t = _mm256_andnot_ps(negative, t);
-      }
-
-      LevelLanes lv = flatLevel;
-      if constexpr (C::mipmap && !kFlat) lv = levelLanes(levelsOf(w));
-      const __m256 scale = lv.scale;
-      const __m256i offset = lv.offset, stride = lv.stride, widthMask = lv.widthMask,
-                    heightMask = lv.heightMask;
-      __m256 s16 = _mm256_sub_ps(_mm256_mul_ps(s, scale), half);
-      __m256 t16 = _mm256_sub_ps(_mm256_mul_ps(t, scale), half);
-      __m256i si = FloorPs(_mm256_min_ps(_mm256_max_ps(s16, limitLo), limitHi));
-      __m256i ti = FloorPs(_mm256_min_ps(_mm256_max_ps(t16, limitLo), limitHi));
-
-      const __m256i fraction = _mm256_set1_epi32(15);
-      __m256i column = BorderIndex<kSClamp>(_mm256_srai_epi32(si, 4), widthMask);
-      __m256i rowIndex = BorderIndex<kTClamp>(_mm256_srai_epi32(ti, 4), heightMask);
-      __m256i addr = _mm256_add_epi32(_mm256_add_epi32(offset, _mm256_mullo_epi32(rowIndex, stride)), column);
-      __m256i lo, hi;
-      Filter(texels, addr, stride, _mm256_and_si256(si, fraction), _mm256_and_si256(ti, fraction), &lo, &hi);
-
-      if constexpr (C::fog) {
-        FogTerms fog = flatFog;
-        if constexpr (!kFlat) fog = fogOf(w32);
-        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, fog.keepLo), fog.addLo), 8);
-        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, fog.keepHi), fog.addHi), 8);
-      }
-
-      // Eight drawn pixels in a row are written whole; otherwise the lanes
-      // not drawn keep what they held.
-      const bool allDrawn = whole && _mm256_movemask_ps(_mm256_castsi256_ps(drawn)) == 0xFF;
-      __m128i old = _mm_setzero_si128();
-      if (C::blend || !allDrawn) old = Load8(colourRow + x, whole, lanes);
-      if constexpr (C::blend) {
-        // Source alpha / one minus source alpha with the constant alpha: the
-        // weights sum to 257, so the sum fits 16 bits unsigned.
-        __m256i dl, dh;
-        Expand565x8(old, &dl, &dh);
-        lo = _mm256_srli_epi16(
-            _mm256_add_epi16(_mm256_mullo_epi16(lo, srcFactor), _mm256_mullo_epi16(dl, dstFactor)), 8);
-        hi = _mm256_srli_epi16(
-            _mm256_add_epi16(_mm256_mullo_epi16(hi, srcFactor), _mm256_mullo_epi16(dh, dstFactor)), 8);
-      }
-      __m128i colour;
-      if constexpr (C::dither)
-        colour = Dither565x8(lo, hi, ditherLo, ditherHi);
-      else
-        colour = Pack565x8(lo, hi);
-      const __m128i depth = Narrow(w32);
-
-      if (allDrawn) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(colourRow + x), colour);
-        if (depthWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(depthRow + x), depth);
-        continue;
-      }
-      const __m128i keepMask =
-          _mm_packs_epi32(_mm256_castsi256_si128(drawn), _mm256_extracti128_si256(drawn, 1));
-      if (whole) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(colourRow + x), _mm_blendv_epi8(old, colour, keepMask));
-        if (depthWrite) {
-          // The depth test read these already.
-          __m128i stored = storedDepth;
-          if constexpr (!C::depthLess)
-            stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + x));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(depthRow + x),
-                           _mm_blendv_epi8(stored, depth, keepMask));
-        }
-      } else {
-        alignas(16) uint16_t out[8], depthOut[8], mask[8];
-        _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
-        _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
-        _mm_store_si128(reinterpret_cast<__m128i*>(mask), keepMask);
-        for (int lane = 0; lane < lanes; ++lane) {
-          if (mask[lane] == 0) continue;
-          colourRow[x + lane] = out[lane];
-          if (depthWrite) depthRow[x + lane] = depthOut[lane];
-        }
-      }
-    }
-    pixelsIn += static_cast<uint64_t>(x1 - x0);
-  };
-
-  RowWalker walker(tri, bandStart, bandEnd);
-  for (int y = 0, x0 = 0, x1 = 0; walker.Next(&y, &x0, &x1);) {
-    if (wFlatX) {
-      const float wRow = tri.w.RowBase(y - tri.refY);
-      // Finite and positive; rows behind the eye take the general path.
-      if (wRow > 0.0f && wRow - wRow == 0.0f) {
-        row.template operator()<true>(y, x0, x1);
-        continue;
-      }
-    }
-    row.template operator()<false>(y, x0, x1);
+    return FogTerms8{_mm256_sub_epi16(n256, fl), _mm256_sub_epi16(n256, fh), _mm256_mullo_epi16(fogC, fl),
+                     _mm256_mullo_epi16(fogC, fh)};
   }
-  RasterCounters& counters = *ctx.counters;
-  counters.pixelsIn += pixelsIn;
-  counters.depthFailed += depthFailed;
-  counters.pixelsWritten += pixelsIn - depthFailed;
+  [[gnu::always_inline]] static void Fog(const FogTerms8& fog, __m256i* lo, __m256i* hi) {
+    *lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(*lo, fog.keepLo), fog.addLo), 8);
+    *hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(*hi, fog.keepHi), fog.addHi), 8);
+  }
+
+  // Source alpha / one minus source alpha with the constant alpha over the
+  // destination: the weights sum to 257, so the sum fits 16 bits unsigned.
+  [[gnu::always_inline]] void Blend(__m128i old, __m256i* lo, __m256i* hi) const __restrict__ {
+    __m256i dl, dh;
+    Expand565x8(old, &dl, &dh);
+    *lo = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(*lo, srcFactor), _mm256_mullo_epi16(dl, dstFactor)), 8);
+    *hi = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(*hi, srcFactor), _mm256_mullo_epi16(dh, dstFactor)), 8);
+  }
+
+  // Colour and (when depth writes are on) depth of the drawn lanes; `old`
+  // holds the colour row's pixels unless all eight are drawn.
+  [[gnu::always_inline]] void Write(const OctetRow& row, const Octet& o, bool allDrawn, __m128i old,
+                                    __m128i colour) const __restrict__ {
+    uint16_t* colourAt = row.colourRow + o.x;
+    uint16_t* depthAt = row.depthRow + o.x;
+    const __m128i depth = Narrow(o.w32);
+    if (allDrawn) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(colourAt), colour);
+      if (depthWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt), depth);
+      return;
+    }
+    const __m128i keepMask =
+        _mm_packs_epi32(_mm256_castsi256_si128(o.drawn), _mm256_extracti128_si256(o.drawn, 1));
+    if (o.whole) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(colourAt), _mm_blendv_epi8(old, colour, keepMask));
+      if (depthWrite) {
+        // The depth test read these already.
+        __m128i stored = o.storedDepth;
+        if constexpr (!C::depthLess) stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthAt));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt), _mm_blendv_epi8(stored, depth, keepMask));
+      }
+      return;
+    }
+    alignas(16) uint16_t out[8], depthOut[8], mask[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
+    _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
+    _mm_store_si128(reinterpret_cast<__m128i*>(mask), keepMask);
+    for (int lane = 0; lane < o.lanes; ++lane) {
+      if (mask[lane] == 0) continue;
+      colourAt[lane] = out[lane];
+      if (depthWrite) depthAt[lane] = depthOut[lane];
+    }
+  }
+
+  const RasterState& st;
+  const TriangleSetup& tri;
+  const Framebuffer& fb;
+  const DerivedTexture& tex;
+  const ExpandedTexture& ex;
+  const __m256 wDx, sDx, tDx;
+  const bool depthWrite;
+  const LevelLanes baseLevel;
+  const __m256i lodLo, lodHi, lodOffset;
+  const uint32_t* texels;
+  // Fog colour and blend factors in 16-bit lanes (B G R A).
+  const __m256i fogC, srcFactor, dstFactor;
+  const uint16_t* fogByW;
+  uint16_t* const colourBuffer;
+  uint16_t* const depthBuffer;
+  const int stride;    // pixels between rows
+  const int rowLimit;  // pixels of a row that may be read and written back unchanged
+};
+
+template <class C, bool kSClamp, bool kTClamp>
+void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
+  if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
+  OctetBand<C, kSClamp, kTClamp> band(ctx);
+  band.Draw(bandStart, bandEnd, ctx.counters);
 }
 
 }  // namespace
