@@ -15,6 +15,18 @@
 
 namespace halcyon {
 
+namespace {
+
+// The floor's fog density, 0.05 as the program's single-precision constant
+// (bits 0x3D4CCCCD) hands it to the fog-table helper.
+constexpr float kFogDensity = std::bit_cast<float>(uint32_t{0x3D4CCCCD});
+// The world mesh's angles are its rotation rates times the scene time times
+// this factor: the float 0.009000001 (bits 0x3C1374BD), not 0.009, the value the
+// program's arithmetic uses; the product is rounded to a float.
+constexpr float kTurnFactor = 0.009000001f;
+
+}  // namespace
+
 // ---- Services ------------------------------------------------------------------
 
 RendererServices RendererServices::Defaults() {
@@ -143,7 +155,7 @@ void WorldRenderer::Start() {
                  GR_COMBINE_OTHER_TEXTURE, FXFALSE);
   grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
                GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
-  guFogGenerateExp(fogTable, std::bit_cast<float>(uint32_t{0x3D4CCCCD}));
+  guFogGenerateExp(fogTable, kFogDensity);
   grFogTable(fogTable);
   grFogMode(GR_FOG_WITH_TABLE);
 
@@ -201,7 +213,7 @@ void WorldRenderer::DrawFrame() {
   BuildFadeRamp(FadeLevel(fadeCounter), fadeRamp);
   AdvanceFade(fadeCounter, fadingOut);
 
-  const float turn = t * 0.009000001f;
+  const float turn = t * kTurnFactor;
   const Matrix3 r = RotationMatrix(rotationRates.x * turn, rotationRates.y * turn, rotationRates.z * turn);
   const float width = static_cast<float>(grSstScreenWidth());
   const float height = static_cast<float>(grSstScreenHeight());
