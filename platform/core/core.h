@@ -151,7 +151,6 @@ struct ParsedArguments {
   std::string error;  // a malformed hosting switch
 };
 ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow);
-std::string BuildCommandLine(const std::string& program, const std::vector<std::string>& arguments);
 // "/usr/lib/savers/halcyon.bin" → "halcyon".
 std::string ApplicationNameFromPath(const std::string& path);
 
