@@ -35,7 +35,7 @@ std::filesystem::path WriteTarget(const std::filesystem::path& path) {
     if (error) return target;
     target = next.is_absolute() ? next : target.parent_path() / next;
   }
-  return target;  // a loop: the rename below fails and says so
+  return target;  // a loop: never reached by the stores, whose read of the file failed first
 }
 
 // Temporaries are named "." + file name + "." + six letters or digits
