@@ -59,9 +59,10 @@ for target in "${targets[@]}"; do
   mkdir -p "$build/corpus/$target"
   log="$build/logs/$target.log"
   echo "fuzz_$target: ${seconds} s" >&2
+  inputs=("$build/corpus/$target" "tests/fuzz/corpus/$target")
+  [ -d "tests/fuzz/regressions/$target" ] && inputs+=("tests/fuzz/regressions/$target")
   if "$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
-    -artifact_prefix="$build/artifacts/$target-" "$build/corpus/$target" \
-    "tests/fuzz/corpus/$target" "tests/fuzz/regressions/$target" >"$log" 2>&1; then
+    -artifact_prefix="$build/artifacts/$target-" "${inputs[@]}" >"$log" 2>&1; then
     grep -E "^(#[0-9]+ +DONE|Done [0-9]+ runs)" "$log" | tail -1 >&2 || true
   else
     failed+=("$target")
