@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -77,11 +78,14 @@ Soak Run(const std::filesystem::path& program, long frames, long warmupMs,
     if (kib > 0) {
       if (soak.startKib == 0 && elapsedMs >= warmupMs) soak.startKib = kib;
       soak.endKib = kib;
+      soak.peakKib = std::max(soak.peakKib, kib);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   soak.seconds = std::chrono::duration<double>(Clock::now() - began).count();
-  soak.peakKib = usage.ru_maxrss;
+  // The kernel's high-water mark, or the highest sample where that is lower
+  // (the two count a few pages differently).
+  soak.peakKib = std::max(soak.peakKib, static_cast<long>(usage.ru_maxrss));
   soak.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return soak;
 }

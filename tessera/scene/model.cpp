@@ -70,6 +70,7 @@ class MemorySource : public ByteSource {
   explicit MemorySource(std::span<const uint8_t> bytes) : bytes(bytes) {}
   size_t Take(uint8_t* buffer, size_t size) override {
     const size_t got = std::min(size, bytes.size() - at);
+    if (got == 0) return 0;  // an empty span may have no data pointer at all
     std::memcpy(buffer, bytes.data() + at, got);
     at += got;
     return got;

@@ -26,6 +26,7 @@ Expected Decode(const uint8_t* data, size_t size) {
   size_t at = 0;
   auto take = [&](uint8_t* buffer, size_t n) {
     const size_t got = std::min(n, size - at);
+    if (got == 0) return;
     std::memcpy(buffer, data + at, got);
     at += got;
   };
