@@ -2,8 +2,13 @@
 // format name, level range, aspect ratio), an NCC table or a palette for the
 // formats that need one, then every level's texels, 16-bit texels big-endian.
 // Nothing is read past the file's end or written past the caller's buffer.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -126,6 +131,24 @@ struct Parsed {
   uint32_t texelBytes = 0;
 };
 
+// The file's descriptor when it is a regular file, -1 otherwise. A FIFO or
+// a device in a texture's place would block open() or read() for good; its
+// type is checked before a non-blocking open and again on what was opened.
+// (The platform layer has the same rule; this library does not depend on it.)
+int OpenRegularFile(const char* filename) {
+  struct stat info {};
+  if (stat(filename, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  const int fd = open(filename, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const int flags = fcntl(fd, F_GETFL);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 // Reads the whole file (bounded: a .3df file is never larger than a full
 // 16-bit chain with a palette and its header).
 bool ReadFile(const char* function, const char* filename, std::vector<uint8_t>* bytes) {
@@ -133,18 +156,23 @@ bool ReadFile(const char* function, const char* filename, std::vector<uint8_t>* 
     ReportError(function, "null file name");
     return false;
   }
-  FILE* file = std::fopen(filename, "rb");
-  if (!file) return false;
-  constexpr long kLimit = 1L << 20;
-  long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-  if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-    std::fclose(file);
-    return false;
+  const int fd = OpenRegularFile(filename);
+  if (fd < 0) return false;
+  constexpr size_t kLimit = size_t{1} << 20;
+  bytes->resize(kLimit);
+  size_t got = 0;
+  while (got < kLimit) {
+    const ssize_t n = read(fd, bytes->data() + got, kLimit - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      bytes->clear();
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
   }
-  bytes->resize(static_cast<size_t>(std::min(size, kLimit)));
-  const size_t got = std::fread(bytes->data(), 1, bytes->size(), file);
-  std::fclose(file);
+  close(fd);
   bytes->resize(got);
   return true;
 }

@@ -35,8 +35,10 @@ int WorldSaverApp::ExitInstance() {
 
 void WorldSaverApp::RunConfiguration() {
   // A dialog that cannot be shown (no display, no terminal) changed nothing
-  // and said why; the exit status tells the caller too.
-  if (halcyon::RunConfigurationDialog(*this) < 0) exitStatus = 1;
+  // and said why, as a store does that could not save what was confirmed;
+  // the exit status tells the caller too.
+  bool saved = true;
+  if (halcyon::RunConfigurationDialog(*this, &saved) < 0 || !saved) exitStatus = 1;
 }
 
 }  // namespace halcyon

@@ -35,7 +35,7 @@ std::string DefaultMusicFile() {
 
 }  // namespace
 
-INT_PTR RunConfigurationDialog(platform::App& app) {
+INT_PTR RunConfigurationDialog(platform::App& app, bool* saved) {
   WorldConfigDialog dialog;
   const std::string defaultFile = DefaultMusicFile();
   dialog.mute = static_cast<int32_t>(app.GetProfileInt(kSection, "Mute", 0));
@@ -47,8 +47,9 @@ INT_PTR RunConfigurationDialog(platform::App& app) {
   app.mainWindow = previousMain;
 
   if (result == IDOK) {
-    app.WriteProfileInt(kSection, "Mute", dialog.mute);
-    app.WriteProfileString(kSection, "FileName", dialog.fileName);
+    const bool muteSaved = app.WriteProfileInt(kSection, "Mute", dialog.mute);
+    const bool fileSaved = app.WriteProfileString(kSection, "FileName", dialog.fileName);
+    if (saved != nullptr) *saved = muteSaved && fileSaved;
   }
   return result;
 }

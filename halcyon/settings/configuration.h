@@ -14,7 +14,10 @@ void RunConfiguration(platform::App& app);
 
 // The same, returning how the dialog ended: IDOK, IDCANCEL, or -1 when it
 // could not be shown at all (no display and no terminal; the reason went to
-// standard error). The program should then end with a non-zero status.
-INT_PTR RunConfigurationDialog(platform::App& app);
+// standard error). The program should then end with a non-zero status, as
+// it should when the values confirmed with OK could not be saved: saved
+// (when given) is then set to false, and the store has said why on
+// standard error.
+INT_PTR RunConfigurationDialog(platform::App& app, bool* saved = nullptr);
 
 }  // namespace halcyon

@@ -155,7 +155,6 @@ struct ParsedArguments {
 // -root the one rootWindow names (the X root window by default).
 ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow,
                                const std::function<std::optional<uint32_t>()>& rootWindow = RootWindowId);
-std::string BuildCommandLine(const std::string& program, const std::vector<std::string>& arguments);
 // "/usr/lib/savers/halcyon.bin" → "halcyon".
 std::string ApplicationNameFromPath(const std::string& path);
 

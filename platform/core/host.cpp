@@ -201,22 +201,51 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
   return parsed;
 }
 
+std::string QuoteCommandLineField(std::string_view field) {
+  auto plain = [](char c) { return static_cast<unsigned char>(c) > 32 && c != '"'; };
+  if (!field.empty() && std::all_of(field.begin(), field.end(), plain)) return std::string(field);
+  std::string quoted = "\"";
+  for (char c : field) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 std::string BuildCommandLine(const std::string& program, const std::vector<std::string>& arguments) {
-  auto quote = [](const std::string& text) {
-    if (!text.empty() && text.find_first_of(" \t\"") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-      if (c == '"') quoted += '\\';
-      quoted += c;
-    }
-    return quoted + "\"";
-  };
-  std::string line = quote(program);
+  std::string line = QuoteCommandLineField(program);
   for (const auto& argument : arguments) {
     line += ' ';
-    line += quote(argument);
+    line += QuoteCommandLineField(argument);
   }
   return line;
+}
+
+std::string ReadCommandLineField(std::string_view line, size_t& at) {
+  std::string field;
+  if (at < line.size() && line[at] == '"') {
+    for (++at; at < line.size(); ++at) {
+      if (line[at] == '"') {
+        ++at;
+        break;
+      }
+      if (line[at] == '\\' && at + 1 < line.size()) ++at;
+      field += line[at];
+    }
+    return field;
+  }
+  while (at < line.size() && static_cast<unsigned char>(line[at]) > 32) field += line[at++];
+  return field;
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+  std::vector<std::string> fields;
+  size_t at = 0;
+  for (;;) {
+    while (at < line.size() && static_cast<unsigned char>(line[at]) <= 32) ++at;
+    if (at >= line.size()) return fields;
+    fields.push_back(ReadCommandLineField(line, at));
+  }
 }
 
 std::string ApplicationNameFromPath(const std::string& path) {

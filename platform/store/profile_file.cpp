@@ -1,7 +1,10 @@
 // profile_file.cpp — the private settings file: "[Section]" headers holding
 // "key=value" lines, sections and keys matched without regard to case. A
 // write edits only its own line; every other line of the file, readable or
-// not, is written back as it stood.
+// not, is written back byte for byte, so after a write a read finds what was
+// written and everything else as it read before. A read takes the first
+// section of a name and, in it, the first line of a key; a write changes
+// that same line (or adds one where a read would look first).
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -56,15 +59,19 @@ class ProfileFile {
 
   // Writing is refused when the old file could not be read whole: rewriting
   // it would throw its contents away.
-  bool Writable() const { return status == ReadStatus::Ok || status == ReadStatus::Missing; }
+  bool Writable() const {
+    if (status == ReadStatus::Ok || status == ReadStatus::Missing) return true;
+    ReportNotRewritten(path, status);
+    return false;
+  }
 
   // [first, end) line range of the section's body; header index in first - 1.
   std::optional<std::pair<size_t, size_t>> FindSection(const std::string& section) const {
     for (size_t i = 0; i < lines.size(); ++i) {
-      auto name = SectionOf(lines[i]);
+      auto name = SectionOf(lines[i].text);
       if (!name || !EqualsNoCase(*name, section)) continue;
       size_t end = i + 1;
-      while (end < lines.size() && !SectionOf(lines[end])) ++end;
+      while (end < lines.size() && !SectionOf(lines[end].text)) ++end;
       return std::make_pair(i + 1, end);
     }
     return std::nullopt;
@@ -72,7 +79,7 @@ class ProfileFile {
 
   std::optional<size_t> FindKey(std::pair<size_t, size_t> body, const std::string& key) const {
     for (size_t i = body.first; i < body.second; ++i) {
-      auto line = KeyOf(lines[i]);
+      auto line = KeyOf(lines[i].text);
       if (line && EqualsNoCase(line->key, key)) return i;
     }
     return std::nullopt;
@@ -81,14 +88,14 @@ class ProfileFile {
   std::vector<std::string> SectionNames() const {
     std::vector<std::string> names;
     for (const auto& line : lines)
-      if (auto name = SectionOf(line)) names.push_back(*name);
+      if (auto name = SectionOf(line.text)) names.push_back(*name);
     return names;
   }
 
   std::vector<std::string> KeyNames(std::pair<size_t, size_t> body) const {
     std::vector<std::string> names;
     for (size_t i = body.first; i < body.second; ++i)
-      if (auto line = KeyOf(lines[i])) names.push_back(line->key);
+      if (auto line = KeyOf(lines[i].text)) names.push_back(line->key);
     return names;
   }
 
@@ -102,7 +109,7 @@ class ProfileFile {
 
   std::filesystem::path path;
   ReadStatus status;
-  std::vector<std::string> lines;
+  std::vector<TextLine> lines;
 };
 
 // A value in matching quotes loses them, as Win32 reads it.
@@ -121,32 +128,35 @@ DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
 
 // A list of names, each ending in a zero, the list ending in one more. A
 // list that does not fit is cut and still ends in two zeros; the result is
-// then size - 2, as Win32 reports it.
+// then size - 2, as Win32 reports it. Nothing is written past buffer[size - 1].
 DWORD CopyList(const std::vector<std::string>& names, char* buffer, DWORD size) {
-  if (size < 2) {
+  if (size == 0) return 0;
+  std::string list;
+  for (const auto& name : names) {
+    list += name;
+    list += '\0';
+  }
+  if (size == 1) {
     buffer[0] = 0;
     return 0;
   }
-  size_t at = 0;
-  for (const auto& name : names) {
-    if (at + name.size() + 1 > size - 1) {
-      size_t n = size - 2 - at;
-      std::memcpy(buffer + at, name.data(), std::min(n, name.size()));
-      buffer[size - 2] = 0;
-      buffer[size - 1] = 0;
-      return size - 2;
-    }
-    std::memcpy(buffer + at, name.data(), name.size());
-    at += name.size();
-    buffer[at++] = 0;
+  if (list.size() + 1 <= size) {
+    std::memcpy(buffer, list.data(), list.size());
+    buffer[list.size()] = 0;
+    if (list.empty()) buffer[1] = 0;  // an empty list is two zeros too
+    return static_cast<DWORD>(list.size());
   }
-  buffer[at] = 0;
-  if (at == 0 && size > 1) buffer[1] = 0;
-  return static_cast<DWORD>(at);
+  std::memcpy(buffer, list.data(), size - 2);
+  buffer[size - 2] = 0;
+  buffer[size - 1] = 0;
+  return size - 2;
 }
 
+// Names and values that a read would not find again as written are refused:
+// control bytes make a line damage, and each kind has its own breaking
+// characters.
 bool Clean(const char* text, const char* forbidden) {
-  return std::strpbrk(text, forbidden) == nullptr;
+  return IsTextLine(text) && std::strpbrk(text, forbidden) == nullptr;
 }
 
 }  // namespace
@@ -161,13 +171,13 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
   if (fileName == nullptr) fileName = "win.ini";
   ProfileFile file(fileName);
   if (section == nullptr) return platform::store::CopyList(file.SectionNames(), buffer, size);
-  auto body = file.FindSection(section);
+  auto body = file.FindSection(platform::store::Trim(section));
   if (key == nullptr) {
     return platform::store::CopyList(body ? file.KeyNames(*body) : std::vector<std::string>{}, buffer, size);
   }
   if (body) {
-    if (auto at = file.FindKey(*body, key)) {
-      auto line = platform::store::KeyOf(file.lines[*at]);
+    if (auto at = file.FindKey(*body, platform::store::Trim(key))) {
+      auto line = platform::store::KeyOf(file.lines[*at].text);
       return platform::store::CopyOut(platform::store::Unquote(line->value), buffer, size);
     }
   }
@@ -220,15 +230,16 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
   if (section == nullptr) return key == nullptr && value == nullptr ? TRUE : FALSE;
   if (fileName == nullptr) fileName = "win.ini";
   // Names and values that would break the file's lines are refused.
-  if (!platform::store::Clean(section, "]\r\n") ||
-      (key != nullptr && !platform::store::Clean(key, "=[\r\n")) ||
-      (value != nullptr && !platform::store::Clean(value, "\r\n")))
+  if (!platform::store::Clean(section, "]") || (key != nullptr && !platform::store::Clean(key, "=[")) ||
+      (value != nullptr && !platform::store::Clean(value, "")))
     return FALSE;
-  if (key != nullptr && platform::store::Trim(key).empty()) return FALSE;
+  const std::string sectionName = platform::store::Trim(section);
+  std::string keyName = key != nullptr ? platform::store::Trim(key) : "";
+  if (key != nullptr && (keyName.empty() || keyName[0] == ';')) return FALSE;
   ProfileFile file(fileName);
   if (!file.Writable()) return FALSE;
   auto& lines = file.lines;
-  auto body = file.FindSection(section);
+  auto body = file.FindSection(sectionName);
 
   if (key == nullptr) {  // delete the section
     if (!body) return TRUE;
@@ -237,27 +248,28 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
     return file.Save() ? TRUE : FALSE;
   }
   std::optional<size_t> at;
-  if (body) at = file.FindKey(*body, key);
+  if (body) at = file.FindKey(*body, keyName);
   if (value == nullptr) {  // delete the key
     if (!at) return TRUE;
     lines.erase(lines.begin() + static_cast<long>(*at));
     return file.Save() ? TRUE : FALSE;
   }
-  std::string entry = platform::store::Trim(key) + "=" + value;
+  std::string entry = keyName + "=" + value;
   if (at) {
-    if (lines[*at] == entry) return TRUE;
-    // The key keeps the spelling it had in the file.
-    entry = platform::store::KeyOf(lines[*at])->key + "=" + value;
-    lines[*at] = entry;
+    if (lines[*at].text == entry) return TRUE;
+    // The key keeps the spelling it had in the file, the line its line end.
+    entry = platform::store::KeyOf(lines[*at].text)->key + "=" + value;
+    lines[*at].text = entry;
   } else if (body) {
     // After the section's last non-blank line.
     size_t insert = body->second;
-    while (insert > body->first && platform::store::Trim(lines[insert - 1]).empty()) --insert;
-    lines.insert(lines.begin() + static_cast<long>(insert), entry);
+    while (insert > body->first && platform::store::Trim(lines[insert - 1].text).empty()) --insert;
+    platform::store::InsertLine(lines, insert, entry);
   } else {
-    if (!lines.empty() && !platform::store::Trim(lines.back()).empty()) lines.emplace_back();
-    lines.push_back(std::string("[") + section + "]");
-    lines.push_back(entry);
+    if (!lines.empty() && !platform::store::Trim(lines.back().text).empty())
+      platform::store::InsertLine(lines, lines.size(), "");
+    platform::store::InsertLine(lines, lines.size(), "[" + sectionName + "]");
+    platform::store::InsertLine(lines, lines.size(), entry);
   }
   return file.Save() ? TRUE : FALSE;
 }

@@ -5,7 +5,10 @@
 //   "Mute"=dword:00000000
 // Key paths and value names match without regard to case. A key exists when
 // a header names it or a key below it. Every change rewrites the file
-// atomically and keeps every other line as it stood.
+// atomically and keeps every other line byte for byte, so after a write a
+// read finds what was written and everything else as it read before: a read
+// takes the first header of a key and, below it, the first line of a value;
+// a write changes that same line (or adds one where a read would look first).
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -230,13 +233,19 @@ class RegistryFile {
     lines = SplitLines(text.bytes);
   }
 
-  bool Writable() const { return status == ReadStatus::Ok || status == ReadStatus::Missing; }
+  // Writing is refused when the old file could not be read whole: rewriting
+  // it would throw its contents away.
+  bool Writable() const {
+    if (status == ReadStatus::Ok || status == ReadStatus::Missing) return true;
+    ReportNotRewritten(path, status);
+    return false;
+  }
 
   bool KeyExists(const std::string& key) const {
     if (key.empty()) return true;
     std::string upper = ToUpper(key);
     for (const auto& line : lines) {
-      auto header = HeaderOf(line);
+      auto header = HeaderOf(line.text);
       if (!header) continue;
       std::string name = ToUpper(*header);
       if (name == upper || name.rfind(upper + "\\", 0) == 0) return true;
@@ -247,10 +256,10 @@ class RegistryFile {
   // The body [first, end) of the key's first header.
   std::optional<std::pair<size_t, size_t>> FindKey(const std::string& key) const {
     for (size_t i = 0; i < lines.size(); ++i) {
-      auto header = HeaderOf(lines[i]);
+      auto header = HeaderOf(lines[i].text);
       if (!header || !EqualsNoCase(*header, key)) continue;
       size_t end = i + 1;
-      while (end < lines.size() && Trim(lines[end]).rfind('[', 0) != 0) ++end;
+      while (end < lines.size() && Trim(lines[end].text).rfind('[', 0) != 0) ++end;
       return std::make_pair(i + 1, end);
     }
     return std::nullopt;
@@ -260,7 +269,7 @@ class RegistryFile {
     auto body = FindKey(key);
     if (!body) return std::nullopt;
     for (size_t i = body->first; i < body->second; ++i) {
-      auto line = ValueOf(lines[i]);
+      auto line = ValueOf(lines[i].text);
       if (line && EqualsNoCase(line->name, name)) return std::make_pair(i, line->value);
     }
     return std::nullopt;
@@ -268,22 +277,22 @@ class RegistryFile {
 
   // Adds a header for the key; returns where its body ends.
   size_t AddKey(const std::string& key) {
-    if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-    lines.push_back("[" + std::string(kRoot) + (key.empty() ? "" : "\\" + key) + "]");
+    if (!lines.empty() && !Trim(lines.back().text).empty()) InsertLine(lines, lines.size(), "");
+    InsertLine(lines, lines.size(), "[" + std::string(kRoot) + (key.empty() ? "" : "\\" + key) + "]");
     return lines.size();
   }
 
   bool SetValue(const std::string& key, const std::string& name, const Value& value) {
     std::string line = FormatValue(name, value);
     if (auto found = FindValue(key, name)) {
-      lines[found->first] = line;
+      lines[found->first].text = line;
     } else if (auto body = FindKey(key)) {
       size_t insert = body->second;
-      while (insert > body->first && Trim(lines[insert - 1]).empty()) --insert;
-      lines.insert(lines.begin() + static_cast<long>(insert), line);
+      while (insert > body->first && Trim(lines[insert - 1].text).empty()) --insert;
+      InsertLine(lines, insert, line);
     } else {
       AddKey(key);
-      lines.push_back(line);
+      InsertLine(lines, lines.size(), line);
     }
     return Save();
   }
@@ -292,7 +301,7 @@ class RegistryFile {
 
   std::filesystem::path path;
   ReadStatus status;
-  std::vector<std::string> lines;
+  std::vector<TextLine> lines;
 };
 
 std::optional<std::string> PathBelow(HKEY key) {

@@ -3,32 +3,57 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
+#include <cerrno>
+#include <cstdint>
 #include <vector>
 
 namespace sound {
 
 namespace {
 
-// Reads a whole regular file of at most kMaxModuleBytes; false for anything else (missing, a folder, a
-// device or pipe that could block or never end, too big).
-bool ReadSmallFile(const char* path, std::vector<std::byte>& bytes) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  bool ok = false;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    long size = std::ftell(file);
-    if (size > 0 && static_cast<std::uint64_t>(size) <= kMaxModuleBytes &&
-        std::fseek(file, 0, SEEK_SET) == 0) {
-      bytes.resize(static_cast<std::size_t>(size));
-      ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    }
+// The file's descriptor when it is a regular file, -1 otherwise: a FIFO or a device named as the music
+// file would block open() or read() for good. The type is checked before a non-blocking open and again
+// on what was opened. (The platform layer has the same rule; this library does not depend on it.)
+int OpenRegularFile(const char* path) {
+  struct stat info {};
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const int flags = fcntl(fd, F_GETFL);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
   }
-  std::fclose(file);
+  return fd;
+}
+
+// Reads a whole regular file of at most kMaxModuleBytes; false for anything else (missing, a folder, a
+// device or pipe that could block or never end, too big, a read error).
+bool ReadSmallFile(const char* path, std::vector<std::byte>& bytes) {
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool ok = fstat(fd, &info) == 0 && info.st_size > 0 &&
+            static_cast<std::uint64_t>(info.st_size) <= kMaxModuleBytes;
+  if (ok) {
+    // The size is what it was when asked; a file that grows meanwhile is read up to it.
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+      const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    ok = got == bytes.size();
+  }
+  close(fd);
   return ok;
 }
 

@@ -15,13 +15,10 @@
 namespace tessera {
 
 std::string ArgumentText(std::string_view commandLine) {
+  // The program's path is read by the rule it was written with, so no quote,
+  // blank or control byte in its folder's name can spill into the arguments.
   size_t i = 0;
-  if (!commandLine.empty() && commandLine[0] == '"') {
-    const size_t close = commandLine.find('"', 1);
-    i = close == std::string_view::npos ? commandLine.size() : close + 1;
-  } else {
-    while (i < commandLine.size() && static_cast<unsigned char>(commandLine[i]) > 32) ++i;
-  }
+  platform::ReadCommandLineField(commandLine, i);
   while (i < commandLine.size() && static_cast<unsigned char>(commandLine[i]) <= 32) ++i;
   return std::string(commandLine.substr(i));
 }
@@ -181,9 +178,10 @@ int SaverStartup::Run(std::string_view commandLine) {
 int SaverStartup::Configure() {
   ConfigDialog dialog;
   const INT_PTR result = dialog.DoModal();
-  if (result == IDOK) WriteMaxObjects(dialog.enteredCount);
-  // -1: the dialog could not be shown at all (no display, no terminal); it
-  // said why and nothing was written. Tell the caller too.
+  // A confirmed count that could not be saved (the store said why on
+  // standard error) fails the run, as does -1: the dialog could not be shown
+  // at all (no display, no terminal); it said why and nothing was written.
+  if (result == IDOK && !WriteMaxObjects(dialog.enteredCount)) return 1;
   return result < 0 ? 1 : 0;
 }
 

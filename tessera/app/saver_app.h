@@ -18,8 +18,9 @@
 namespace tessera {
 
 // The argument text of a whole command line: what follows the program name
-// (a quoted name is skipped with its quotes), leading characters of code 32
-// or below dropped, trailing blanks kept.
+// (read by the command line's quoting rule, platform/host.h: a quoted name is
+// skipped with its quotes), leading characters of code 32 or below dropped,
+// trailing blanks kept.
 std::string ArgumentText(std::string_view commandLine);
 // Configuration mode: the whole argument text is "-C" or "/C" in either case.
 bool IsConfigureArgument(std::string_view argumentText);

@@ -2,9 +2,14 @@
 // rotations, and drawing its faces as perspective-projected textured triangles.
 #include "tessera/scene/model.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <new>
+
+#include "platform/files.h"
 
 namespace tessera {
 
@@ -28,27 +33,117 @@ float F32At(const uint8_t* bytes) {
   return value;
 }
 
-// Reads like fread on a file that may end early: the bytes that are there
-// overwrite the start of the buffer, the rest of the buffer keeps what it held.
-class RecordReader {
+// Where a model's bytes come from: the file, or bytes in memory.
+class ByteSource {
  public:
-  explicit RecordReader(std::ifstream& file) : file(file) {}
-  void Read(uint8_t* buffer, size_t size) {
-    if (!file) return;
-    file.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(size));
+  virtual ~ByteSource() = default;
+  // Up to size bytes; fewer only where the data ends (or a read fails, which
+  // is taken as the end).
+  virtual size_t Take(uint8_t* buffer, size_t size) = 0;
+};
+
+class FileSource : public ByteSource {
+ public:
+  explicit FileSource(int fd) : fd(fd) {}
+  ~FileSource() override { close(fd); }
+  size_t Take(uint8_t* buffer, size_t size) override {
+    size_t got = 0;
+    while (!ended && got < size) {
+      const ssize_t n = read(fd, buffer + got, size - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ended = true;
+        break;
+      }
+      got += static_cast<size_t>(n);
+    }
+    return got;
   }
 
  private:
-  std::ifstream& file;
+  int fd;
+  bool ended = false;
 };
 
-// A count is taken when it stays within the memory bound and the file holds at
-// least about half of the bytes the counts announce: a truncated file loads,
-// a damaged count in a small file is refused before anything is allocated.
-bool CountsMet(uint64_t vertexRecords, uint64_t faceRecords, uint64_t fileBytes) {
-  if (vertexRecords > kMaxModelRecords || faceRecords > kMaxModelRecords) return false;
-  uint64_t announced = 8 + kRecordBytes * (vertexRecords + faceRecords);
-  return announced <= 2 * fileBytes + 64;
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::span<const uint8_t> bytes) : bytes(bytes) {}
+  size_t Take(uint8_t* buffer, size_t size) override {
+    const size_t got = std::min(size, bytes.size() - at);
+    if (got == 0) return 0;  // an empty span may have no data pointer at all
+    std::memcpy(buffer, bytes.data() + at, got);
+    at += got;
+    return got;
+  }
+
+ private:
+  std::span<const uint8_t> bytes;
+  size_t at = 0;
+};
+
+// Reads like fread on a file that may end early: the bytes that are there
+// overwrite the start of the buffer, the rest of the buffer keeps what it
+// held (the record read before, or zeros).
+void ReadInto(ByteSource& source, uint8_t* buffer, size_t size) {
+  uint8_t got[kRecordBytes];
+  const size_t n = source.Take(got, size);
+  std::memcpy(buffer, got, n);
+}
+
+// The records of one file, appended to the body only once all of them are
+// in and accepted. Refused: a count beyond kMaxModelRecords (a damaged
+// header, not a model), memory that cannot hold the counts, and a face
+// index at or past the vertex count (it would reach outside the lists).
+bool LoadRecords(Model& model, ByteSource& source) {
+  uint8_t countBytes[4];
+  PutU32(countBytes, model.vertexCount);
+  ReadInto(source, countBytes, sizeof countBytes);
+  const uint32_t newVertexCount = U32At(countBytes);
+  if (newVertexCount > kMaxModelRecords) return false;
+
+  std::vector<Vec3> newVertices;
+  std::vector<Face> newFaces;
+  try {
+    newVertices.reserve(newVertexCount);
+    uint8_t record[kRecordBytes] = {};
+    for (uint32_t i = 0; i < newVertexCount; ++i) {
+      ReadInto(source, record, sizeof record);
+      newVertices.push_back({F32At(record + 4), F32At(record + 8), F32At(record + 12)});
+    }
+
+    PutU32(countBytes, model.faceCount);
+    ReadInto(source, countBytes, sizeof countBytes);
+    const uint32_t newFaceCount = U32At(countBytes);
+    if (newFaceCount > kMaxModelRecords) return false;
+    newFaces.reserve(newFaceCount);
+    uint8_t faceRecord[kRecordBytes] = {};
+    for (uint32_t j = 0; j < newFaceCount; ++j) {
+      ReadInto(source, faceRecord, sizeof faceRecord);
+      const Face face{U32At(faceRecord + 4), U32At(faceRecord + 8), U32At(faceRecord + 12)};
+      if (face.a >= newVertexCount || face.b >= newVertexCount || face.c >= newVertexCount) return false;
+      newFaces.push_back(face);
+    }
+
+    // The body's own lists grow only now, all at once or (out of memory)
+    // not at all.
+    model.baseVertices.reserve(model.baseVertices.size() + newVertices.size());
+    model.vertices.reserve(model.vertices.size() + newVertices.size());
+    model.faces.reserve(model.faces.size() + newFaces.size());
+    const size_t oldVertices = model.vertices.size();
+    try {
+      for (const Vec3& vertex : newVertices) model.AddVertex(vertex);
+    } catch (const std::bad_alloc&) {
+      model.baseVertices.resize(oldVertices);
+      model.vertices.resize(oldVertices);
+      throw;
+    }
+    model.vertexCount = newVertexCount;
+    model.faceCount = newFaceCount;
+    for (const Face& face : newFaces) model.AddFace(face);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
 }
 
 int32_t WrapAngle(int32_t angleDeg) {
@@ -66,49 +161,17 @@ size_t TableIndex(int32_t angleDeg) {
 }  // namespace
 
 bool Model::Load(const std::filesystem::path& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) return false;
-  file.seekg(0, std::ios::end);
-  const std::streamoff end = file.tellg();
-  file.seekg(0, std::ios::beg);
-  if (end < 0 || !file) return false;
-  const uint64_t fileBytes = static_cast<uint64_t>(end);
+  // A FIFO, a device or a folder in a model's place is refused at once, as a
+  // missing file is, instead of blocking the saver in open() or read().
+  const int fd = platform::OpenRegularFile(fileName);
+  if (fd < 0) return false;
+  FileSource source(fd);
+  return LoadRecords(*this, source);
+}
 
-  RecordReader reader(file);
-  uint8_t countBytes[4];
-  PutU32(countBytes, vertexCount);
-  reader.Read(countBytes, sizeof countBytes);
-  const uint32_t newVertexCount = U32At(countBytes);
-  if (!CountsMet(newVertexCount, 0, fileBytes)) return false;
-
-  std::vector<Vec3> newVertices;
-  newVertices.reserve(newVertexCount);
-  uint8_t record[kRecordBytes] = {};
-  for (uint32_t i = 0; i < newVertexCount; ++i) {
-    reader.Read(record, sizeof record);
-    newVertices.push_back({F32At(record + 4), F32At(record + 8), F32At(record + 12)});
-  }
-
-  PutU32(countBytes, faceCount);
-  reader.Read(countBytes, sizeof countBytes);
-  const uint32_t newFaceCount = U32At(countBytes);
-  if (!CountsMet(newVertexCount, newFaceCount, fileBytes)) return false;
-
-  std::vector<Face> newFaces;
-  newFaces.reserve(newFaceCount);
-  uint8_t faceRecord[kRecordBytes] = {};
-  for (uint32_t j = 0; j < newFaceCount; ++j) {
-    reader.Read(faceRecord, sizeof faceRecord);
-    Face face{U32At(faceRecord + 4), U32At(faceRecord + 8), U32At(faceRecord + 12)};
-    if (face.a >= newVertexCount || face.b >= newVertexCount || face.c >= newVertexCount) return false;
-    newFaces.push_back(face);
-  }
-
-  vertexCount = newVertexCount;
-  for (const Vec3& vertex : newVertices) AddVertex(vertex);
-  faceCount = newFaceCount;
-  for (const Face& face : newFaces) AddFace(face);
-  return true;
+bool Model::LoadBytes(std::span<const uint8_t> bytes) {
+  MemorySource source(bytes);
+  return LoadRecords(*this, source);
 }
 
 void Model::AddVertex(const Vec3& vertex) {

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "tessera/scene/random.h"
@@ -70,11 +71,15 @@ class Model {
   Model& operator=(const Model&) = delete;
 
   // Appends the model file's records. False when the file cannot be opened
-  // or is refused (a face index at or past the vertex count, or counts that
-  // neither its size nor a sane amount of memory can meet); the body is then
-  // left as it was. A file shorter than its counts announce still loads: the
-  // bytes missing at its end keep the values of the record read before.
+  // (also when it is not a regular file: a FIFO, a device, a folder) or is
+  // refused: a face index at or past the vertex count, a count beyond
+  // kMaxModelRecords, or counts that memory cannot hold; the body is then
+  // left as it was. A file shorter than its counts announce still loads
+  // every announced record: the bytes missing at its end keep the values of
+  // the record read before (zeros for the first record of a kind).
   bool Load(const std::filesystem::path& fileName);
+  // The same from a model file's bytes in memory.
+  bool LoadBytes(std::span<const uint8_t> bytes);
   // Appends one copy to baseVertices and one to vertices; counts unchanged.
   void AddVertex(const Vec3& vertex);
   // Appends the face; counts unchanged.

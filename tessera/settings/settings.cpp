@@ -28,10 +28,10 @@ int32_t ReadMaxObjects() {
   return static_cast<int32_t>(GetPrivateProfileIntA(kSection, kKey, kDefaultMaxObjects, file.c_str()));
 }
 
-void WriteMaxObjects(int32_t value) {
+bool WriteMaxObjects(int32_t value) {
   const std::string file = SettingsFileName();
   const std::string text = std::to_string(value);
-  WritePrivateProfileStringA(kSection, kKey, text.c_str(), file.c_str());
+  return WritePrivateProfileStringA(kSection, kKey, text.c_str(), file.c_str()) != FALSE;
 }
 
 ConfigDialog::ConfigDialog() : platform::Dialog(130) {}

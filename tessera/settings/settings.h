@@ -13,8 +13,9 @@ constexpr int32_t kDefaultMaxObjects = 20;
 
 // "Config"/"MaxObjects", default 20 when the file, section or key is missing.
 int32_t ReadMaxObjects();
-// Writes the value as decimal text; a failed write is not reported.
-void WriteMaxObjects(int32_t value);
+// Writes the value as decimal text. False when it was not written; the
+// settings store has then said why on standard error.
+bool WriteMaxObjects(int32_t value);
 
 // The configuration dialog (template 130). enteredCount starts at 0 and holds
 // a value from 10 to 50 once the dialog ended with IDOK.

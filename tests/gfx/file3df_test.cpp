@@ -1,6 +1,7 @@
 // file3df_test.cpp — reading .3df texture files: real files from the board's
 // SDK (good, damaged and of a format this board does not take), and made-up
 // files cut short at every length or with broken header lines.
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
 #include <filesystem>
@@ -131,6 +132,27 @@ TEST(SampleFileTest, RefusesDamagedFilesAndTheUnsupportedFormat) {
     const Loaded l = Load(path.string());
     EXPECT_FALSE(l.info && l.load) << name;
   }
+}
+
+// A FIFO, a device or a folder named as a texture is refused at once, as a
+// missing file is: opening a FIFO for reading would wait for a writer.
+TEST(SampleFileTest, RefusesWhatIsNotARegularFile) {
+  const fs::path folder = fs::temp_directory_path() / ("gfx_3df_kinds_" + std::to_string(::getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder / "folder.3df");
+  ASSERT_EQ(mkfifo((folder / "fifo.3df").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", folder / "device.3df");
+  alarm(30);  // a read that blocks fails the test instead of hanging it
+  for (const char* name : {"fifo.3df", "device.3df", "folder.3df", "missing.3df"}) {
+    const std::string path = (folder / name).string();
+    Gu3dfInfo info{};
+    EXPECT_FALSE(gu3dfGetInfo(path.c_str(), &info)) << name;
+    uint8_t texels[64];
+    info.data = texels;
+    EXPECT_FALSE(gu3dfLoad(path.c_str(), &info)) << name;
+  }
+  alarm(0);
+  fs::remove_all(folder);
 }
 
 // ---- made-up files --------------------------------------------------------------

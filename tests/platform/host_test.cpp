@@ -119,6 +119,53 @@ TEST(CommandLine, ProgramNameFirstArgumentsQuotedWhenBlank) {
   EXPECT_EQ(BuildCommandLine("halcyon", {}), "halcyon");
 }
 
+// One quoting rule for building and reading: whatever the program's path and
+// its arguments hold, reading the built line gives them back.
+struct QuotingCase {
+  const char* name;
+  std::vector<std::string> fields;  // the program's path, then the arguments
+  const char* line;                 // as built; null where not spelled out
+};
+
+class Quoting : public ::testing::TestWithParam<QuotingCase> {};
+
+TEST_P(Quoting, ReadingTheBuiltLineGivesEveryFieldBack) {
+  const std::vector<std::string>& fields = GetParam().fields;
+  const std::string line =
+      BuildCommandLine(fields[0], std::vector<std::string>(fields.begin() + 1, fields.end()));
+  if (GetParam().line != nullptr) {
+    EXPECT_EQ(line, GetParam().line);
+  }
+  EXPECT_EQ(SplitCommandLine(line), fields) << line;
+  size_t at = 0;
+  EXPECT_EQ(ReadCommandLineField(line, at), fields[0]);
+}
+
+using namespace std::string_literals;
+INSTANTIATE_TEST_SUITE_P(
+    Fields, Quoting,
+    ::testing::Values(
+        QuotingCase{"Plain", {"/usr/bin/tessera", "-c"}, "/usr/bin/tessera -c"},
+        QuotingCase{"Blanks", {"/opt/my savers/tessera", "two words", "\ttab"}, nullptr},
+        QuotingCase{"Empty", {"halcyon", "", "/s", ""}, "halcyon \"\" /s \"\""},
+        QuotingCase{"QuoteInFolder", {"/opt/a\"b/tessera", "-c"}, "\"/opt/a\\\"b/tessera\" -c"},
+        QuotingCase{"QuotesEverywhere", {"\"/x\"", "\"", "a\"\"b", "\"-c\""}, nullptr},
+        QuotingCase{"Backslashes", {"/opt/back\\slash/tessera", "a\\", "\\\"", "x y\\"}, nullptr},
+        QuotingCase{"ControlBytes",
+                    {"/opt/a\x01"
+                     "b\x1f/tessera",
+                     "\x7f", "\n", "-\rc", "\x01-c"},
+                    nullptr},
+        QuotingCase{"NonAscii", {"/opt/s\xc3\xa4ver \xe2\x98\x83/tessera", "\xff\xfe", "-\xe3"}, nullptr},
+        QuotingCase{"ProgramOnly", {"/opt/x y/halcyon"}, "\"/opt/x y/halcyon\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLine, ReaderSkipsBlanksAndControlBytesBetweenFields) {
+  EXPECT_EQ(SplitCommandLine("  a \t\x01 \"b c\"d  "), (std::vector<std::string>{"a", "b c", "d"}));
+  EXPECT_EQ(SplitCommandLine("\"unclosed \\\" quote"), (std::vector<std::string>{"unclosed \" quote"}));
+  EXPECT_TRUE(SplitCommandLine(" \t ").empty());
+}
+
 TEST(CommandLine, ApplicationNameCutsFolderAndLastExtension) {
   EXPECT_EQ(ApplicationNameFromPath("/usr/lib/savers/halcyon"), "halcyon");
   EXPECT_EQ(ApplicationNameFromPath("/usr/lib/savers/halcyon.scr"), "halcyon");

@@ -74,17 +74,19 @@ TEST_F(StoresTest, ProfileWriteKeepsEverythingElse) {
   ASSERT_TRUE(WritePrivateProfileStringA("Config", "MaxObjects", "30", "tessera.INI"));
   ASSERT_TRUE(WritePrivateProfileStringA("Config", "New", "x y", "tessera.INI"));
   ASSERT_TRUE(WritePrivateProfileStringA("Fresh", "K", "v", "tessera.INI"));
+  // Untouched lines keep their line ends; new lines take the file's "\r\n".
   EXPECT_EQ(Read("tessera.INI"),
-            "; settings\n[Other]\nA = 1\n\n[CONFIG]\nColour=red\nmaxobjects=30\nNew=x "
-            "y\n\n[Last]\nZ=9\n\n[Fresh]\nK=v\n");
+            "; settings\r\n[Other]\r\nA = 1\r\n\r\n[CONFIG]\r\nColour=red\r\nmaxobjects=30\r\nNew=x "
+            "y\r\n\r\n[Last]\r\nZ=9\r\n\r\n[Fresh]\r\nK=v\r\n");
   EXPECT_EQ(ProfileString("other", "a"), "1");
   EXPECT_EQ(ProfileString("Config", "Missing", "fallback  "), "fallback");
 
   // Deleting a key and a section.
   ASSERT_TRUE(WritePrivateProfileStringA("Config", "Colour", nullptr, "tessera.INI"));
   ASSERT_TRUE(WritePrivateProfileStringA("Other", nullptr, nullptr, "tessera.INI"));
-  EXPECT_EQ(Read("tessera.INI"),
-            "; settings\n[CONFIG]\nmaxobjects=30\nNew=x y\n\n[Last]\nZ=9\n\n[Fresh]\nK=v\n");
+  EXPECT_EQ(
+      Read("tessera.INI"),
+      "; settings\r\n[CONFIG]\r\nmaxobjects=30\r\nNew=x y\r\n\r\n[Last]\r\nZ=9\r\n\r\n[Fresh]\r\nK=v\r\n");
   // A value that would break the file's lines is refused.
   EXPECT_FALSE(WritePrivateProfileStringA("Config", "Evil", "1\n[Config]\nMaxObjects=99", "tessera.INI"));
   EXPECT_EQ(GetPrivateProfileIntA("Config", "MaxObjects", 20, "tessera.INI"), 30u);

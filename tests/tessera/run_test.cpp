@@ -2,6 +2,7 @@
 // run started elsewhere, and the two early ends (no board, a texture missing).
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32.h"
 #include "test_files.h"
 
 namespace tessera {
@@ -226,6 +228,62 @@ TEST(Run, MissingTextureEndsWithAllBitsSet) {
   const Outcome outcome = RunProgram(scratch.path, environment);
   EXPECT_EQ(outcome.status, 255);
   EXPECT_TRUE(Pngs(scratch.path / "frames").empty()) << "no frame drawn";
+}
+
+// A FIFO where a file belongs (the settings file, the figure, a texture)
+// neither hangs the program nor crashes it: each is refused as the missing
+// file would be. Without its figure the saver still runs; without a texture
+// it ends with all bits set; a count confirmed in the dialog that cannot be
+// written says so and fails the configuration run.
+TEST(Run, FifosInsteadOfFilesAreRefusedAtOnce) {
+  ScratchFolder scratch;
+  scratch.CopyData({"object0.VH3", "object1.VH3", "object2.VH3", "tex1.3df", "tex2.3df", "tex3.3df",
+                    "tex4.3df", "tex5.3df", "plane.3df"});
+  const std::filesystem::path home = scratch.path / "home";
+  std::filesystem::create_directories(home);
+  ASSERT_EQ(mkfifo((scratch.path / "dude.vh3").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo((home / "tessera.INI").c_str(), 0600), 0);
+  std::vector<std::string> environment = Headless(scratch.path / "frames", 20, 10);
+  environment.push_back("SAVER_HOME=" + home.string());
+  Outcome outcome = RunProgram(scratch.path, environment);
+  EXPECT_EQ(outcome.status, 0) << outcome.errors;
+  EXPECT_EQ(Pngs(scratch.path / "frames").size(), 2u);
+
+  environment.push_back("SAVER_DIALOG_SCRIPT=type 25;ok");
+  outcome = RunProgram(scratch.path, environment, {"-c"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.errors.find("tessera.INI: settings not written"), std::string::npos) << outcome.errors;
+  EXPECT_TRUE(std::filesystem::is_fifo(home / "tessera.INI"));
+
+  environment.pop_back();
+  std::filesystem::remove(scratch.path / "plane.3df");
+  ASSERT_EQ(mkfifo((scratch.path / "plane.3df").c_str(), 0600), 0);
+  outcome = RunProgram(scratch.path, environment);
+  EXPECT_EQ(outcome.status, 255);
+}
+
+// A settings file whose lines end in "\r\r\n" holds 33; after "-c" with 25
+// and OK the saver reads 25, and a second confirmation (26) holds too.
+TEST(Run, ConfirmedCountIsReadBackFromADamagedSettingsFile) {
+  ScratchFolder scratch;
+  { std::ofstream(scratch.path / "tessera.INI", std::ios::binary) << "[Config]\r\r\nMaxObjects=33\r\r\n"; }
+  setenv("SAVER_HOME", scratch.path.c_str(), 1);
+  auto configure = [&](const char* script) {
+    std::vector<std::string> environment = Headless(scratch.path / "frames", 10);
+    environment.push_back("SAVER_HOME=" + scratch.path.string());
+    environment.push_back(std::string("SAVER_DIALOG_SCRIPT=") + script);
+    return RunProgram(scratch.path, environment, {"-c"}).status;
+  };
+  // What the saver reads (the program is named tessera, so is its file).
+  auto stored = [] {
+    return static_cast<int>(GetPrivateProfileIntA("Config", "MaxObjects", 20, "tessera.INI"));
+  };
+  EXPECT_EQ(stored(), 33);
+  EXPECT_EQ(configure("type 25;ok"), 0);
+  EXPECT_EQ(stored(), 25);
+  EXPECT_EQ(configure("type 26;ok"), 0);
+  EXPECT_EQ(stored(), 26);
+  unsetenv("SAVER_HOME");
 }
 
 }  // namespace

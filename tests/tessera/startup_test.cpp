@@ -46,6 +46,24 @@ INSTANTIATE_TEST_SUITE_P(
                       ArgumentCase{"tessera \\c", false}, ArgumentCase{"tessera -\xe3", false},
                       ArgumentCase{"\"tessera -c", false}));
 
+// The program's folder may be named anything: the command line the platform
+// builds is read back by the same rule, so only "-c" configures.
+TEST(ArgumentRule, AnyProgramFolderNameKeepsTheArgumentText) {
+  for (const std::string program :
+       {"/opt/savers/tessera", "/opt/my savers/tessera", "/opt/a\"b/tessera", "/opt/\"/tessera\"",
+        "/opt/a\x01"
+        "b/tessera",
+        "/opt/tab\there/tessera", "/opt/back\\\"/tessera", "/opt/s\xc3\xa4ver \xe2\x98\x83/tessera",
+        "/opt/end\\/tessera\\"}) {
+    EXPECT_EQ(ArgumentText(platform::BuildCommandLine(program, {"-c"})), "-c") << program;
+    EXPECT_TRUE(IsConfigureArgument(ArgumentText(platform::BuildCommandLine(program, {"/C"})))) << program;
+    EXPECT_FALSE(IsConfigureArgument(ArgumentText(platform::BuildCommandLine(program, {})))) << program;
+    EXPECT_FALSE(IsConfigureArgument(ArgumentText(platform::BuildCommandLine(program, {"-c", ""}))))
+        << program;
+    EXPECT_EQ(ArgumentText(platform::BuildCommandLine(program, {"/p", "12 34"})), "/p \"12 34\"") << program;
+  }
+}
+
 TEST(ArgumentRule, KeepsTrailingBlanks) {
   EXPECT_EQ(ArgumentText("tessera   /p 1234  "), "/p 1234  ");
   EXPECT_EQ(ArgumentText("\"a b\"  x"), "x");

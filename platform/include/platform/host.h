@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32.h"
@@ -51,6 +52,24 @@ std::vector<std::filesystem::path> DataFolders(const std::filesystem::path& inst
 #ifndef SAVERS_INSTALLED_DATA
 #define SAVERS_INSTALLED_DATA "../../share/savers"
 #endif
+
+// The command line (GetCommandLineA): the program's path, then each
+// argument, separated by one blank. One quoting rule serves the code that
+// builds it and the code that reads it back:
+// - a field that is not empty and holds no byte of code 32 (blank) or below
+//   and no '"' stands as it is;
+// - any other field is put in double quotes, with '"' and '\' inside written
+//   as \" and \\ (every other byte, control bytes and non-ASCII included,
+//   stands as it is).
+// A reader skips bytes of code 32 or below between fields; a field that
+// starts with '"' runs to the next '"' that no '\' escapes (or to the end),
+// any other field to the next byte of code 32 or below.
+std::string QuoteCommandLineField(std::string_view field);
+std::string BuildCommandLine(const std::string& program, const std::vector<std::string>& arguments);
+// The field that starts at line[at] (a byte above 32, or a '"'), unquoted;
+// at moves past it.
+std::string ReadCommandLineField(std::string_view line, size_t& at);
+std::vector<std::string> SplitCommandLine(std::string_view line);
 
 // Modal dialogs: the top of this stack is the active window that receives input.
 void PushModal(Window* window);
