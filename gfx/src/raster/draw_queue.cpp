@@ -45,6 +45,10 @@ constexpr std::chrono::microseconds kStreamPoll{100};
 // A queued triangle. Its state is held by the queue's list of states: a
 // reference count per triangle would be an atomic operation per triangle.
 struct DrawQueue::Command {
+  // A constructor (not only an aggregate) so that emplace_back builds it in
+  // place with every compiler, clang 14's included.
+  Command(const Derived* derivedIn, const TriangleSetup& triIn, const Framebuffer& targetIn)
+      : derived(derivedIn), tri(triIn), target(targetIn) {}
   const Derived* derived;
   TriangleSetup tri;
   Framebuffer target;
