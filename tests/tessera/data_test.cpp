@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "glide_fixture.h"
 #include "tessera/resources/bitmap.h"
 #include "tessera/scene/model.h"
 #include "test_files.h"
@@ -71,14 +72,13 @@ TEST(GeneratedModels, FigureAndObjectsHaveTheirSizes) {
   EXPECT_TRUE(faceCounts[0] != faceCounts[1] && faceCounts[1] != faceCounts[2]) << "three distinct objects";
 }
 
-class GeneratedTextures : public ::testing::Test {
+// The library opened as tessera opens it.
+class GeneratedTextures : public gfxtest::GlideTest {
  protected:
   void SetUp() override {
-    grGlideInit();
-    grSstSelect(0);
-    grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_RGBA, GR_ORIGIN_LOWER_LEFT, 2, 1);
+    GlideTest::SetUp();
+    ASSERT_TRUE(Open(GR_COLORFORMAT_RGBA, GR_ORIGIN_LOWER_LEFT));
   }
-  void TearDown() override { grGlideShutdown(); }
 };
 
 TEST_F(GeneratedTextures, AllSixLoadTogetherIntoOneUnit) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "glide_fixture.h"
 #include "tessera/scene/model.h"
 
 namespace tessera {
@@ -33,14 +34,13 @@ TEST(Projection, CentreUnitsAndTextureCoordinates) {
   EXPECT_FLOAT_EQ(textured.x, 320.0f + 5 * 20.48f);
 }
 
-class DrawCalls : public ::testing::Test {
+// The library opened as tessera opens it.
+class DrawCalls : public gfxtest::GlideTest {
  protected:
   void SetUp() override {
-    grGlideInit();
-    grSstSelect(0);
-    grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_RGBA, GR_ORIGIN_LOWER_LEFT, 2, 1);
+    GlideTest::SetUp();
+    ASSERT_TRUE(Open(GR_COLORFORMAT_RGBA, GR_ORIGIN_LOWER_LEFT));
   }
-  void TearDown() override { grGlideShutdown(); }
 };
 
 TEST_F(DrawCalls, StateOnEveryDrawAndNoFaceAtTheEye) {

@@ -1,19 +1,41 @@
-// pictures_test.cpp — draws the configuration dialogs as a user sees them,
-// into $DIALOGS_PICTURES when it is set (the README's pictures come from here).
-#include <cstdlib>
-#include <fstream>
+// dialog_pictures — draws both programs' configuration dialogs, the open-file
+// dialog, the saver window's template and the message boxes as a user sees
+// them, headless, into a folder (the README's pictures come from here):
+//   dialog_pictures FOLDER
+#include <stdlib.h>
+#include <unistd.h>
 
-#include "dialog_test_support.h"
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "halcyon/resources/dialog_templates.h"
 #include "halcyon/settings/world_config_dialog.h"
+#include "platform/dialog.h"
+#include "platform/host.h"
+#include "platform/resources.h"
+#include "tessera/resources/bitmap.h"
+#include "tessera/resources/dialog_templates.h"
 #include "tessera/settings/settings.h"
 
-namespace {
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: dialog_pictures FOLDER\n");
+    return 2;
+  }
+  setenv("GLIDE_DISPLAY", "headless", 1);
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  // A settings folder of its own, so that nothing the user keeps is read or written.
+  const std::filesystem::path home =
+      std::filesystem::temp_directory_path() / ("dialog_pictures_" + std::to_string(getpid()));
+  std::filesystem::create_directories(home);
+  setenv("SAVER_HOME", home.c_str(), 1);
+  platform::RegisterBitmap(tessera::kSaverBitmapId, tessera::Bitmap134());
+  tessera::RegisterDialogTemplates();
+  halcyon::RegisterDialogTemplates();
 
-using Pictures = DialogTest;
-
-TEST_F(Pictures, OfEachDialog) {
-  const char* folder = std::getenv("DIALOGS_PICTURES");
-  if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "DIALOGS_PICTURES is not set";
+  const char* folder = argv[1];
   const std::filesystem::path out = folder;
   std::filesystem::create_directories(out);
 
@@ -63,6 +85,9 @@ TEST_F(Pictures, OfEachDialog) {
     platform::SetDialogScript("png " + (out / box.file).string() + ";key enter");
     MessageBoxA(0, box.text, box.caption, box.type);
   }
-}
 
-}  // namespace
+  std::error_code error;
+  std::filesystem::remove_all(home, error);
+  std::printf("pictures written to %s\n", folder);
+  return 0;
+}
