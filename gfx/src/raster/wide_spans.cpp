@@ -23,6 +23,15 @@
 #pragma GCC push_options
 #pragma GCC target("avx2")
 
+// The band's members never alias the buffers it writes: g++ is told so
+// through a restrict-qualified `this`, which clang does not accept on
+// members of class templates.
+#if defined(__clang__)
+#define GFX_RESTRICT_THIS
+#else
+#define GFX_RESTRICT_THIS __restrict__
+#endif
+
 namespace gfx::raster {
 
 namespace {
@@ -252,7 +261,7 @@ class OctetBand {
         rowLimit(fb.width) {}
 
   // The band: every row, flat along x or not, then the counters.
-  [[gnu::always_inline]] void Draw(int bandStart, int bandEnd, RasterCounters* counters) __restrict__ {
+  [[gnu::always_inline]] void Draw(int bandStart, int bandEnd, RasterCounters* counters) GFX_RESTRICT_THIS {
     // W fixed along x: w.dx is zero, so wRow + w.dx * dx == wRow for any
     // non-zero finite wRow (a zero could change sign).
     const bool wFlatX = tri.w.dx == 0.0f;
@@ -283,7 +292,7 @@ class OctetBand {
   }
 
   template <bool kFlat>
-  [[gnu::always_inline]] void Row(int y, int x0, int x1, uint64_t* depthFailed) const __restrict__ {
+  [[gnu::always_inline]] void Row(int y, int x0, int x1, uint64_t* depthFailed) const GFX_RESTRICT_THIS {
     OctetRow row;
     RowValues<kFlat>(y, x0, &row);
     const __m256 eight = _mm256_set1_ps(8.0f);
@@ -320,7 +329,7 @@ class OctetBand {
   }
 
   template <bool kFlat>
-  [[gnu::always_inline]] void RowValues(int y, int x0, OctetRow* row) const __restrict__ {
+  [[gnu::always_inline]] void RowValues(int y, int x0, OctetRow* row) const GFX_RESTRICT_THIS {
     const int rowOffset = y - tri.refY;
     const __m256i zero = _mm256_setzero_si256();
     row->wRow = _mm256_set1_ps(tri.w.RowBase(rowOffset));
@@ -347,8 +356,8 @@ class OctetBand {
   }
 
   // Lanes to draw: inside the span and, for depth less, in front. False when none is.
-  [[gnu::always_inline]] bool DepthTest(const OctetRow& row, Octet* o, uint64_t* depthFailed) const
-      __restrict__ {
+  [[gnu::always_inline]] bool DepthTest(const OctetRow& row, Octet* o,
+                                        uint64_t* depthFailed) const GFX_RESTRICT_THIS {
     o->drawn = _mm256_cmpgt_epi32(_mm256_set1_epi32(o->lanes), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     o->storedDepth = _mm_setzero_si128();
     if constexpr (C::depthLess) {
@@ -365,13 +374,13 @@ class OctetBand {
     return true;
   }
 
-  [[gnu::always_inline]] LevelLanes UniformLevel(int level) const __restrict__ {
+  [[gnu::always_inline]] LevelLanes UniformLevel(int level) const GFX_RESTRICT_THIS {
     return LevelLanes{_mm256_set1_ps(16.0f / static_cast<float>(1 << level)),
                       _mm256_set1_epi32(ex.offset[level]), _mm256_set1_epi32(ex.stride[level]),
                       _mm256_set1_epi32(ex.widthMask[level]), _mm256_set1_epi32(ex.heightMask[level])};
   }
   // Lanes mostly share a level: then it is read once, else per lane.
-  [[gnu::always_inline]] LevelLanes LevelLanesOf(__m256i levels) const __restrict__ {
+  [[gnu::always_inline]] LevelLanes LevelLanesOf(__m256i levels) const GFX_RESTRICT_THIS {
     const int first = _mm256_cvtsi256_si32(levels);
     if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(levels, _mm256_set1_epi32(first))) == -1)
       return UniformLevel(first);
@@ -382,7 +391,7 @@ class OctetBand {
         _mm256_i32gather_epi32(ex.widthMask, levels, 4), _mm256_i32gather_epi32(ex.heightMask, levels, 4)};
   }
   // Level of detail of eight lanes from W, as the reference clamps it.
-  [[gnu::always_inline]] __m256i LevelsOf(__m256 w) const __restrict__ {
+  [[gnu::always_inline]] __m256i LevelsOf(__m256 w) const GFX_RESTRICT_THIS {
     __m256i log =
         _mm256_sub_epi32(_mm256_srai_epi32(_mm256_castps_si256(w), 15), _mm256_set1_epi32(127 << 8));
     __m256i lod = _mm256_min_epi32(_mm256_max_epi32(_mm256_sub_epi32(lodOffset, log), lodLo), lodHi);
@@ -394,7 +403,7 @@ class OctetBand {
   // in *lo and 4..7 in *hi.
   template <bool kFlat>
   [[gnu::always_inline]] void Sample(const OctetRow& row, const Octet& o, __m256 dx, __m256i* lo,
-                                     __m256i* hi) const __restrict__ {
+                                     __m256i* hi) const GFX_RESTRICT_THIS {
     __m256 recip = row.flatRecip, negative = _mm256_setzero_ps();
     if constexpr (!kFlat) {
       recip = _mm256_div_ps(_mm256_set1_ps(1.0f), o.w);
@@ -422,7 +431,7 @@ class OctetBand {
     Filter(texels, addr, lv.stride, _mm256_and_si256(si, fraction), _mm256_and_si256(ti, fraction), lo, hi);
   }
 
-  [[gnu::always_inline]] FogTerms8 FogOf(__m256i wf) const __restrict__ {
+  [[gnu::always_inline]] FogTerms8 FogOf(__m256i wf) const GFX_RESTRICT_THIS {
     __m256i f = _mm256_and_si256(_mm256_i32gather_epi32(reinterpret_cast<const int*>(fogByW), wf, 2),
                                  _mm256_set1_epi32(0xFFFF));
     __m256i fl = SpreadLow(f), fh = SpreadHigh(f);
@@ -437,7 +446,7 @@ class OctetBand {
 
   // Source alpha / one minus source alpha with the constant alpha over the
   // destination: the weights sum to 257, so the sum fits 16 bits unsigned.
-  [[gnu::always_inline]] void Blend(__m128i old, __m256i* lo, __m256i* hi) const __restrict__ {
+  [[gnu::always_inline]] void Blend(__m128i old, __m256i* lo, __m256i* hi) const GFX_RESTRICT_THIS {
     __m256i dl, dh;
     Expand565x8(old, &dl, &dh);
     *lo = _mm256_srli_epi16(
@@ -449,7 +458,7 @@ class OctetBand {
   // Colour and (when depth writes are on) depth of the drawn lanes; `old`
   // holds the colour row's pixels unless all eight are drawn.
   [[gnu::always_inline]] void Write(const OctetRow& row, const Octet& o, bool allDrawn, __m128i old,
-                                    __m128i colour) const __restrict__ {
+                                    __m128i colour) const GFX_RESTRICT_THIS {
     uint16_t* colourAt = row.colourRow + o.x;
     uint16_t* depthAt = row.depthRow + o.x;
     const __m128i depth = Narrow(o.w32);
