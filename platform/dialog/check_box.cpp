@@ -20,7 +20,7 @@ void CheckBox::Paint(Painter& painter, const PaintState& paint) const {
   const int boxTop = rect.top + (rect.bottom - rect.top - kCheckBoxSize) / 2;
   const RECT box{rect.left, boxTop, rect.left + kCheckBoxSize, boxTop + kCheckBoxSize};
   painter.SunkenEdge(box);
-  painter.Fill(Inset(box, 2), pushed ? colour::Face : colour::Window);
+  painter.Fill(Inset(box, 2), Pushed() ? colour::Face : colour::Window);
   if (state != BST_UNCHECKED) {
     // The classic seven-column tick, three pixels thick.
     static constexpr int kTop[7] = {2, 3, 4, 3, 2, 1, 0};
@@ -41,29 +41,6 @@ void CheckBox::Activate() {
   state = state == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED;
   host.Invalidate();
   host.Notify(item.id, BN_CLICKED);
-}
-
-void CheckBox::MouseDown(int x, int y) {
-  tracking = true;
-  pushed = Contains(rect, x, y);
-  host.Invalidate();
-}
-
-void CheckBox::MouseMove(int x, int y) {
-  if (!tracking) return;
-  const bool inside = Contains(rect, x, y);
-  if (inside != pushed) {
-    pushed = inside;
-    host.Invalidate();
-  }
-}
-
-void CheckBox::MouseUp(int x, int y) {
-  if (!tracking) return;
-  tracking = false;
-  pushed = false;
-  host.Invalidate();
-  if (Contains(rect, x, y)) Activate();
 }
 
 }  // namespace platform::dialog

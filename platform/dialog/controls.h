@@ -88,39 +88,43 @@ class Control {
   std::string text;
 };
 
-class PushButton : public Control {
+// A control a click presses (buttons, check boxes): pushed while the button
+// is held over it, activated when it is let go over it.
+class ClickableControl : public Control {
  public:
   using Control::Control;
   bool Focusable() const override { return true; }
-  bool IsPushButton() const override { return true; }
-  bool IsDefault() const { return item.kind == ItemKind::DefPushButton; }
-  void Paint(Painter& painter, const PaintState& state) const override;
-  void Activate() override;
   void MouseDown(int x, int y) override;
   void MouseMove(int x, int y) override;
   void MouseUp(int x, int y) override;
+
+ protected:
+  bool Pushed() const { return pushed; }
 
  private:
   bool pushed = false;
   bool tracking = false;
 };
 
-class CheckBox : public Control {
+class PushButton : public ClickableControl {
  public:
-  using Control::Control;
-  bool Focusable() const override { return true; }
+  using ClickableControl::ClickableControl;
+  bool IsPushButton() const override { return true; }
+  bool IsDefault() const { return item.kind == ItemKind::DefPushButton; }
+  void Paint(Painter& painter, const PaintState& state) const override;
+  void Activate() override;
+};
+
+class CheckBox : public ClickableControl {
+ public:
+  using ClickableControl::ClickableControl;
   UINT State() const { return state; }
   void SetState(UINT value);
   void Paint(Painter& painter, const PaintState& paint) const override;
   void Activate() override;
-  void MouseDown(int x, int y) override;
-  void MouseMove(int x, int y) override;
-  void MouseUp(int x, int y) override;
 
  private:
   UINT state = BST_UNCHECKED;
-  bool pushed = false;
-  bool tracking = false;
 };
 
 class StaticText : public Control {

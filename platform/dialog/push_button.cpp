@@ -12,13 +12,13 @@ void PushButton::Paint(Painter& painter, const PaintState& state) const {
     painter.Frame(r, colour::DarkShadow, colour::DarkShadow);
     r = Inset(r, 1);
   }
-  if (pushed) {
+  if (Pushed()) {
     painter.Frame(r, colour::DarkShadow, colour::DarkShadow);
     painter.Frame(Inset(r, 1), colour::Shadow, colour::Shadow);
   } else {
     painter.RaisedEdge(r);
   }
-  const int shift = pushed ? 1 : 0;
+  const int shift = Pushed() ? 1 : 0;
   const int width = font.Width(text);
   const int x = (r.left + r.right - width) / 2 + shift;
   const int y = CentredTop(font, r) + shift;
@@ -28,29 +28,6 @@ void PushButton::Paint(Painter& painter, const PaintState& state) const {
 
 void PushButton::Activate() {
   host.Notify(item.id, BN_CLICKED);
-}
-
-void PushButton::MouseDown(int x, int y) {
-  tracking = true;
-  pushed = Contains(rect, x, y);
-  host.Invalidate();
-}
-
-void PushButton::MouseMove(int x, int y) {
-  if (!tracking) return;
-  const bool inside = Contains(rect, x, y);
-  if (inside != pushed) {
-    pushed = inside;
-    host.Invalidate();
-  }
-}
-
-void PushButton::MouseUp(int x, int y) {
-  if (!tracking) return;
-  tracking = false;
-  pushed = false;
-  host.Invalidate();
-  if (Contains(rect, x, y)) Activate();
 }
 
 }  // namespace platform::dialog
