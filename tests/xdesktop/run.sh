@@ -384,6 +384,14 @@ group_xscreensaver() {
   fi
   start_x no -screen 0 1280x1024x24
   xhost +local: >/dev/null 2>&1
+  # XScreenSaver runs as nobody, who may not reach the build folder: then a
+  # copy of the programs and their data serves.
+  local xss_bin=$bin
+  if ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -x "$bin/halcyon" 2>/dev/null; then
+    xss_bin=$work/bin
+    cp -r "$bin" "$xss_bin"
+    chmod -R a+rX "$xss_bin"
+  fi
   for saver in halcyon tessera; do
     local home="$work/xss-$saver" args=""
     [ "$saver" = halcyon ] && args=" -s"
@@ -397,7 +405,7 @@ fade: False
 unfade: False
 mode: one
 selected: 0
-programs: "$saver" $bin/$saver$args \n
+programs: "$saver" $xss_bin/$saver$args \n
 CONF
     chown -R nobody:nogroup "$home"
     setpriv --reuid=nobody --regid=nogroup --clear-groups env -i HOME="$home" DISPLAY="$DISPLAY" \
@@ -407,14 +415,14 @@ CONF
     for _ in $(seq 10); do
       setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$home" DISPLAY="$DISPLAY" \
         xscreensaver-command -activate >/dev/null 2>&1
-      for _ in $(seq 60); do pgrep -f "$bin/$saver" >/dev/null && break; sleep 0.1; done
+      for _ in $(seq 60); do pgrep -f "$xss_bin/$saver" >/dev/null && break; sleep 0.1; done
       sleep 1.5
-      pgrep -f "$bin/$saver" >/dev/null && up=$((up + 1))
+      pgrep -f "$xss_bin/$saver" >/dev/null && up=$((up + 1))
       setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$home" DISPLAY="$DISPLAY" \
         xscreensaver-command -deactivate >/dev/null 2>&1
-      for _ in $(seq 40); do pgrep -f "$bin/$saver" >/dev/null || break; sleep 0.1; done
-      pgrep -f "$bin/$saver" >/dev/null && left=$((left + 1))
-      pkill -9 -f "$bin/$saver" 2>/dev/null
+      for _ in $(seq 40); do pgrep -f "$xss_bin/$saver" >/dev/null || break; sleep 0.1; done
+      pgrep -f "$xss_bin/$saver" >/dev/null && left=$((left + 1))
+      pkill -9 -f "$xss_bin/$saver" 2>/dev/null
       sleep 0.5
     done
     [ "$up" -eq 10 ] && [ "$left" -eq 0 ]
