@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the savers need, when
-# any of them is missing. Safe to run again: it does nothing when all are there.
+# any of them is missing, and the packages named as arguments (scripts/fuzz.sh
+# adds clang). Safe to run again: it does nothing when all are there.
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
@@ -11,6 +12,7 @@ packages=(
   # The desktop tests: an X server, a window manager, input and a real screen-saver host.
   xvfb openbox xdotool xscreensaver x11-xserver-utils libxfixes-dev
 )
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

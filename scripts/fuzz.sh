@@ -16,19 +16,8 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(vh3 3df profile registry module saver_events dialog_script command_line)
 
-scripts/deps.sh
-# clang and its libFuzzer runtime, when missing.
-missing=()
-for p in clang libclang-rt-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}" >&2
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+# clang and its libFuzzer runtime too, when missing.
+scripts/deps.sh clang libclang-rt-dev
 
 # The raster's AVX-512 spans are built for AVX-512 as a whole under clang
 # (tests/fuzz/CMakeLists.txt): only such a processor runs the fuzz build.

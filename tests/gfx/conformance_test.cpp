@@ -14,14 +14,8 @@
 namespace gfxtest {
 namespace {
 
-class Conformance : public GlideTest {
+class Conformance : public OpenGlideTest {
  protected:
-  void SetUp() override {
-    GlideTest::SetUp();
-    ASSERT_TRUE(Open());
-    grDitherMode(GR_DITHER_DISABLE);
-    grBufferClear(0, 0, 0);
-  }
   // An RGB565 texture of one level placed at `address`, point sampled, the
   // texture combine passing the texel on.
   static GrTexInfo Texture(GrLOD_t lod, GrTextureFormat_t format, const void* texels, FxU32 address = 0) {

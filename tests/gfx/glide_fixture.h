@@ -68,4 +68,15 @@ class GlideTest : public ::testing::Test {
   }
 };
 
+// The library opened on 640x480 ARGB, dithering off, both buffers' colour cleared to black.
+class OpenGlideTest : public GlideTest {
+ protected:
+  void SetUp() override {
+    GlideTest::SetUp();
+    ASSERT_TRUE(Open());
+    grDitherMode(GR_DITHER_DISABLE);
+    grBufferClear(0, 0, 0);
+  }
+};
+
 }  // namespace gfxtest

@@ -8,15 +8,7 @@
 namespace gfxtest {
 namespace {
 
-class LfbTest : public GlideTest {
- protected:
-  void SetUp() override {
-    GlideTest::SetUp();
-    ASSERT_TRUE(Open());
-    grDitherMode(GR_DITHER_DISABLE);
-    grBufferClear(0, 0, 0);
-  }
-};
+class LfbTest : public OpenGlideTest {};
 
 TEST_F(LfbTest, LockedWritesReachTheBufferOnUnlock) {
   GrLfbInfo_t info{};

@@ -8,14 +8,8 @@
 namespace gfxtest {
 namespace {
 
-class StateTest : public GlideTest {
+class StateTest : public OpenGlideTest {
  protected:
-  void SetUp() override {
-    GlideTest::SetUp();
-    ASSERT_TRUE(Open());
-    grDitherMode(GR_DITHER_DISABLE);
-    grBufferClear(0, 0, 0);
-  }
   // Flat constant colour for the triangles that follow.
   static void UseConstantColour() {
     grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_CONSTANT,
