@@ -96,23 +96,42 @@ void BlendRows(const uint32_t* first, const uint32_t* second, uint32_t weight, i
 
 // AVX2: weights8 holds eight bytes a column, (64 − w, w) for each channel,
 // matching the channel bytes of the pixel pair once they are interleaved.
-__attribute__((target("avx2"))) void ScaleRowAvx2(const uint32_t* row, const uint32_t* columns,
-                                                  const uint16_t* weights16, const uint8_t* weights8,
-                                                  int targetWidth, uint32_t* out) {
+// Four target columns at a time: where their pairs lie within eight source
+// pixels from the first one (always so when scaling up), one load and a
+// permute fetch them (`windows` holds the eight lane indices of each group of
+// four, and `windowGroups` says how many groups from the left can do so);
+// elsewhere a gather does. Gathers are slow on many processors.
+// Four pixel pairs (one a 64-bit lane, pixels in order) blended into four
+// target pixels at out[0..3].
+__attribute__((target("avx2"), always_inline)) inline void BlendPairsAvx2(__m256i pairs,
+                                                                          const uint8_t* weights8,
+                                                                          uint32_t* out) {
   // Within each 64-bit pair: b0 b1 g0 g1 r0 r1 a0 a1.
   const __m256i interleave = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15, 0, 4, 1,
                                               5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+  const __m256i weights = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights8));
+  const __m256i sum =
+      _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_shuffle_epi8(pairs, interleave), weights), kWeightBits);
+  // [a b a b | c d c d] to [a b c d].
+  const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(sum, sum), 0x08);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+}
+
+__attribute__((target("avx2"))) void ScaleRowAvx2(const uint32_t* row, const uint32_t* columns,
+                                                  const uint16_t* weights16, const uint8_t* weights8,
+                                                  const uint32_t* windows, int windowGroups, int targetWidth,
+                                                  uint32_t* out) {
   int t = 0;
+  for (int group = 0; group < windowGroups; ++group, t += 4) {
+    const __m256i window = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + columns[t]));
+    const __m256i lanes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(windows + 8 * group));
+    BlendPairsAvx2(_mm256_permutevar8x32_epi32(window, lanes), weights8 + 8 * t, out + t);
+  }
   for (; t + 4 <= targetWidth; t += 4) {
     const __m256i offsets =
         _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(columns + t)));
-    const __m256i pairs = _mm256_shuffle_epi8(
-        _mm256_i64gather_epi64(reinterpret_cast<const long long*>(row), offsets, 4), interleave);
-    const __m256i weights = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights8 + 8 * t));
-    const __m256i sum = _mm256_srli_epi16(_mm256_maddubs_epi16(pairs, weights), kWeightBits);
-    // [a b a b | c d c d] to [a b c d].
-    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(sum, sum), 0x08);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm256_castsi256_si128(packed));
+    BlendPairsAvx2(_mm256_i64gather_epi64(reinterpret_cast<const long long*>(row), offsets, 4),
+                   weights8 + 8 * t, out + t);
   }
   if (t < targetWidth)
     ScaleRow(row, columns + t, weights16 + 8 * t, weights8 + 8 * t, targetWidth - t, out + t);
@@ -121,21 +140,25 @@ __attribute__((target("avx2"))) void ScaleRowAvx2(const uint32_t* row, const uin
 __attribute__((target("avx2"))) void BlendRowsAvx2(const uint32_t* first, const uint32_t* second,
                                                    uint32_t weight, int width, uint32_t* out) {
   const __m256i weights = _mm256_set1_epi16(static_cast<short>((weight << 8) | (kOne - weight)));
-  int t = 0;
-  for (; t + 8 <= width; t += 8) {
+  auto blend = [&](int t) __attribute__((target("avx2"))) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first + t));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(second + t));
     const __m256i low =
         _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(a, b), weights), kWeightBits);
     const __m256i high =
         _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(a, b), weights), kWeightBits);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + t), _mm256_packus_epi16(low, high));
+    return _mm256_packus_epi16(low, high);
+  };
+  int t = 0;
+  if ((reinterpret_cast<uintptr_t>(out) & 31) == 0) {
+    // The target is read next by the display server, not by us: write it
+    // around the cache.
+    for (; t + 8 <= width; t += 8) _mm256_stream_si256(reinterpret_cast<__m256i*>(out + t), blend(t));
   }
+  for (; t + 8 <= width; t += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + t), blend(t));
   if (t < width) BlendRows(first + t, second + t, weight, width - t, out + t);
 }
 
-using ScaleRowFunction = void (*)(const uint32_t*, const uint32_t*, const uint16_t*, const uint8_t*, int,
-                                  uint32_t*);
 using BlendRowsFunction = void (*)(const uint32_t*, const uint32_t*, uint32_t, int, uint32_t*);
 
 bool HasAvx2() {
@@ -175,6 +198,19 @@ void Scaler::PrepareTables(const ScaleJob& job, bool bilinear) {
       columnByteWeights_[8 * t + 2 * lane] = static_cast<uint8_t>(kOne - sample.weight);
       columnByteWeights_[8 * t + 2 * lane + 1] = static_cast<uint8_t>(sample.weight);
     }
+  }
+  // The groups of four columns, from the left, whose pairs lie within eight
+  // source pixels of the group's first column, and the lanes they take there.
+  windows_.clear();
+  windowGroups_ = 0;
+  for (int t = 0; bilinear && t + 4 <= targetWidth_; t += 4) {
+    const uint32_t base = columns_[t];
+    if (base + 8 > static_cast<uint32_t>(sourceWidth_) || columns_[t + 3] + 1 - base > 7) break;
+    for (int i = 0; i < 4; ++i) {
+      windows_.push_back(columns_[t + i] - base);
+      windows_.push_back(columns_[t + i] + 1 - base);
+    }
+    ++windowGroups_;
   }
   for (int t = 0; t < targetHeight_; ++t) {
     if (!bilinear) {
@@ -218,15 +254,20 @@ void Scaler::Bilinear(const ScaleJob& job) {
   // The scratch rows belong to this frame only.
   scratchRows_[0] = scratchRows_[1] = -1;
   uint32_t* slots[2] = {scratch_.data(), scratch_.data() + targetWidth_};
-  const ScaleRowFunction scaleRow = avx2_ ? ScaleRowAvx2 : ScaleRow;
   const BlendRowsFunction blendRows = avx2_ ? BlendRowsAvx2 : BlendRows;
   auto scaled = [&](int sourceRow) -> const uint32_t* {
     for (int slot = 0; slot < 2; ++slot)
       if (scratchRows_[slot] == sourceRow) return slots[slot];
     // Rows are asked for in order, so the lower-numbered slot is the one to reuse.
     const int slot = scratchRows_[0] <= scratchRows_[1] ? 0 : 1;
-    scaleRow(job.source + static_cast<size_t>(sourceRow) * job.sourcePitchPixels, columns_.data(),
-             columnWeights_.data(), columnByteWeights_.data(), targetWidth_, slots[slot]);
+    const uint32_t* row = job.source + static_cast<size_t>(sourceRow) * job.sourcePitchPixels;
+    if (avx2_) {
+      ScaleRowAvx2(row, columns_.data(), columnWeights_.data(), columnByteWeights_.data(), windows_.data(),
+                   windowGroups_, targetWidth_, slots[slot]);
+    } else {
+      ScaleRow(row, columns_.data(), columnWeights_.data(), columnByteWeights_.data(), targetWidth_,
+               slots[slot]);
+    }
     scratchRows_[slot] = sourceRow;
     return slots[slot];
   };
@@ -244,6 +285,7 @@ void Scaler::Bilinear(const ScaleJob& job) {
       blendRows(a, b, weight, targetWidth_, target);
     }
   }
+  _mm_sfence();
 }
 
 }  // namespace desktop

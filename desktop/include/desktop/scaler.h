@@ -39,6 +39,8 @@ class Scaler {
   std::vector<uint32_t> columns_;           // per target column: first source column
   std::vector<uint16_t> columnWeights_;     // bilinear: 16-bit weights of each column's pair (SSE2)
   std::vector<uint8_t> columnByteWeights_;  // the same as byte pairs (AVX2)
+  std::vector<uint32_t> windows_;           // AVX2: lanes of each group of four columns' pairs
+  int windowGroups_ = 0;                    // groups, from the left, that read one 8-pixel window
   std::vector<uint32_t> rows_;
   std::vector<uint16_t> rowWeights_;
   std::vector<uint32_t> scratch_;  // two horizontally scaled rows
