@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace gfx {
 namespace {
@@ -60,6 +61,26 @@ TEST(GammaTable, WidensEachChannelByBitReplicationBeforeTheRamp) {
   table.ConvertRow(row, 3, out);
   EXPECT_EQ(out[1], 0xFFADABADu);
   EXPECT_EQ(out[2], 0xFFFEFEFEu);
+}
+
+TEST(GammaTable, ConvertsEveryPixelValueByTheChannelFormula) {
+  // Every RGB565 value in one row (and a row that ends off the vector width),
+  // against the formula channel by channel.
+  for (float gamma : {1.0f, 1.7f, 2.2f}) {
+    const GammaTable table(gamma);
+    const auto clut = GammaClut(gamma);
+    std::vector<uint16_t> row(65536 + 7);
+    for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint16_t>(i * 40503u);
+    std::vector<uint32_t> out(row.size());
+    table.ConvertRow(row.data(), static_cast<int>(row.size()), out.data());
+    for (size_t i = 0; i < row.size(); ++i) {
+      const unsigned p = row[i];
+      const uint32_t want = 0xFF000000u | (uint32_t{ApplyClut(clut, Expand5(p >> 11))} << 16) |
+                            (uint32_t{ApplyClut(clut, Expand6((p >> 5) & 63))} << 8) |
+                            ApplyClut(clut, Expand5(p & 31));
+      ASSERT_EQ(out[i], want) << "gamma " << gamma << " pixel " << std::hex << p;
+    }
+  }
 }
 
 TEST(GammaTable, KeepsItsGammaWhenGivenNonsense) {
