@@ -11,6 +11,8 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra
   # The desktop tests: an X server, a window manager, input and a real screen-saver host.
   xvfb openbox xdotool xscreensaver x11-xserver-utils libxfixes-dev
+  # Two monitors: the X.Org server on its dummy video driver.
+  xserver-xorg-core xserver-xorg-video-dummy
 )
 packages+=("$@")
 missing=()

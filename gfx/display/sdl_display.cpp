@@ -10,6 +10,7 @@
 
 #include "desktop/display_kind.h"
 #include "desktop/hooks.h"
+#include "desktop/monitor_blanks.h"
 #include "desktop/presenter.h"
 #include "desktop/x11_window.h"
 #include "letterbox.h"
@@ -83,6 +84,11 @@ bool SdlDisplay::Open(const DisplayConfig& config) {
     savedCursor_ = SDL_ShowCursor(SDL_QUERY);
     SDL_ShowCursor(SDL_DISABLE);
   }
+  if (ownWindow_ && fullScreen_) {
+    // A window of our own covers its monitor; the others go black.
+    blanks_ = desktop::MonitorBlanks(window_);
+    blanks_.Show();
+  }
   if (ownWindow_) SDL_RaiseWindow(window_);
   return true;
 }
@@ -91,6 +97,7 @@ void SdlDisplay::Close() {
   if (presenterTicket_ != 0) desktop::ForgetPresenterUser(presenterTicket_);
   presenterTicket_ = 0;
   if (presenter_ != nullptr) desktop::MarkDisplayOn(window_, false);
+  blanks_ = desktop::MonitorBlanks();
   if (ownWindow_ && window_ != nullptr) {
     desktop::ReleasePresenter(window_);
     SDL_DestroyWindow(window_);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "desktop/monitor_blanks.h"
 #include "frame_display.h"
 #include "letterbox.h"
 #include "pacing.h"
@@ -54,6 +55,7 @@ class SdlDisplay final : public FrameDisplay {
   int refreshHz_ = 60;
   FrameSchedule schedule_;
   int savedCursor_ = -1;
+  desktop::MonitorBlanks blanks_;  // over the other monitors, while our own full-screen window shows
 };
 
 }  // namespace gfx

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "desktop/display_kind.h"
+#include "desktop/monitor_blanks.h"
 #include "desktop/presenter.h"
 #include "desktop/x11_window.h"
 
@@ -33,11 +34,7 @@ SdlDriver::SdlDriver() {
 }
 
 SdlDriver::~SdlDriver() {
-  for (auto& [hwnd, windows] : blanks_)
-    for (SDL_Window* window : windows) {
-      desktop::ReleasePresenter(window);
-      SDL_DestroyWindow(window);
-    }
+  blanks_.clear();
   if (hosted_ != nullptr) {
     desktop::ReleasePresenter(hosted_);
     SDL_DestroyWindow(hosted_);
@@ -89,41 +86,14 @@ void SdlDriver::CreateNative(WindowRecord& record) {
     SDL_Rect bounds;
     if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) == 0)
       record.rect = RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
-    OpenBlanks(record);
+    // The other monitors go black while it shows.
+    desktop::MonitorBlanks blanks(window);
+    if (blanks.Count() > 0) blanks_[record.hwnd] = std::move(blanks);
   }
-}
-
-void SdlDriver::OpenBlanks(WindowRecord& record) {
-  const int own = SDL_GetWindowDisplayIndex(record.native);
-  const int count = SDL_GetNumVideoDisplays();
-  for (int index = 0; index < count; ++index) {
-    SDL_Rect bounds;
-    if (index == own || SDL_GetDisplayBounds(index, &bounds) != 0) continue;
-    SDL_Window* blank =
-        SDL_CreateWindow("", bounds.x, bounds.y, bounds.w, bounds.h,
-                         SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
-                             SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SKIP_TASKBAR);
-    if (blank == nullptr) continue;
-    blanks_[record.hwnd].push_back(blank);
-  }
-}
-
-void SdlDriver::FillBlank(SDL_Window* window) {
-  desktop::Presenter* presenter = desktop::PresenterFor(window, false);
-  if (presenter == nullptr) return;
-  int w = 0, h = 0;
-  presenter->OutputSize(&w, &h);
-  presenter->Fill(desktop::Rect{0, 0, w, h}, 0);
 }
 
 void SdlDriver::DestroyNative(WindowRecord& record) {
-  if (auto found = blanks_.find(record.hwnd); found != blanks_.end()) {
-    for (SDL_Window* window : found->second) {
-      desktop::ReleasePresenter(window);
-      SDL_DestroyWindow(window);
-    }
-    blanks_.erase(found);
-  }
+  blanks_.erase(record.hwnd);
   if (record.native == nullptr || record.hosted) return;
   desktop::ReleasePresenter(record.native);
   SDL_DestroyWindow(record.native);
@@ -132,14 +102,10 @@ void SdlDriver::DestroyNative(WindowRecord& record) {
 
 void SdlDriver::ShowNative(WindowRecord& record, bool show) {
   if (record.native == nullptr || record.hosted) return;
-  std::vector<SDL_Window*>* blanks = nullptr;
+  desktop::MonitorBlanks* blanks = nullptr;
   if (auto found = blanks_.find(record.hwnd); found != blanks_.end()) blanks = &found->second;
   if (show) {
-    if (blanks != nullptr)
-      for (SDL_Window* blank : *blanks) {
-        SDL_ShowWindow(blank);
-        FillBlank(blank);
-      }
+    if (blanks != nullptr) blanks->Show();
     SDL_ShowWindow(record.native);
     SDL_RaiseWindow(record.native);
     SDL_PumpEvents();
@@ -150,8 +116,7 @@ void SdlDriver::ShowNative(WindowRecord& record, bool show) {
     CheckPointer(true);
   } else {
     SDL_HideWindow(record.native);
-    if (blanks != nullptr)
-      for (SDL_Window* blank : *blanks) SDL_HideWindow(blank);
+    if (blanks != nullptr) blanks->Hide();
   }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/core.h"
+#include "desktop/monitor_blanks.h"
 
 namespace platform {
 
@@ -51,8 +52,6 @@ class SdlDriver final : public Driver {
   void PollHosted();
 
   // Full-screen windows: the other monitors go black.
-  void OpenBlanks(WindowRecord& record);
-  void FillBlank(SDL_Window* window);
 
   std::optional<POINT> lastPointer_;
   uint64_t lastPointerCheck_ = 0;
@@ -61,7 +60,7 @@ class SdlDriver final : public Driver {
   bool hostedFailed_ = false;
   POINT hostedSize_{640, 480};
   uint64_t lastHostedPoll_ = 0;
-  std::map<HWND, std::vector<SDL_Window*>> blanks_;
+  std::map<HWND, desktop::MonitorBlanks> blanks_;  // black covers of the other monitors
 };
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 // reports motion each time), so they would make a still pointer look moved.
 #include <algorithm>
 
+#include "desktop/monitor_blanks.h"
 #include "desktop/x11_window.h"
 #include "sdl/sdl_driver.h"
 
@@ -232,9 +233,7 @@ void SdlDriver::TranslateWindowEvent(const SDL_WindowEvent& event) {
         return;
       }
       // A monitor's black cover, drawn again.
-      for (auto& [hwnd, windows] : blanks_)
-        for (SDL_Window* blank : windows)
-          if (SDL_GetWindowID(blank) == event.windowID) FillBlank(blank);
+      desktop::RepaintBlank(event.windowID);
       return;
     case SDL_WINDOWEVENT_MOVED:
     case SDL_WINDOWEVENT_SIZE_CHANGED: {

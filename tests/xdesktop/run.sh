@@ -292,26 +292,98 @@ group_hosted() {
   stop_x
 }
 
-group_monitors() {
-  # Two monitors side by side: the saver covers one, the other goes black.
-  # SDL finds monitors through RandR outputs; an X server that offers only
-  # one (Xvfb has one per screen, Xinerama or not) cannot show this.
-  start_x yes -screen 0 3840x1080x24
-  if [ "$(xrandr --query 2>/dev/null | grep -c ' connected')" -lt 2 ]; then
-    echo "skip monitors: this X server offers one RandR output, so SDL sees one monitor"
-    stop_x
-    return
+# An X server with two monitors side by side (1920x1080, and 1280x1024 to its
+# right): the X.Org server on its dummy video driver, whose outputs RandR
+# reports as monitors of their own (Xvfb has one output a screen, Xinerama or
+# not, so SDL would see one monitor). Returns 1 where it cannot be started.
+start_two_monitors() {  # start_two_monitors WM(yes|no)
+  local driver
+  driver=$(find /usr/lib/xorg/modules/drivers -name dummy_drv.so 2>/dev/null | head -1)
+  command -v Xorg >/dev/null && [ -n "$driver" ] || return 1
+  mkdir -p "$work/xorg/conf.d"
+  cat >"$work/xorg/xorg.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0 - 1000.0
+  VertRefresh 5.0 - 200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 3200 1080
+  EndSubSection
+EndSection
+CONF
+  for n in $(seq 141 190); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xorg ":$n" -noreset -nolisten tcp -novtswitch -sharevts -config "$work/xorg/xorg.conf" \
+      -configdir "$work/xorg/conf.d" -logfile "$work/xorg/xorg.log" >"$work/xorg/out.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$xvfb" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$xvfb" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      break
+    fi
+    xvfb=""
+    return 1
+  done
+  [ -n "$xvfb" ] || return 1
+  xrandr --addmode DUMMY1 1280x1024 &&
+    xrandr --output DUMMY0 --mode 1920x1080 --pos 0x0 --output DUMMY1 --mode 1280x1024 --pos 1920x0 ||
+    { stop_x; return 1; }
+  # The second output counts as connected once the server has probed the
+  # outputs again (which a full query does); until then SDL sees one monitor.
+  xrandr --query >/dev/null
+  [ "$(xrandr --listmonitors | head -1)" = "Monitors: 2" ] || { stop_x; return 1; }
+  if [ "$1" = yes ] && command -v openbox >/dev/null; then
+    openbox --sm-disable >"$work/wm.log" 2>&1 &
+    wm=$!
+    sleep 1
   fi
-  launch "$work/err" ./halcyon /s
-  sleep 4
-  left=$("$xprobe" stats 400 100 1100 800)
-  right=$("$xprobe" stats 1920 0 1920 1080)
-  [ "${left%% *}" -gt 100 ] && [ "${right}" = "0 1" ]
-  check "two monitors: the picture on one, the other black ($left | $right)" $?
-  xdotool mousemove_relative 1 0
-  wait_end "$pid" 8
-  check "two monitors: a move ends it" $?
-  stop_x
+  # A desktop that shows: what the saver leaves uncovered is not black.
+  xsetroot -solid '#4070a0'
+  xdotool mousemove --screen 0 700 500
+}
+
+group_monitors() {
+  # Full screen on the first monitor, the other black, a move ends it: each
+  # saver, with a window manager and without.
+  local saver with_wm args before left right
+  for with_wm in yes no; do
+    if ! start_two_monitors "$with_wm"; then
+      echo "skip monitors: no X server with two monitors here (needs Xorg and its dummy driver, as root;" \
+        "$(tail -1 "$work/xorg/out.log" 2>/dev/null))"
+      return
+    fi
+    for saver in halcyon tessera; do
+      args=()
+      [ "$saver" = halcyon ] && args=(/s)
+      before=$("$xprobe" stats 1920 0 1280 1024)
+      launch "$work/err" "./$saver" "${args[@]}"
+      sleep 4
+      left=$("$xprobe" stats 400 100 1100 800)
+      right=$("$xprobe" stats 1920 0 1280 1024)
+      [ "${before%% *}" -eq 1000 ] && [ "${left%% *}" -gt 100 ] && [ "${right}" = "0 1" ]
+      check "two monitors $saver wm=$with_wm: the picture on one, the other black ($before -> $left | $right)" $?
+      xdotool mousemove_relative 1 0
+      wait_end "$pid" 8
+      check "two monitors $saver wm=$with_wm: a move ends it" $?
+    done
+    stop_x
+  done
 }
 
 group_dialogs() {
