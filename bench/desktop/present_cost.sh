@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # What a saver costs on a desktop without a GPU: each saver full screen on a
 # 1920x1080 Xvfb for 600 frames (10 s at 60 frames a second), whole-process
-# CPU per second of running, the frame rate reached and the peak resident
+# CPU per second of running, the same per 60 frames (what a second costs
+# where the machine keeps up), the frame rate reached and the peak resident
 # memory, with our own scaler (software) and with SDL's renderer (gpu, which
 # on this machine is Mesa's software OpenGL). Runs interleaved, A B A B.
-#   bench/desktop/present_cost.sh BIN_DIR [ROUNDS]
+#   bench/desktop/present_cost.sh BIN_DIR [ROUNDS]     PRESENTS="software" to skip the renderer
 set -eu
 bin=$(cd "$1" && pwd)
 rounds=${2:-2}
@@ -14,16 +15,16 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null' EXIT
 sleep 1.5
 export DISPLAY=":$n" SDL_AUDIODRIVER=dummy SAVER_HOME=$(mktemp -d)
-printf '%-8s %-9s %6s %6s %6s %8s\n' saver present cpu% fps rssMB load
+printf '%-8s %-9s %6s %8s %6s %6s %8s\n' saver present cpu% cpu%@60 fps rssMB load
 for round in $(seq "$rounds"); do
   for saver in halcyon tessera; do
-    for present in software gpu; do
+    for present in ${PRESENTS:-software gpu}; do
       args=()
       [ "$saver" = halcyon ] && args=(/s)
       out=$( cd "$bin" && GLIDE_PRESENT=$present SAVER_FRAMES=600 /usr/bin/time -f "%e %U %S %M" "./$saver" "${args[@]}" 2>&1 >/dev/null | tail -1)
       read -r wall user sys rss <<<"$out"
       awk -v s="$saver" -v p="$present" -v w="$wall" -v u="$user" -v y="$sys" -v r="$rss" -v l="$(cut -d' ' -f1 /proc/loadavg)" \
-        'BEGIN { printf "%-8s %-9s %6.1f %6.1f %6.1f %8s\n", s, p, 100 * (u + y) / w, 600 / w, r / 1024, l }'
+        'BEGIN { printf "%-8s %-9s %6.1f %8.1f %6.1f %6.1f %8s\n", s, p, 100 * (u + y) / w, 100 * (u + y) / 600 * 60, 600 / w, r / 1024, l }'
     done
   done
 done
