@@ -87,7 +87,8 @@ inline int TextureFactor(int code, bool flipped, int value) {
 
 // Texture combine of the only TMU: local is the texel, the upstream ("other")
 // input is zero. Returns the TMU output as 0xAARRGGBB.
-inline uint32_t TextureCombineUnit(const TextureCombine& tc, const TexelSample& texel) {
+inline uint32_t TextureCombineUnit(const TextureCombine& tc, const DerivedTexture& tex,
+                                   const TexelSample& texel) {
   const uint32_t argb = texel.argb;
   int ta = argb >> 24;
   int channel[3] = {static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF),
@@ -102,7 +103,7 @@ inline uint32_t TextureCombineUnit(const TextureCombine& tc, const TexelSample& 
         value = ta;
         break;
       case GR_COMBINE_FACTOR_DETAIL_FACTOR:
-        value = texel.detail;
+        value = DetailFactor(tex, texel.rawLod, texel.wNegative);
         break;
       case GR_COMBINE_FACTOR_LOD_FRACTION:
         value = texel.lodFraction;

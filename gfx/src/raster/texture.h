@@ -84,8 +84,9 @@ inline uint32_t Bilinear(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11,
 
 struct TexelSample {
   uint32_t argb = 0;
-  int lodFraction = 0;   // 0..255
-  int detail = 0;        // detail factor 0..255
+  int lodFraction = 0;  // 0..255
+  int rawLod = 0;       // level of detail before bias and clamp, 8.8 (for the detail factor)
+  bool wNegative = false;
   bool flipped = false;  // trilinear on an odd level: the combine's factors are reversed
 };
 
@@ -115,7 +116,8 @@ inline TexelSample SampleTexture(const DerivedTexture& tex, float sPlane, float 
   lod = lod < lodMin ? lodMin : (lod > lodMax ? lodMax : lod);
   int levelNumber = lod >> 8;
   out.lodFraction = lod & 0xFF;
-  out.detail = DetailFactor(tex, rawLod, wNegative);
+  out.rawLod = rawLod;
+  out.wNegative = wNegative;
   bool bilinear = lod == lodMin ? tex.magBilinear : tex.minBilinear;
   if (tex.lodBlend) {
     // The TMU holds one parity of levels: on a level of the other parity it
