@@ -424,7 +424,9 @@ TEST_F(Conformance, MultibaseReadsEachRangeFromItsOwnAddress) {
 // point sampled, mipmapped. The 8x8 square drawn spans the texture's 256
 // units, 32 per pixel, at W = 1: its level of detail is exactly 5.0, and the
 // LOD bias adds the fraction.
-constexpr uint8_t kLevelValue[9] = {0, 0, 0, 0, 40, 200, 100, 60, 20};
+// Level 5's 208 puts 0.75 * 208 = 156 on a multiple of four, so a factor one
+// off shows in the RGB565 result.
+constexpr uint8_t kLevelValue[9] = {0, 0, 0, 0, 40, 208, 100, 60, 20};
 
 uint16_t Grey(int v) {
   return To565(static_cast<uint32_t>(v) * 0x010101u);
@@ -480,7 +482,7 @@ void PrintTo(const DetailCase& c, std::ostream* os) {
 
 class DetailFactor : public TextureBlend, public ::testing::WithParamInterface<DetailCase> {};
 
-// One level (8x8, level 5, value 200), so only the factor changes. The
+// One level (8x8, level 5, value 208), so only the factor changes. The
 // level of detail before bias is 5.0 = 0x500; d = min(max, ((bias << 8) +
 // ~0x500) << scale >> 8), zero when that is negative.
 TEST_P(DetailFactor, GrowsAsTheLevelOfDetailFallsBelowTheBias) {
@@ -499,20 +501,20 @@ INSTANTIATE_TEST_SUITE_P(
     Control, DetailFactor,
     ::testing::Values(
         // 0x600 - 0x501 = 0xFF: 0xFF >> 8 = 0, f = 256.
-        DetailCase{"OneLevelBelowUnscaledIsZero", GR_TEXTURECOMBINE_DETAIL, 6, 0, 1.0f, 0, Scaled(200, 256)},
+        DetailCase{"OneLevelBelowUnscaledIsZero", GR_TEXTURECOMBINE_DETAIL, 6, 0, 1.0f, 0, Scaled(208, 256)},
         // 0xFF << 7 >> 8 = 127, f = 129.
-        DetailCase{"ScaleShiftsTheDistance", GR_TEXTURECOMBINE_DETAIL, 6, 7, 1.0f, 0, Scaled(200, 129)},
+        DetailCase{"ScaleShiftsTheDistance", GR_TEXTURECOMBINE_DETAIL, 6, 7, 1.0f, 0, Scaled(208, 129)},
         // 0x2FF << 2 >> 8 = 11, f = 245.
-        DetailCase{"ThreeLevelsBelow", GR_TEXTURECOMBINE_DETAIL, 8, 2, 1.0f, 0, Scaled(200, 245)},
+        DetailCase{"ThreeLevelsBelow", GR_TEXTURECOMBINE_DETAIL, 8, 2, 1.0f, 0, Scaled(208, 245)},
         // 0x2FF << 7 >> 8 = 383, clamped to max 0.5 * 255 = 127 (truncated).
-        DetailCase{"ClampedToMax", GR_TEXTURECOMBINE_DETAIL, 8, 7, 0.5f, 0, Scaled(200, 129)},
+        DetailCase{"ClampedToMax", GR_TEXTURECOMBINE_DETAIL, 8, 7, 0.5f, 0, Scaled(208, 129)},
         // 0x500 - 0x501 < 0: zero, f = 256.
-        DetailCase{"AtTheBiasIsZero", GR_TEXTURECOMBINE_DETAIL, 5, 7, 1.0f, 0, Scaled(200, 256)},
+        DetailCase{"AtTheBiasIsZero", GR_TEXTURECOMBINE_DETAIL, 5, 7, 1.0f, 0, Scaled(208, 256)},
         // The LOD bias does not move the detail factor.
-        DetailCase{"LodBiasLeavesItAlone", GR_TEXTURECOMBINE_DETAIL, 6, 7, 1.0f, 2.0f, Scaled(200, 129)},
+        DetailCase{"LodBiasLeavesItAlone", GR_TEXTURECOMBINE_DETAIL, 6, 7, 1.0f, 2.0f, Scaled(208, 129)},
         // DETAIL_OTHER: the factor itself, f = 127 + 1.
         DetailCase{"DetailOtherUsesTheFactor", GR_TEXTURECOMBINE_DETAIL_OTHER, 6, 7, 1.0f, 0,
-                   Scaled(200, 128)}),
+                   Scaled(208, 128)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextureBlend, DetailControlRefusesValuesOutOfRange) {
@@ -554,15 +556,15 @@ TEST_P(LodBlendPass, PicksTheLevelAndWeighsIt) {
 INSTANTIATE_TEST_SUITE_P(
     Passes, LodBlendPass,
     ::testing::Values(
-        // No blend: level 5 (200) at LOD 5.25; fraction 64 and 256 - 64 add up to 256.
-        PassCase{"FractionAsItIs", false, GR_COMBINE_FACTOR_LOD_FRACTION, 0.25f, false, Scaled(200, 64)},
+        // No blend: level 5 (208) at LOD 5.25; fraction 64 and 256 - 64 add up to 256.
+        PassCase{"FractionAsItIs", false, GR_COMBINE_FACTOR_LOD_FRACTION, 0.25f, false, Scaled(208, 64)},
         PassCase{"OneMinusFraction", false, GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION, 0.25f, false,
-                 Scaled(200, 192)},
+                 Scaled(208, 192)},
         // LOD 5.5, odd: the even pass reads level 6 (100) by the reversed fraction 256 - 128.
         PassCase{"EvenPassOnAnOddLevel", true, GR_COMBINE_FACTOR_LOD_FRACTION, 0.5f, false, Scaled(100, 128)},
-        // The odd pass reads level 5 (200) by the fraction 128 as it is.
+        // The odd pass reads level 5 (208) by the fraction 128 as it is.
         PassCase{"OddPassOnAnOddLevel", true, GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION, 0.5f, false,
-                 Scaled(200, 128)},
+                 Scaled(208, 128)},
         // LOD 6.25, even: the even pass reads level 6 by 64, the odd pass level 7 (60) by 256 - 64.
         PassCase{"EvenPassOnAnEvenLevel", true, GR_COMBINE_FACTOR_LOD_FRACTION, 1.25f, false,
                  Scaled(100, 64)},
@@ -580,9 +582,9 @@ TEST_F(TextureBlend, TwoPassTrilinearBlendsNeighbouringLevels) {
     float lodBias;
     int even, odd;  // each pass's grey
   };
-  // LOD 5.5: 0.5 * 200 + 0.5 * 100; LOD 6.25: 0.75 * 100 + 0.25 * 60.
+  // LOD 5.5: 0.5 * 208 + 0.5 * 100; LOD 6.25: 0.75 * 100 + 0.25 * 60.
   for (const Case& c :
-       {Case{0.5f, Scaled(100, 128), Scaled(200, 128)}, Case{1.25f, Scaled(100, 64), Scaled(60, 192)}}) {
+       {Case{0.5f, Scaled(100, 128), Scaled(208, 128)}, Case{1.25f, Scaled(100, 64), Scaled(60, 192)}}) {
     SCOPED_TRACE(c.lodBias);
     grBufferClear(0, 0, 0);
     grTexLodBiasValue(GR_TMU0, c.lodBias);
