@@ -2,8 +2,9 @@
 // board to behave, checked through the public API with exact values (the
 // facts and their sources are in docs/glide-pipeline.md): when the texture
 // unit runs, the W hint, depth compared against the bias, destination
-// alpha, the 12.4 truncation of vertex positions, frame-buffer locks and
-// multibase addressing.
+// alpha, the 12.4 truncation of vertex positions, frame-buffer locks,
+// multibase addressing, the detail factor and trilinear blending, and the
+// antialiased primitives' fringes.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
