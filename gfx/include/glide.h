@@ -519,8 +519,15 @@ FX_ENTRY void FX_CALL grDrawPolygon(int nverts, const int ilist[], const GrVerte
 FX_ENTRY void FX_CALL grDrawPolygonVertexList(int nverts, const GrVertex vlist[]);
 FX_ENTRY void FX_CALL grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c);
 
-/* Antialiasing is not modelled: these draw the same pixels as their plain
-   forms, without the blended edge fringes the board's library adds. */
+/* Antialiased primitives, as the board's library draws them: the primitive,
+   then one-pixel fringes whose iterated alpha falls from the vertex alpha at
+   the edge to zero one pixel out (along the minor axis), drawn whatever the
+   cull mode through the current combine and alpha blend (use iterated alpha
+   and GR_BLEND_SRC_ALPHA / GR_BLEND_ONE_MINUS_SRC_ALPHA to fade the edges).
+   grAADrawTriangle: fringes on the flagged edges, with depth writes off; a
+   culled triangle draws nothing. grAADrawPolygon*: the fan's outer edges.
+   grAADrawPoint: a 2x2 square, alpha peaking at the point. grAADrawLine: a
+   band one pixel either side of the line, alpha peaking on it. */
 FX_ENTRY void FX_CALL grAADrawLine(const GrVertex* v1, const GrVertex* v2);
 FX_ENTRY void FX_CALL grAADrawPoint(const GrVertex* pt);
 FX_ENTRY void FX_CALL grAADrawPolygon(const int nverts, const int ilist[], const GrVertex vlist[]);
@@ -604,11 +611,21 @@ FX_ENTRY void FX_CALL grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgb_funct
                                    GrCombineFactor_t alpha_factor, FxBool rgb_invert, FxBool alpha_invert);
 FX_ENTRY void FX_CALL grTexCombineFunction(GrChipID_t tmu, GrTextureCombineFnc_t fnc);
 /* The board modelled here has one TMU: the texture combine's "other" input
-   is zero, GR_COMBINE_FACTOR_LOD_FRACTION is the level-of-detail fraction,
-   and the detail factor (grTexDetailControl, GR_TEXTURECOMBINE_DETAIL*) is
-   not modelled and reads zero. GR_TEXTURECOMBINE_TRILINEAR_ODD/EVEN and
-   grTexMipMapMode's lodBlend blend by the LOD fraction within one pass;
-   the second level comes from a second pass, as on a one-TMU board. */
+   (the upstream TMU) is zero. GR_COMBINE_FACTOR_DETAIL_FACTOR is
+   min(detail_max, ((lod_bias - LOD) << detail_scale) >> 8), LOD in 8.8
+   levels before the LOD bias (grTexDetailControl: lod_bias -32..31 levels,
+   detail_scale 0..7, detail_max 0..1, stored as detail_max * 255 truncated).
+   GR_COMBINE_FACTOR_LOD_FRACTION is the fraction of the clamped LOD (its
+   "one minus" form is 256 - fraction, so the two add up to one exactly).
+   grTexMipMapMode(tmu, mode, FXTRUE) turns trilinear blending on: the TMU
+   holds one parity of levels (odd when the source's evenOdd is ODD, or when
+   the colour combine is the odd pass: other zeroed, factor
+   GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION), reads the next level when the
+   LOD's level is of the other parity, and reverses its factors on odd
+   levels. A one-TMU program blends two passes (GR_COMBINE_FUNCTION_BLEND_LOCAL
+   by GR_COMBINE_FACTOR_LOD_FRACTION, then by ..._ONE_MINUS_LOD_FRACTION added
+   with GR_BLEND_ONE, GR_BLEND_ONE). GR_TEXTURECOMBINE_DETAIL*, _TRILINEAR_*
+   blend with the zero upstream input. */
 FX_ENTRY void FX_CALL grTexDetailControl(GrChipID_t tmu, int lod_bias, FxU8 detail_scale, float detail_max);
 FX_ENTRY void FX_CALL grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode,
                                       GrTextureFilterMode_t magfilter_mode);

@@ -95,7 +95,9 @@ bool Same(const Settings& a, const Settings& b) {
          a.clipMaxX == b.clipMaxX && a.clipMaxY == b.clipMaxY && a.originLowerLeft == b.originLowerLeft &&
          a.allowMipmapDither == b.allowMipmapDither && a.stwHint == b.stwHint && a.multibase == b.multibase &&
          std::memcmp(a.multibaseAddress, b.multibaseAddress, sizeof a.multibaseAddress) == 0 &&
-         std::memcmp(a.multibaseEvenOdd, b.multibaseEvenOdd, sizeof a.multibaseEvenOdd) == 0;
+         std::memcmp(a.multibaseEvenOdd, b.multibaseEvenOdd, sizeof a.multibaseEvenOdd) == 0 &&
+         a.lodBlend == b.lodBlend && a.lodOdd == b.lodOdd && a.detailBias == b.detailBias &&
+         a.detailScale == b.detailScale && a.detailMax == b.detailMax;
 }
 
 }  // namespace
@@ -142,6 +144,11 @@ void ApplyChangedState() {
   t.mipmapMode =
       s.mipmapMode == GR_MIPMAP_NEAREST_DITHER && !s.allowMipmapDither ? GR_MIPMAP_NEAREST : s.mipmapMode;
   t.lodBias = s.lodBias;
+  t.lodBlend = s.lodBlend;
+  t.lodOdd = s.lodOdd;
+  t.detailBias = s.detailBias;
+  t.detailScale = s.detailScale;
+  t.detailMax = s.detailMax;
   t.palette = c.palette;
   t.ncc = &c.ncc[s.nccSelect & 1];
   r.fog.mode = s.fogMode;
@@ -168,6 +175,20 @@ void ApplyChangedState() {
   c.appliedSettings = s;
   c.applied = true;
   c.contentsChanged = false;
+}
+
+void UpdateLodOdd(Settings* s, bool fromSourceOnly) {
+  bool odd = s->source.evenOdd == GR_MIPMAPLEVELMASK_ODD;
+  if (!fromSourceOnly && s->lodBlend) {
+    const TextureCombine& tc = s->textureCombine;
+    const int f = tc.rgbFunction;
+    const bool zeroOther = f == GR_COMBINE_FUNCTION_ZERO || f == GR_COMBINE_FUNCTION_LOCAL ||
+                           f == GR_COMBINE_FUNCTION_LOCAL_ALPHA ||
+                           f == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL ||
+                           f == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA;
+    if (zeroOther && tc.rgbFactor == GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION) odd = true;
+  }
+  s->lodOdd = odd;
 }
 
 void FinishRendering() {

@@ -42,6 +42,11 @@ struct Settings {
   int minFilter = GR_TEXTUREFILTER_POINT_SAMPLED, magFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
   int mipmapMode = GR_MIPMAP_DISABLE;
   bool lodBlend = false;
+  // The TMU's odd-levels bit: set by a source of odd levels, or in trilinear
+  // mode by the odd pass's combine (see UpdateLodOdd).
+  bool lodOdd = false;
+  // grTexDetailControl as the register holds it: bias -32..31, scale 0..7, max 0..255.
+  int detailBias = 0, detailScale = 0, detailMax = 0;
   int lodBias = 0;  // 4.2 fixed point, -32..31
   int nccSelect = GR_NCCTABLE_NCC0;
   int fogMode = GR_FOG_DISABLE;
@@ -215,5 +220,12 @@ void StoreLevel(uint32_t startAddress, int lod, int largeLod, int aspect, int fo
 // Converts an NCC table as Glide downloads it (packed words) to the hardware's.
 NccTable ToHardwareNcc(const GuNccTable& table);
 int LodBiasToFixed(float bias);
+// Sets the TMU's odd-levels bit as the board's library does whenever the
+// source, the texture combine or the mipmap mode changes: odd when the source
+// holds the odd levels alone, or, with trilinear blending on, when the colour
+// combine is the odd pass of a one-TMU trilinear blend (other input zeroed,
+// factor one minus the LOD fraction). A later grTexSource sets it from its
+// levels alone, as the library's register shadow does.
+void UpdateLodOdd(Settings* settings, bool fromSourceOnly);
 
 }  // namespace gfx

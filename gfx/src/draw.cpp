@@ -3,19 +3,24 @@
 #include <cmath>
 #include <cstring>
 
+#include "draw.h"
+
 #include "context.h"
 #include "record.h"
 
 namespace gfx {
-namespace {
 
 static_assert(sizeof(VertexIn) == sizeof(GrVertex), "the rasteriser reads GrVertex's layout");
+
+namespace {
 
 VertexIn ToVertexIn(const GrVertex& v) {
   VertexIn out;
   std::memcpy(&out, &v, sizeof out);
   return out;
 }
+
+}  // namespace
 
 bool ReadyToDraw(const char* function) {
   if (!RequireOpen(function)) return false;
@@ -50,6 +55,8 @@ void Uncullable(const GrVertex& a, const GrVertex& b, const GrVertex& c) {
   else
     Triangle(a, b, c);
 }
+
+namespace {
 
 void Fan(int count, const GrVertex* (*at)(int, const void*), const void* source, bool planar) {
   const GrVertex* v0 = at(0, source);
@@ -196,38 +203,6 @@ void grDrawPlanarPolygonVertexList(int nverts, const GrVertex vlist[]) {
   Polygon("grDrawPlanarPolygonVertexList", nverts, nullptr, vlist, true);
 }
 
-// Edge antialiasing is not modelled: the antialiased calls draw plain primitives.
-void grAADrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c, FxBool abAntialias,
-                      FxBool bcAntialias, FxBool caAntialias) {
-  Record("grAADrawTriangle", a, b, c, abAntialias, bcAntialias, caAntialias);
-  QuietRecording quiet;
-  grDrawTriangle(a, b, c);
-}
-
-void grAADrawLine(const GrVertex* v1, const GrVertex* v2) {
-  Record("grAADrawLine", v1, v2);
-  QuietRecording quiet;
-  grDrawLine(v1, v2);
-}
-
-void grAADrawPoint(const GrVertex* p) {
-  Record("grAADrawPoint", p);
-  QuietRecording quiet;
-  grDrawPoint(p);
-}
-
-void grAADrawPolygon(const int nverts, const int ilist[], const GrVertex vlist[]) {
-  Record("grAADrawPolygon", nverts, ilist, vlist);
-  QuietRecording quiet;
-  grDrawPolygon(nverts, ilist, vlist);
-}
-
-void grAADrawPolygonVertexList(const int nverts, const GrVertex vlist[]) {
-  Record("grAADrawPolygonVertexList", nverts, vlist);
-  QuietRecording quiet;
-  grDrawPolygonVertexList(nverts, vlist);
-}
-
 // The rasteriser clips every triangle to the clip window itself.
 void guDrawTriangleWithClip(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
   Record("guDrawTriangleWithClip", a, b, c);
@@ -235,10 +210,11 @@ void guDrawTriangleWithClip(const GrVertex* a, const GrVertex* b, const GrVertex
   grDrawTriangle(a, b, c);
 }
 
+// The rasteriser clips; every edge of the triangle gets its fringe.
 void guAADrawTriangleWithClip(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
   Record("guAADrawTriangleWithClip", a, b, c);
   QuietRecording quiet;
-  grDrawTriangle(a, b, c);
+  grAADrawTriangle(a, b, c, FXTRUE, FXTRUE, FXTRUE);
 }
 
 void guDrawPolygonVertexListWithClip(int nverts, const GrVertex vlist[]) {

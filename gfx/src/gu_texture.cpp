@@ -231,6 +231,7 @@ void guTexSource(GrMipMapId_t id) {
   s.magFilter = info.magfilter_mode;
   s.mipmapMode = info.mipmap_mode;
   s.lodBlend = info.trilinear != FXFALSE;
+  UpdateLodOdd(&s, false);
   s.lodBias = (info.lod_bias & 0x20) ? static_cast<int>(info.lod_bias) - 64 : static_cast<int>(info.lod_bias);
   if (IsNccFormat(info.format) && record->hasNcc) {
     int slot = c.nccResident[0] == id ? 0 : c.nccResident[1] == id ? 1 : -1;

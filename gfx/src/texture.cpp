@@ -199,6 +199,7 @@ void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* i
   s.source = TextureSource{true,           startAddress & ~7u, evenOdd,     info->smallLod,
                            info->largeLod, info->aspectRatio,  info->format};
   s.currentMipMap = GR_NULL_MIPMAP_HANDLE;
+  UpdateLodOdd(&s, true);
   MarkDirty();
 }
 
@@ -246,6 +247,7 @@ void grTexMipMapMode(GrChipID_t tmu, GrMipMapMode_t mode, FxBool lodBlend) {
   }
   Ctx().settings.mipmapMode = mode;
   Ctx().settings.lodBlend = lodBlend != FXFALSE;
+  UpdateLodOdd(&Ctx().settings, false);
   MarkDirty();
 }
 
@@ -348,14 +350,24 @@ void grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgbFunction, GrCombineFact
   }
   Ctx().settings.textureCombine =
       TextureCombine{rgbFunction, rgbFactor, alphaFunction, alphaFactor, rgbInvert != 0, alphaInvert != 0};
+  UpdateLodOdd(&Ctx().settings, false);
   MarkDirty();
 }
 
-// The detail factor blends this TMU's texel with the one upstream; the board
-// modelled here has one TMU, whose upstream input is zero (see glide.h).
+// The detail factor grows as the level of detail falls below the bias:
+// min(max, ((bias - lod) << scale) >> 8) in 8.8 levels (see texture.h).
 void grTexDetailControl(GrChipID_t tmu, int lodBias, FxU8 detailScale, float detailMax) {
   Record("grTexDetailControl", tmu, lodBias, detailScale, detailMax);
-  ValidTmu("grTexDetailControl", tmu);
+  if (!ValidTmu("grTexDetailControl", tmu)) return;
+  if (lodBias < -32 || lodBias > 31 || detailScale > 7 || !(detailMax >= 0.0f && detailMax <= 1.0f)) {
+    ReportError("grTexDetailControl", "lod_bias, detail_scale or detail_max out of range");
+    return;
+  }
+  Settings& s = Ctx().settings;
+  s.detailBias = lodBias;
+  s.detailScale = detailScale;
+  s.detailMax = static_cast<int>(detailMax * 255.0f);  // truncated, as the library stores it
+  MarkDirty();
 }
 
 void grTexMultibase(GrChipID_t tmu, FxBool enable) {

@@ -2,8 +2,10 @@
 // board to behave, checked through the public API with exact values (the
 // facts and their sources are in docs/glide-pipeline.md): when the texture
 // unit runs, the W hint, depth compared against the bias, destination
-// alpha, the 12.4 truncation of vertex positions, frame-buffer locks and
-// multibase addressing.
+// alpha, the 12.4 truncation of vertex positions, frame-buffer locks,
+// multibase addressing, the detail factor and trilinear blending, and the
+// antialiased primitives' fringes.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -414,6 +416,342 @@ TEST_F(Conformance, MultibaseReadsEachRangeFromItsOwnAddress) {
   grTexMultibase(GR_TMU0, FXFALSE);
   EXPECT_EQ(draw(GR_LOD_8), 0x0000);
   grTexMultibaseAddress(GR_TMU0, 4, 0, GR_MIPMAPLEVELMASK_BOTH, nullptr);
+  EXPECT_EQ(Errors().size(), 1u);
+}
+
+// ---- detail factor, LOD fraction and trilinear blending -------------------------
+
+// An intensity texture of solid levels, 16x16 (level 4) down to 1x1 (level 8),
+// point sampled, mipmapped. The 8x8 square drawn spans the texture's 256
+// units, 32 per pixel, at W = 1: its level of detail is exactly 5.0, and the
+// LOD bias adds the fraction.
+// Level 5's 208 puts 0.75 * 208 = 156 on a multiple of four, so a factor one
+// off shows in the RGB565 result.
+constexpr uint8_t kLevelValue[9] = {0, 0, 0, 0, 40, 208, 100, 60, 20};
+
+uint16_t Grey(int v) {
+  return To565(static_cast<uint32_t>(v) * 0x010101u);
+}
+
+class TextureBlend : public Conformance {
+ protected:
+  void SetUp() override {
+    Conformance::SetUp();
+    std::vector<uint8_t> texels;
+    for (int lod = GR_LOD_16; lod <= GR_LOD_1; ++lod)
+      texels.insert(texels.end(), (256 >> lod) * (256 >> lod), kLevelValue[lod]);
+    GrTexInfo info{GR_LOD_1, GR_LOD_16, GR_ASPECT_1x1, GR_TEXFMT_INTENSITY_8, texels.data()};
+    grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    info_ = info;
+    Source();
+    grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
+    guColorCombineFunction(GR_COLORCOMBINE_DECAL_TEXTURE);
+  }
+  void Source() { grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info_); }
+  // The combine with this factor that scales the texel by 1 - factor.
+  static void ScaleByOneMinus(GrCombineFactor_t factor) {
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_BLEND_LOCAL, factor, GR_COMBINE_FUNCTION_BLEND_LOCAL, factor,
+                 FXFALSE, FXFALSE);
+  }
+  static uint16_t Square() {
+    GrVertex v[4] = {Vertex(0, 0, 1, 0, 0), Vertex(8, 0, 1, 256, 0), Vertex(8, 8, 1, 256, 256),
+                     Vertex(0, 8, 1, 0, 256)};
+    grDrawTriangle(&v[0], &v[1], &v[2]);
+    grDrawTriangle(&v[0], &v[2], &v[3]);
+    return Pixel(3, 3);
+  }
+  GrTexInfo info_{};
+};
+
+// BLEND_LOCAL: texel + ((0 - texel) * f >> 8), f the factor as the TMU forms it.
+constexpr int Scaled(int texel, int f) {
+  return texel + ((-texel * f) >> 8);
+}
+
+struct DetailCase {
+  const char* name;
+  GrTextureCombineFnc_t function;  // DETAIL: f = 256 - d; DETAIL_OTHER: f = d + 1
+  int bias, scale;
+  float max;
+  float lodBias;
+  int expected;
+};
+
+void PrintTo(const DetailCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class DetailFactor : public TextureBlend, public ::testing::WithParamInterface<DetailCase> {};
+
+// One level (8x8, level 5, value 208), so only the factor changes. The
+// level of detail before bias is 5.0 = 0x500; d = min(max, ((bias << 8) +
+// ~0x500) << scale >> 8), zero when that is negative.
+TEST_P(DetailFactor, GrowsAsTheLevelOfDetailFallsBelowTheBias) {
+  const DetailCase& c = GetParam();
+  grTexMipMapMode(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
+  GrTexInfo level8{GR_LOD_8, GR_LOD_8, GR_ASPECT_1x1, GR_TEXFMT_INTENSITY_8, nullptr};
+  grTexSource(GR_TMU0, 256, GR_MIPMAPLEVELMASK_BOTH, &level8);  // the 8x8 level of the chain
+  grTexCombineFunction(GR_TMU0, c.function);
+  grTexDetailControl(GR_TMU0, c.bias, static_cast<FxU8>(c.scale), c.max);
+  grTexLodBiasValue(GR_TMU0, c.lodBias);
+  EXPECT_EQ(Square(), Grey(c.expected));
+  EXPECT_TRUE(Errors().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Control, DetailFactor,
+    ::testing::Values(
+        // 0x600 - 0x501 = 0xFF: 0xFF >> 8 = 0, f = 256.
+        DetailCase{"OneLevelBelowUnscaledIsZero", GR_TEXTURECOMBINE_DETAIL, 6, 0, 1.0f, 0, Scaled(208, 256)},
+        // 0xFF << 7 >> 8 = 127, f = 129.
+        DetailCase{"ScaleShiftsTheDistance", GR_TEXTURECOMBINE_DETAIL, 6, 7, 1.0f, 0, Scaled(208, 129)},
+        // 0x2FF << 2 >> 8 = 11, f = 245.
+        DetailCase{"ThreeLevelsBelow", GR_TEXTURECOMBINE_DETAIL, 8, 2, 1.0f, 0, Scaled(208, 245)},
+        // 0x2FF << 7 >> 8 = 383, clamped to max 0.5 * 255 = 127 (truncated).
+        DetailCase{"ClampedToMax", GR_TEXTURECOMBINE_DETAIL, 8, 7, 0.5f, 0, Scaled(208, 129)},
+        // 0x500 - 0x501 < 0: zero, f = 256.
+        DetailCase{"AtTheBiasIsZero", GR_TEXTURECOMBINE_DETAIL, 5, 7, 1.0f, 0, Scaled(208, 256)},
+        // The LOD bias does not move the detail factor.
+        DetailCase{"LodBiasLeavesItAlone", GR_TEXTURECOMBINE_DETAIL, 6, 7, 1.0f, 2.0f, Scaled(208, 129)},
+        // DETAIL_OTHER: the factor itself, f = 127 + 1.
+        DetailCase{"DetailOtherUsesTheFactor", GR_TEXTURECOMBINE_DETAIL_OTHER, 6, 7, 1.0f, 0,
+                   Scaled(208, 128)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TextureBlend, DetailControlRefusesValuesOutOfRange) {
+  grTexDetailControl(GR_TMU0, 32, 0, 1.0f);
+  grTexDetailControl(GR_TMU0, 0, 8, 1.0f);
+  grTexDetailControl(GR_TMU0, 0, 0, 1.5f);
+  grTexDetailControl(GR_TMU0, 0, 0, std::nanf(""));
+  EXPECT_EQ(Errors().size(), 4u);
+}
+
+struct PassCase {
+  const char* name;
+  bool lodBlend;
+  GrCombineFactor_t factor;
+  float lodBias;
+  bool sourceAfterCombine;  // grTexSource again after the combine
+  int expected;
+};
+
+void PrintTo(const PassCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class LodBlendPass : public TextureBlend, public ::testing::WithParamInterface<PassCase> {};
+
+// One pass of a one-TMU trilinear blend. With lodBlend, a TMU of even levels
+// reads the next level when the level is odd, and the odd pass (other zeroed,
+// factor ONE_MINUS_LOD_FRACTION) the next when it is even; on odd levels the
+// factors are reversed. An unreversed LOD fraction is taken as it is.
+TEST_P(LodBlendPass, PicksTheLevelAndWeighsIt) {
+  const PassCase& c = GetParam();
+  ScaleByOneMinus(c.factor);
+  grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, c.lodBlend ? FXTRUE : FXFALSE);
+  if (c.sourceAfterCombine) Source();
+  grTexLodBiasValue(GR_TMU0, c.lodBias);
+  EXPECT_EQ(Square(), Grey(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Passes, LodBlendPass,
+    ::testing::Values(
+        // No blend: level 5 (208) at LOD 5.25; fraction 64 and 256 - 64 add up to 256.
+        PassCase{"FractionAsItIs", false, GR_COMBINE_FACTOR_LOD_FRACTION, 0.25f, false, Scaled(208, 64)},
+        PassCase{"OneMinusFraction", false, GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION, 0.25f, false,
+                 Scaled(208, 192)},
+        // LOD 5.5, odd: the even pass reads level 6 (100) by the reversed fraction 256 - 128.
+        PassCase{"EvenPassOnAnOddLevel", true, GR_COMBINE_FACTOR_LOD_FRACTION, 0.5f, false, Scaled(100, 128)},
+        // The odd pass reads level 5 (208) by the fraction 128 as it is.
+        PassCase{"OddPassOnAnOddLevel", true, GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION, 0.5f, false,
+                 Scaled(208, 128)},
+        // LOD 6.25, even: the even pass reads level 6 by 64, the odd pass level 7 (60) by 256 - 64.
+        PassCase{"EvenPassOnAnEvenLevel", true, GR_COMBINE_FACTOR_LOD_FRACTION, 1.25f, false,
+                 Scaled(100, 64)},
+        PassCase{"OddPassOnAnEvenLevel", true, GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION, 1.25f, false,
+                 Scaled(60, 192)},
+        // grTexSource sets the odd bit from its levels alone (both: even), as the library does.
+        PassCase{"SourceAfterTheOddCombine", true, GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION, 0.5f, true,
+                 Scaled(100, 128)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The two passes a one-TMU program draws, the second added with ONE, ONE:
+// (1 - f) of level L plus f of level L + 1, in RGB565 after each pass.
+TEST_F(TextureBlend, TwoPassTrilinearBlendsNeighbouringLevels) {
+  struct Case {
+    float lodBias;
+    int even, odd;  // each pass's grey
+  };
+  // LOD 5.5: 0.5 * 208 + 0.5 * 100; LOD 6.25: 0.75 * 100 + 0.25 * 60.
+  for (const Case& c :
+       {Case{0.5f, Scaled(100, 128), Scaled(208, 128)}, Case{1.25f, Scaled(100, 64), Scaled(60, 192)}}) {
+    SCOPED_TRACE(c.lodBias);
+    grBufferClear(0, 0, 0);
+    grTexLodBiasValue(GR_TMU0, c.lodBias);
+    grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXTRUE);
+    ScaleByOneMinus(GR_COMBINE_FACTOR_LOD_FRACTION);
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
+    EXPECT_EQ(Square(), Grey(c.even));
+    ScaleByOneMinus(GR_COMBINE_FACTOR_ONE_MINUS_LOD_FRACTION);
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO);
+    // The first pass as stored, expanded back (bit replication), plus the second.
+    const uint16_t first = Grey(c.even);
+    const int r = ((first >> 11) << 3 | (first >> 13)) + c.odd,
+              g = (((first >> 5) & 63) << 2 | ((first >> 9) & 3)) + c.odd;
+    const uint16_t expected = static_cast<uint16_t>((std::min(r, 255) >> 3) << 11 |
+                                                    (std::min(g, 255) >> 2) << 5 | std::min(r, 255) >> 3);
+    EXPECT_EQ(Square(), expected);
+  }
+}
+
+// ---- antialiased primitives --------------------------------------------------------
+
+// White, alpha from the vertices (255), blended SRC_ALPHA / ONE_MINUS_SRC_ALPHA
+// over black. A fringe pixel whose centre lies half a pixel out has alpha
+// 127.5 -> 127: 255 * 128 >> 8 = 127.
+constexpr uint16_t kWhite = 0xFFFF;
+const uint16_t kHalf = To565(0x7F7F7F);
+
+class Antialiased : public Conformance {
+ protected:
+  void SetUp() override {
+    Conformance::SetUp();
+    grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_NONE, FXFALSE);
+    grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_NONE, FXFALSE);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO);
+  }
+  static GrVertex White(float x, float y) {
+    GrVertex v = Vertex(x, y);
+    v.r = v.g = v.b = v.a = 255.0f;
+    v.ooz = 1000.0f;
+    return v;
+  }
+};
+
+struct EdgeCase {
+  const char* name;
+  bool ab, bc, ca;
+};
+
+void PrintTo(const EdgeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class AaTriangleEdges : public Antialiased, public ::testing::WithParamInterface<EdgeCase> {};
+
+// Triangle a (4,4), b (12.5,4), c (4,12.5). ab is horizontal with c below: its
+// fringe is the row above (row 3). ca is vertical with b right: the column to
+// the left (column 3). bc (x + y = 16.5) leans more horizontal than not... it
+// is at 45 degrees, so x-major: the fringe lies below it, and pixel (8,8),
+// centre 0.5 below the edge, is half covered.
+TEST_P(AaTriangleEdges, EachFlaggedEdgeGetsItsFringe) {
+  const EdgeCase& c = GetParam();
+  GrVertex a = White(4, 4), b = White(12.5f, 4), cc = White(4, 12.5f);
+  grAADrawTriangle(&a, &b, &cc, c.ab, c.bc, c.ca);
+  EXPECT_EQ(Pixel(6, 5), kWhite);  // inside
+  EXPECT_EQ(Pixel(7, 8), kWhite);  // inside, next to bc
+  EXPECT_EQ(Pixel(6, 3), c.ab ? kHalf : 0);
+  EXPECT_EQ(Pixel(3, 6), c.ca ? kHalf : 0);
+  EXPECT_EQ(Pixel(8, 8), c.bc ? kHalf : 0);
+  EXPECT_EQ(Pixel(6, 2), 0);  // a fringe is one pixel wide
+  EXPECT_EQ(Pixel(2, 6), 0);
+  EXPECT_EQ(Pixel(9, 8), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, AaTriangleEdges,
+                         ::testing::Values(EdgeCase{"None", false, false, false},
+                                           EdgeCase{"AbOnly", true, false, false},
+                                           EdgeCase{"BcOnly", false, true, false},
+                                           EdgeCase{"CaOnly", false, false, true},
+                                           EdgeCase{"All", true, true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Depth is tested for the fringes but not written; a culled triangle draws
+// neither itself nor its fringes.
+TEST_F(Antialiased, TriangleFringesWriteNoDepthAndCullingDropsThem) {
+  grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+  grDepthBufferFunction(GR_CMP_ALWAYS);
+  grDepthMask(FXTRUE);
+  grBufferClear(0, 0, 7);
+  GrVertex a = White(4, 4), b = White(12.5f, 4), c = White(4, 12.5f);
+  grAADrawTriangle(&a, &b, &c, FXTRUE, FXTRUE, FXTRUE);
+  EXPECT_EQ(Depth(6, 5), 1000);
+  EXPECT_EQ(Pixel(6, 3), kHalf);
+  EXPECT_EQ(Depth(6, 3), 7);
+  GrVertex d = White(34, 4), e = White(42.5f, 4), f = White(34, 12.5f);  // clockwise: area > 0
+  grCullMode(GR_CULL_POSITIVE);
+  grAADrawTriangle(&d, &e, &f, FXTRUE, FXTRUE, FXTRUE);
+  EXPECT_EQ(Pixel(36, 5), 0);
+  EXPECT_EQ(Pixel(36, 3), 0);
+  grCullMode(GR_CULL_NEGATIVE);
+  grAADrawTriangle(&d, &e, &f, FXTRUE, FXTRUE, FXTRUE);
+  EXPECT_EQ(Pixel(36, 5), kWhite);
+  EXPECT_EQ(Pixel(36, 3), kHalf);
+  EXPECT_EQ(Depth(36, 3), 7);
+}
+
+// The square (4,4)-(12,12) as a fan of two: its four outer edges get
+// fringes, the shared diagonal none; depth writes stay on.
+TEST_F(Antialiased, PolygonFringesItsOuterEdges) {
+  grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+  grDepthBufferFunction(GR_CMP_ALWAYS);
+  grDepthMask(FXTRUE);
+  grBufferClear(0, 0, 7);
+  GrVertex v[4] = {White(4, 4), White(12, 4), White(12, 12), White(4, 12)};
+  grAADrawPolygonVertexList(4, v);
+  EXPECT_EQ(Pixel(6, 3), kHalf);
+  EXPECT_EQ(Pixel(3, 6), kHalf);
+  EXPECT_EQ(Pixel(12, 6), kHalf);
+  EXPECT_EQ(Pixel(6, 12), kHalf);
+  EXPECT_EQ(Pixel(8, 8), kWhite);
+  EXPECT_EQ(Pixel(7, 8), kWhite);
+  EXPECT_EQ(Pixel(6, 2), 0);
+  EXPECT_EQ(Depth(6, 3), 1000);
+  // A three-vertex polygon: its one triangle is the first and the last, and
+  // all three edges are outer (the triangle of AaTriangleEdges, 40 right).
+  GrVertex t[3] = {White(44, 4), White(52.5f, 4), White(44, 12.5f)};
+  const int indices[3] = {0, 1, 2};
+  grAADrawPolygon(3, indices, t);
+  EXPECT_EQ(Pixel(46, 3), kHalf);
+  EXPECT_EQ(Pixel(43, 6), kHalf);
+  EXPECT_EQ(Pixel(48, 8), kHalf);
+  EXPECT_EQ(Pixel(47, 8), kWhite);
+  EXPECT_TRUE(Errors().empty());
+}
+
+// A point is a 2x2 square around it; a line a band one pixel either side,
+// along the minor axis; alpha peaks on the point or line.
+TEST_F(Antialiased, PointsAndLinesFadeOverTwoPixels) {
+  GrVertex p = White(10, 10);
+  grAADrawPoint(&p);
+  for (int y = 8; y <= 11; ++y)
+    for (int x = 8; x <= 11; ++x) {
+      const bool inside = x >= 9 && x <= 10 && y >= 9 && y <= 10;
+      EXPECT_EQ(Pixel(x, y), inside ? kHalf : 0) << x << "," << y;
+    }
+  GrVertex h0 = White(20, 10), h1 = White(30, 10);
+  grAADrawLine(&h0, &h1);
+  EXPECT_EQ(Pixel(25, 9), kHalf);
+  EXPECT_EQ(Pixel(25, 10), kHalf);
+  EXPECT_EQ(Pixel(25, 8), 0);
+  EXPECT_EQ(Pixel(25, 11), 0);
+  EXPECT_EQ(Pixel(30, 10), 0);
+  GrVertex v0 = White(40, 30), v1 = White(40, 20);  // drawn from the lower y up
+  grAADrawLine(&v0, &v1);
+  EXPECT_EQ(Pixel(39, 25), kHalf);
+  EXPECT_EQ(Pixel(40, 25), kHalf);
+  EXPECT_EQ(Pixel(38, 25), 0);
+  EXPECT_EQ(Pixel(41, 25), 0);
+  grCullMode(GR_CULL_NEGATIVE);  // the square's triangles wind both ways: none is culled
+  GrVertex q = White(50, 10);
+  grAADrawPoint(&q);
+  for (int y = 9; y <= 10; ++y)
+    for (int x = 49; x <= 50; ++x) EXPECT_EQ(Pixel(x, y), kHalf) << x << "," << y;
+  grAADrawLine(&h0, &h0);  // one place: nothing
+  grAADrawPoint(nullptr);
   EXPECT_EQ(Errors().size(), 1u);
 }
 

@@ -1,6 +1,7 @@
 // fast_path_test.cpp — the specialised spans draw exactly what the reference
 // draws for the programs' scenes, and the picture does not depend on the
 // number of worker threads.
+#include <glide.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -54,8 +55,9 @@ std::unique_ptr<scenes::Scene> Build(Kind kind, float timeS) {
 using Simd = gfx::Rasterizer::Simd;
 
 // Draws a few frames of the scene over a patterned start picture.
+// edit, when given, changes every batch's state before it is set.
 Canvas Render(Kind kind, bool referenceOnly, int threads, Simd simd, RasterCounters* counters = nullptr,
-              std::vector<std::string>* spans = nullptr) {
+              std::vector<std::string>* spans = nullptr, void (*edit)(RasterState*) = nullptr) {
   Canvas canvas;
   for (size_t i = 0; i < canvas.colour.size(); ++i)
     canvas.colour[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
@@ -68,7 +70,9 @@ Canvas Render(Kind kind, bool referenceOnly, int threads, Simd simd, RasterCount
     if (kind == Kind::Bodies565 || kind == Kind::Bodies8)
       r.Clear(canvas.target, 0, 0, 0xFFFF, true, true, true);
     for (const scenes::Batch& batch : scene->batches) {
-      r.SetState(batch.state);
+      RasterState state = batch.state;
+      if (edit) edit(&state);
+      r.SetState(state);
       if (spans) spans->push_back(r.SpanName());
       for (size_t i = 0; i + 2 < batch.vertices.size(); i += 3)
         r.DrawTriangle(batch.vertices[i], batch.vertices[i + 1], batch.vertices[i + 2], canvas.target);
@@ -116,6 +120,31 @@ TEST_P(FastPath, TwoThreadsDrawTheOneThreadPicture) {
   EXPECT_EQ(single.depth, dual.depth);
   EXPECT_EQ(one.pixelsWritten, two.pixelsWritten);
   EXPECT_EQ(one.trianglesIn, two.trianglesIn);
+}
+
+// Detail and LOD-fraction factors under a decal combine leave the texel as
+// it is: the fast spans still draw, and draw the reference's pixels.
+TEST_P(FastPath, DetailAndLodFractionFactorsKeepTheFastSpans) {
+  auto edit = [](RasterState* st) {
+    st->textureCombine.rgbFactor = GR_COMBINE_FACTOR_ONE_MINUS_DETAIL_FACTOR;
+    st->textureCombine.alphaFactor = GR_COMBINE_FACTOR_LOD_FRACTION;
+    st->texture.detailBias = 5;
+    st->texture.detailScale = 3;
+    st->texture.detailMax = 200;
+  };
+  std::vector<std::string> spans;
+  Canvas fast = Render(kind(), false, 1, simd(), nullptr, &spans, edit);
+  for (const std::string& span : spans) ASSERT_NE(span, "reference");
+  Canvas reference = Render(kind(), true, 1, simd(), nullptr, nullptr, edit);
+  EXPECT_EQ(fast.colour, reference.colour);
+  EXPECT_EQ(fast.depth, reference.depth);
+}
+
+// Trilinear level choice is drawn by the reference alone.
+TEST_P(FastPath, TrilinearStatesGoToTheReference) {
+  std::vector<std::string> spans;
+  Render(kind(), false, 1, simd(), nullptr, &spans, [](RasterState* st) { st->texture.lodBlend = true; });
+  for (const std::string& span : spans) EXPECT_EQ(span, "reference");
 }
 
 constexpr const char* kKindNames[] = {"Floor", "FloorBehind", "Lump", "Halcyon", "Bodies565", "Bodies8"};

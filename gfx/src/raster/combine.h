@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "pipeline.h"
+#include "texture.h"
 
 namespace gfx::raster {
 
@@ -59,42 +60,66 @@ inline int CombineFunctionBits(int function) {
 constexpr int kFactorOneMinus = 0x8;
 constexpr int kFactorSourceMask = 0x7;
 
-// One channel. factorValue is the selected source (0..255) before "one minus".
-inline int CombineChannel(int functionBits, int factorCode, bool invert, int local, int other, int localAlpha,
-                          int factorValue) {
+// One channel with the factor already chosen: f is 0..256.
+inline int CombineChannelBy(int functionBits, bool invert, int local, int other, int localAlpha, int f) {
   int base = ((functionBits & kZeroOther) ? 0 : other) - ((functionBits & kSubtractLocal) ? local : 0);
-  int f = ((factorCode & kFactorOneMinus) ? 255 - factorValue : factorValue) + 1;
   int addend = (functionBits & kAddLocal) ? local : ((functionBits & kAddLocalAlpha) ? localAlpha : 0);
   int out = Clamp255(((base * f) >> 8) + addend);
   return invert ? 255 - out : out;
 }
 
+// One channel. factorValue is the selected source (0..255) before "one minus".
+inline int CombineChannel(int functionBits, int factorCode, bool invert, int local, int other, int localAlpha,
+                          int factorValue) {
+  int f = ((factorCode & kFactorOneMinus) ? 255 - factorValue : factorValue) + 1;
+  return CombineChannelBy(functionBits, invert, local, other, localAlpha, f);
+}
+
+// A texture combine factor as the TMU forms it: the source, reversed (255 -
+// source) for the "one minus" codes and again on a trilinear odd level, plus
+// one -- except an unreversed LOD fraction, which is taken as it is, so that
+// the fraction and its reverse add up to exactly 256.
+inline int TextureFactor(int code, bool flipped, int value) {
+  const bool reversed = ((code & kFactorOneMinus) != 0) != flipped;
+  if ((code & kFactorSourceMask) == GR_COMBINE_FACTOR_LOD_FRACTION && !reversed) return value;
+  return (reversed ? 255 - value : value) + 1;
+}
+
 // Texture combine of the only TMU: local is the texel, the upstream ("other")
 // input is zero. Returns the TMU output as 0xAARRGGBB.
-inline uint32_t TextureCombineUnit(const TextureCombine& tc, uint32_t texel, int lodFraction) {
-  int ta = texel >> 24;
-  int channel[3] = {static_cast<int>((texel >> 16) & 0xFF), static_cast<int>((texel >> 8) & 0xFF),
-                    static_cast<int>(texel & 0xFF)};
+inline uint32_t TextureCombineUnit(const TextureCombine& tc, const DerivedTexture& tex,
+                                   const TexelSample& texel) {
+  const uint32_t argb = texel.argb;
+  int ta = argb >> 24;
+  int channel[3] = {static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF),
+                    static_cast<int>(argb & 0xFF)};
   auto factorOf = [&](int code, int localChannel) {
+    int value = 0;  // ZERO, OTHER_ALPHA (no upstream TMU)
     switch (code & kFactorSourceMask) {
       case GR_COMBINE_FACTOR_LOCAL:
-        return localChannel;
+        value = localChannel;
+        break;
       case GR_COMBINE_FACTOR_LOCAL_ALPHA:
-        return ta;
+        value = ta;
+        break;
+      case GR_COMBINE_FACTOR_DETAIL_FACTOR:
+        value = DetailFactor(tex, texel.rawLod, texel.wNegative);
+        break;
       case GR_COMBINE_FACTOR_LOD_FRACTION:
-        return lodFraction;
+        value = texel.lodFraction;
+        break;
       default:
-        return 0;  // ZERO, OTHER_ALPHA (no upstream TMU), DETAIL_FACTOR
+        break;
     }
+    return TextureFactor(code, texel.flipped, value);
   };
   int rgbBits = CombineFunctionBits(tc.rgbFunction), alphaBits = CombineFunctionBits(tc.alphaFunction);
   uint32_t out = 0;
   for (int c = 0; c < 3; ++c) {
-    int v = CombineChannel(rgbBits, tc.rgbFactor, tc.rgbInvert, channel[c], 0, ta,
-                           factorOf(tc.rgbFactor, channel[c]));
+    int v = CombineChannelBy(rgbBits, tc.rgbInvert, channel[c], 0, ta, factorOf(tc.rgbFactor, channel[c]));
     out |= static_cast<uint32_t>(v) << (16 - 8 * c);
   }
-  int a = CombineChannel(alphaBits, tc.alphaFactor, tc.alphaInvert, ta, 0, ta, factorOf(tc.alphaFactor, ta));
+  int a = CombineChannelBy(alphaBits, tc.alphaInvert, ta, 0, ta, factorOf(tc.alphaFactor, ta));
   return out | static_cast<uint32_t>(a) << 24;
 }
 

@@ -576,7 +576,8 @@ bool FastShapeOf(const Derived& d, FastShape* shape) {
   bool decal = st.textureCombine.rgbFunction == 1 && !st.textureCombine.rgbInvert &&
                st.colour.function == 3 && st.colour.factor == 8 && st.colour.other == 1 && !st.colour.invert;
   bool plain = !st.chromaKey && st.alphaTestFunction == 7 && st.rgbWriteMask && !st.textureWFromTmu;
-  bool texture = tex.enabled && tex.minBilinear && tex.magBilinear;
+  // Trilinear level choice and factor reversal are the reference's alone.
+  bool texture = tex.enabled && tex.minBilinear && tex.magBilinear && !tex.lodBlend;
   for (int lod = tex.lodMin; texture && lod <= tex.lodMax; ++lod) texture = tex.levels[lod].texels != nullptr;
   bool depth = st.depth.mode == 2 && st.depth.bias == 0 && (st.depth.function == 1 || st.depth.function == 7);
   if (!decal || !plain || !texture || !depth) return false;

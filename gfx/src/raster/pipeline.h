@@ -78,6 +78,8 @@ struct DerivedTexture {
   int lodBias88 = 0;  // 8.8 levels
   bool sClamp = true, tClamp = true;
   bool minBilinear = false, magBilinear = false;
+  bool lodBlend = false, lodOdd = false;  // trilinear: see TextureState
+  int detailBias88 = 0, detailScale = 0, detailMax = 0;
 };
 
 // Fog factor + 1 for every 16-bit floating w, built once per fog table.

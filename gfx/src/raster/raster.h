@@ -60,6 +60,12 @@ struct TextureState {
   // The owner changes this whenever the bytes under memory change (a
   // download), so what was decoded from them earlier is not used again.
   uint64_t contentVersion = 0;
+  // grTexMipMapMode(..., lodBlend): the level of detail blends two levels.
+  // The TMU holds one parity of levels (lodOdd: the odd ones) and reads the
+  // next level when the level of detail is of the other parity.
+  bool lodBlend = false, lodOdd = false;
+  // grTexDetailControl: bias in whole levels (-32..31), scale 0..7, max 0..255.
+  int detailBias = 0, detailScale = 0, detailMax = 0;
 
   bool operator==(const TextureState&) const = default;
 };

@@ -65,7 +65,7 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
       float s = sRow + tri.s.dx * dx, t = tRow + tri.t.dx * dx;
       float textureW = st.textureWFromTmu ? twRow + tri.tw.dx * dx : w;
       TexelSample texel = SampleTexture(d.texture, s, t, textureW, tri.lodBase88);
-      tmuOut = TextureCombineUnit(st.textureCombine, texel.argb, texel.lodFraction);
+      tmuOut = TextureCombineUnit(st.textureCombine, d.texture, texel);
     }
 
     // Colour and alpha combine, chroma key, alpha test.

@@ -87,6 +87,12 @@ void BuildTexture(const TextureState& state, const uint32_t* palette, const NccT
   tex.tClamp = state.tClamp != 0;
   tex.minBilinear = state.minFilter == 1;
   tex.magBilinear = state.magFilter == 1;
+  tex.lodBlend = state.lodBlend;
+  tex.lodOdd = state.lodOdd;
+  int detailBias = state.detailBias < -32 ? -32 : (state.detailBias > 31 ? 31 : state.detailBias);
+  tex.detailBias88 = detailBias * 256;
+  tex.detailScale = state.detailScale < 0 ? 0 : (state.detailScale > 7 ? 7 : state.detailScale);
+  tex.detailMax = Clamp255(state.detailMax);
 }
 
 }  // namespace gfx::raster

@@ -85,7 +85,21 @@ inline uint32_t Bilinear(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11,
 struct TexelSample {
   uint32_t argb = 0;
   int lodFraction = 0;  // 0..255
+  int rawLod = 0;       // level of detail before bias and clamp, 8.8 (for the detail factor)
+  bool wNegative = false;
+  bool flipped = false;  // trilinear on an odd level: the combine's factors are reversed
 };
+
+// The detail factor from the level of detail before bias and clamp (8.8):
+// (bias - lod) in 8.8 less one 256th, scaled by 2^scale, whole part, at most
+// max; zero where the level of detail reaches the bias, max where W < 0.
+inline int DetailFactor(const DerivedTexture& tex, int rawLod88, bool wNegative) {
+  if (wNegative) return tex.detailMax;
+  int beta = tex.detailBias88 + ~rawLod88;
+  if (beta < 0) return 0;
+  beta = static_cast<int>((static_cast<int64_t>(beta) << tex.detailScale) >> 8);
+  return beta > tex.detailMax ? tex.detailMax : beta;
+}
 
 // One pixel's texel from the interpolated S = s/w, T = t/w and W = 1/w.
 inline TexelSample SampleTexture(const DerivedTexture& tex, float sPlane, float tPlane, float wPlane,
@@ -93,14 +107,32 @@ inline TexelSample SampleTexture(const DerivedTexture& tex, float sPlane, float 
   TexelSample out;
   float recip = 1.0f / wPlane;
   float s = sPlane * recip, t = tPlane * recip;
-  if (wPlane < 0.0f) s = t = 0.0f;  // the hardware clamps texture coordinates when W is negative
+  const bool wNegative = wPlane < 0.0f;
+  if (wNegative) s = t = 0.0f;  // the hardware clamps texture coordinates when W is negative
 
-  int lod = lodBase88 - Log2Approx88(wPlane) + tex.lodBias88;
+  const int rawLod = lodBase88 - Log2Approx88(wPlane);
+  int lod = rawLod + tex.lodBias88;
   int lodMin = tex.lodMin << 8, lodMax = tex.lodMax << 8;
   lod = lod < lodMin ? lodMin : (lod > lodMax ? lodMax : lod);
   int levelNumber = lod >> 8;
   out.lodFraction = lod & 0xFF;
+  out.rawLod = rawLod;
+  out.wNegative = wNegative;
   bool bilinear = lod == lodMin ? tex.magBilinear : tex.minBilinear;
+  if (tex.lodBlend) {
+    // The TMU holds one parity of levels: on a level of the other parity it
+    // reads the next smaller one (past the last, the odd TMU reads level 7),
+    // and on an odd level the blend factors are reversed, so the even and
+    // the odd pass weigh their levels by 1 - fraction and fraction.
+    out.flipped = (levelNumber & 1) != 0;
+    if (out.flipped != tex.lodOdd) {
+      ++levelNumber;
+      if (levelNumber > 8) {
+        levelNumber = 7;
+        out.lodFraction = 0;
+      }
+    }
+  }
   const TextureLevel& level = tex.levels[levelNumber];
   if (level.texels == nullptr) return out;
 
