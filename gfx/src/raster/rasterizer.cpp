@@ -53,6 +53,13 @@ int DefaultThreadCount() {
   return cores >= 2 ? 2 : 1;
 }
 
+// A target the pipeline can draw into: buffers, a size, rows at least that
+// wide and an internal scale of 1 to 4.
+bool Drawable(const Framebuffer& target) {
+  return target.colour != nullptr && target.width > 0 && target.height > 0 && target.stride >= target.width &&
+         target.scale >= 1 && target.scale <= 4;
+}
+
 }  // namespace
 
 struct Rasterizer::Impl {
@@ -200,8 +207,7 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
                               const Framebuffer& target) {
   Impl& im = *impl;
   ++im.counters.trianglesIn;
-  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
-    return;
+  if (!Drawable(target)) return;
   const RasterState& st = im.pending.state;
   if (Culled(a, b, c, st.cullMode)) {
     ++im.counters.trianglesCulled;
@@ -234,8 +240,7 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
   Impl& im = *impl;
   im.Flush();
   if (im.queue) im.queue->NewFrame();  // a clear most likely starts a frame
-  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
-    return;
+  if (!Drawable(target)) return;
   const RasterState& st = im.pending.state;
   const ClipWindow clip = ClipWindowOf(st, target);
   if (clip.Empty()) return;
@@ -272,8 +277,7 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
 void Rasterizer::WriteThroughPipeline(const Framebuffer& target, const LfbPixel* pixels, size_t count) {
   Impl& im = *impl;
   im.Flush();
-  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
-    return;
+  if (!Drawable(target)) return;
   const Derived& d = im.Current();
   const ClipWindow clip = ClipWindowOf(d.state, target);
   for (size_t i = 0; i < count; ++i) {
