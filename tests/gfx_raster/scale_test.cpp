@@ -45,10 +45,11 @@ std::unique_ptr<scenes::Scene> Build(Kind kind) {
 // for the finer pixels: log2(scale) levels, in the bias's quarter levels).
 std::unique_ptr<scenes::ScaledCanvas> Render(Kind kind, int scale, bool referenceOnly = false,
                                              Simd simd = Simd::kAvx512, int threads = 1,
-                                             bool sameLevels = false) {
+                                             bool sameLevels = false, int tileRows = 0) {
   auto canvas = std::make_unique<scenes::ScaledCanvas>(scale);
   gfx::Rasterizer r;
   r.SetThreadCount(threads);
+  r.SetTileRows(tileRows);
   r.SetReferenceOnly(referenceOnly);
   r.SetSimd(simd);
   auto scene = Build(kind);
@@ -148,6 +149,30 @@ TEST_P(ScaledScene, FastPathsDrawTheReference) {
 INSTANTIATE_TEST_SUITE_P(Scales, ScaledScene,
                          ::testing::Combine(::testing::Values(Kind::Halcyon, Kind::Lump, Kind::Bodies),
                                             ::testing::Values(2, 3, 4)),
+                         [](const auto& info) {
+                           return std::string(kKindNames[static_cast<int>(std::get<0>(info.param))]) + "_x" +
+                                  std::to_string(std::get<1>(info.param));
+                         });
+
+// Drawn band by band (binned), the picture is the one drawn a triangle at a
+// time, for any band height and thread count, at every scale.
+class Tiles : public ::testing::TestWithParam<std::tuple<Kind, int>> {};
+
+TEST_P(Tiles, IdenticalForAnyBandHeightAndThreadCount) {
+  const auto [kind, scale] = GetParam();
+  auto atOnce = Render(kind, scale, false, Simd::kAvx512, 1, false, -1);
+  for (int threads : {1, 2, 3}) {
+    for (int rows : {0, 1, 7, 64}) {
+      auto tiled = Render(kind, scale, false, Simd::kAvx512, threads, false, rows);
+      EXPECT_TRUE(tiled->colour == atOnce->colour) << threads << " threads, bands of " << rows;
+      EXPECT_TRUE(tiled->depth == atOnce->depth) << threads << " threads, bands of " << rows;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, Tiles,
+                         ::testing::Combine(::testing::Values(Kind::Halcyon, Kind::Bodies),
+                                            ::testing::Values(1, 2, 4)),
                          [](const auto& info) {
                            return std::string(kKindNames[static_cast<int>(std::get<0>(info.param))]) + "_x" +
                                   std::to_string(std::get<1>(info.param));

@@ -191,6 +191,13 @@ class Rasterizer {
   // wins over both the default and this call, so a user can pin the count.
   void SetThreadCount(int count);
   int ThreadCount() const;
+  // The most rows of the bands a frame is drawn in (a band's colour and
+  // depth stay in the cache while every triangle on it is drawn); 0, the
+  // default, sizes them by the cache and bins only targets too large for
+  // it, or when more than one thread draws. Any value bins every target;
+  // a negative one has one thread draw each triangle at once whatever the
+  // target (more threads always bin). The picture is identical for every choice.
+  void SetTileRows(int rows);
   // Use the generic reference path only (tests compare it with the fast paths).
   void SetReferenceOnly(bool referenceOnly);
   // The widest vector instructions the fast paths may use. A new Rasterizer
