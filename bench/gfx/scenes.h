@@ -20,6 +20,12 @@ struct Canvas {
   Framebuffer target;
 };
 
+// A canvas for the board's 640x480 screen drawn at an internal scale: the
+// buffers are scale times wider and taller.
+struct ScaledCanvas : Canvas {
+  explicit ScaledCanvas(int scale) : Canvas(kWidth * scale, kHeight * scale) { target.scale = scale; }
+};
+
 struct Batch {
   RasterState state;
   std::vector<VertexIn> vertices;  // three per triangle

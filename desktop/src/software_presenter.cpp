@@ -7,6 +7,7 @@
 // rectangle is sent to the server after that.
 #include <SDL.h>
 
+#include <cstring>
 #include <vector>
 
 #include "desktop/scaler.h"
@@ -59,7 +60,13 @@ class SoftwarePresenter final : public Presenter {
                          target,        clipped.width, clipped.height, targetPitch};
       const bool wholeMultiple = fit.width % frameWidth_ == 0 && fit.height % frameHeight_ == 0 &&
                                  fit.width / frameWidth_ == fit.height / frameHeight_;
-      if (wholeMultiple) {
+      if (fit.width == frameWidth_ && fit.height == frameHeight_) {
+        // A frame drawn at the size it is shown at (the Glide library's
+        // native scale): a copy.
+        for (int y = 0; y < clipped.height; ++y)
+          std::memcpy(target + static_cast<size_t>(y) * targetPitch,
+                      frame_.data() + static_cast<size_t>(y) * frameWidth_, sizeof(uint32_t) * clipped.width);
+      } else if (wholeMultiple) {
         scaler_.Nearest(job);
       } else {
         scaler_.Bilinear(job);

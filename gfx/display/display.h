@@ -27,6 +27,12 @@ class Display {
   // host's swap listener once the frame counts as shown.
   virtual void Present(const uint16_t* pixels, int width, int height, int strideInPixels,
                        int swapInterval) = 0;
+  // The size in pixels of what the frames are shown on (the window's
+  // drawable area, or the screen), once open; false when there is none.
+  virtual bool OutputSize(int* width, int* height) const {
+    (void)width, (void)height;
+    return false;
+  }
   // grGammaCorrectionValue; applied when presenting (not to the buffers).
   virtual void SetGamma(float gamma) = 0;
   // Called by grSstWinClose / grGlideShutdown. The display may be opened again.

@@ -112,6 +112,12 @@ void SdlDisplay::Close() {
   videoStarted_ = false;
 }
 
+bool SdlDisplay::OutputSize(int* width, int* height) const {
+  if (presenter_ == nullptr) return false;
+  presenter_->OutputSize(width, height);
+  return *width > 0 && *height > 0;
+}
+
 void SdlDisplay::ForgetPresenter() {
   StopDrawing();
   presenterTicket_ = 0;

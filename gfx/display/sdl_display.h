@@ -32,6 +32,7 @@ class SdlDisplay final : public FrameDisplay {
   // cannot give either.
   bool Open(const DisplayConfig& config) override;
   void Close() override;
+  bool OutputSize(int* width, int* height) const override;
 
   SDL_Window* Window() const { return window_; }
   desktop::Presenter* Presenter() const { return presenter_; }

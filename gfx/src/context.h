@@ -85,10 +85,14 @@ struct Context {
   bool initialised = false;  // grGlideInit called
   bool open = false;         // grSstWinOpen succeeded
   int colourFormat = GR_COLORFORMAT_ARGB;
-  int width = 640, height = 480;
+  int width = 640, height = 480;  // the screen the program sees
+  // The internal scale: the buffers are scale times wider and taller than
+  // the screen (internal_scale.h chooses it at grSstWinOpen).
+  int scale = 1;
+  int bufferWidth = 640, bufferHeight = 480;
   int colourBufferCount = 2;
   bool hasAux = true;
-  int stride = 640;        // pixels between buffer rows (the width)
+  int stride = 640;        // pixels between buffer rows (the buffers' width)
   int lfbLocks = 0;        // frame-buffer locks open
   int lfbStagedLocks = 0;  // of those, the write locks (their writes wait in a copy)
   Settings settings;
@@ -189,9 +193,10 @@ inline Framebuffer RenderTarget() {
   Framebuffer f;
   f.colour = ColourBuffer(c.settings.renderBuffer);
   f.depth = c.aux.empty() ? nullptr : c.aux.data();
-  f.width = c.width;
-  f.height = c.height;
+  f.width = c.bufferWidth;
+  f.height = c.bufferHeight;
   f.stride = c.stride;
+  f.scale = c.scale;
   return f;
 }
 

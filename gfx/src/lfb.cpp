@@ -15,6 +15,12 @@
 // copied back into it at once. While any lock is open, drawing finishes
 // before each call returns, so writes through the pointer and triangles land
 // in the order the program issued them.
+//
+// At an internal scale k every pixel the program reads or writes stands for
+// k x k pixels of the buffers: a write fills them all, a colour read is
+// their average (each channel rounded to nearest) and an aux read the first
+// of them (the top left), since an average of depths or alphas of different
+// surfaces would belong to none of them.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -41,6 +47,32 @@ bool RegionFits(uint32_t x, uint32_t y, uint32_t w, uint32_t h) {
   const Context& c = Ctx();
   const uint64_t width = static_cast<uint64_t>(c.width), height = static_cast<uint64_t>(c.height);
   return uint64_t(x) + w <= width && uint64_t(y) + h <= height;
+}
+
+// The program's pixel (x, y) of a plane (see the top of the file).
+uint16_t ReadPixel(const uint16_t* plane, bool aux, int x, int y) {
+  const Context& c = Ctx();
+  const int k = c.scale;
+  const size_t stride = size_t(c.stride);
+  const uint16_t* block = plane + size_t(y) * size_t(k) * stride + size_t(x) * size_t(k);
+  if (k == 1 || aux) return block[0];
+  unsigned r = 0, g = 0, b = 0;
+  for (int j = 0; j < k; ++j) {
+    for (int i = 0; i < k; ++i) {
+      const unsigned p = block[size_t(j) * stride + size_t(i)];
+      r += p >> 11, g += (p >> 5) & 0x3F, b += p & 0x1F;
+    }
+  }
+  const unsigned n = unsigned(k * k), half = n / 2;
+  return static_cast<uint16_t>(((r + half) / n) << 11 | ((g + half) / n) << 5 | ((b + half) / n));
+}
+
+// Stores the program's pixel (x, y) into every buffer pixel it stands for.
+void WritePixel(uint16_t* plane, int x, int y, uint16_t value) {
+  const Context& c = Ctx();
+  const int k = c.scale;
+  uint16_t* block = plane + size_t(y) * size_t(k) * size_t(c.stride) + size_t(x) * size_t(k);
+  for (int j = 0; j < k; ++j) std::fill_n(block + size_t(j) * size_t(c.stride), k, value);
 }
 
 uint16_t To565(uint32_t argb) {
@@ -122,12 +154,14 @@ void ConvertFromPlane(uint16_t p, int mode, int colourFormat, uint8_t* dst) {
 
 // One lock: the program's view (`copy`), what that view held when last
 // committed (`committed`: a pixel whose bytes differ was written since) and
-// the buffer as the copy last saw it (`seen`, to find what was drawn since).
+// the buffer as the copy last saw it (`seen`, at the buffer's own size, to
+// find what was drawn since).
 struct Lock {
   bool active = false;
   bool write = false;
   bool pipeline = false;
   bool lowerLeft = false;
+  bool aux = false;
   int buffer = 0;
   int mode = GR_LFBWRITEMODE_565;
   uint16_t* plane = nullptr;  // the buffer locked (fixed at lock time)
@@ -159,12 +193,14 @@ void Commit(Lock& lock) {
       const size_t at = size_t(x) * bytes;
       if (std::memcmp(now + at, was + at, bytes) == 0) continue;
       std::memcpy(was + at, now + at, bytes);
-      if (lock.pipeline)
-        pixels.push_back(LfbPixel{x, row,
-                                  ToArgb(now + at, lock.mode, c.lfbWriteColourFormat, c.lfbConstantAlpha),
-                                  c.lfbConstantDepth});
-      else
-        lock.plane[size_t(row) * c.stride + x] = ConvertToPlane(now + at, lock.mode, c.lfbWriteColourFormat);
+      if (lock.pipeline) {
+        const uint32_t argb = ToArgb(now + at, lock.mode, c.lfbWriteColourFormat, c.lfbConstantAlpha);
+        for (int j = 0; j < c.scale; ++j)
+          for (int i = 0; i < c.scale; ++i)
+            pixels.push_back(LfbPixel{x * c.scale + i, row * c.scale + j, argb, c.lfbConstantDepth});
+      } else {
+        WritePixel(lock.plane, x, row, ConvertToPlane(now + at, lock.mode, c.lfbWriteColourFormat));
+      }
     }
   }
   if (pixels.empty()) return;
@@ -172,9 +208,10 @@ void Commit(Lock& lock) {
   Framebuffer target;
   target.colour = lock.plane;
   target.depth = c.aux.empty() ? nullptr : c.aux.data();
-  target.width = c.width;
-  target.height = c.height;
+  target.width = c.bufferWidth;
+  target.height = c.bufferHeight;
   target.stride = c.stride;
+  target.scale = c.scale;
   c.rasterizer->WriteThroughPipeline(target, pixels.data(), pixels.size());
 }
 
@@ -183,17 +220,26 @@ void Commit(Lock& lock) {
 void Sync(Lock& lock) {
   Context& c = Ctx();
   const int bytes = PixelBytes(lock.mode);
+  const size_t k = size_t(c.scale), stride = size_t(c.stride);
   for (int y = 0; y < c.height; ++y) {
     const int row = PhysicalRow(lock, y);
-    const uint16_t* now = lock.plane + size_t(row) * c.stride;
-    uint16_t* seen = lock.seen.data() + size_t(row) * c.width;
-    if (std::memcmp(now, seen, size_t(c.width) * 2) == 0) continue;
+    // The k buffer rows of the program's row, one after the other (the stride is the buffer's width).
+    const uint16_t* now = lock.plane + size_t(row) * k * stride;
+    uint16_t* seen = lock.seen.data() + size_t(row) * k * stride;
+    if (std::memcmp(now, seen, k * stride * 2) == 0) continue;
     uint8_t* copy = lock.copy.data() + size_t(y) * lock.strideBytes;
     uint8_t* committed = lock.committed.data() + size_t(y) * lock.strideBytes;
     for (int x = 0; x < c.width; ++x) {
-      if (now[x] == seen[x]) continue;
-      seen[x] = now[x];
-      ConvertFromPlane(now[x], lock.mode, c.lfbWriteColourFormat, copy + size_t(x) * bytes);
+      bool changed = false;
+      for (size_t j = 0; j < k; ++j) {
+        const size_t at = j * stride + size_t(x) * k;
+        if (std::memcmp(now + at, seen + at, k * 2) == 0) continue;
+        std::memcpy(seen + at, now + at, k * 2);
+        changed = true;
+      }
+      if (!changed) continue;
+      ConvertFromPlane(ReadPixel(lock.plane, lock.aux, x, row), lock.mode, c.lfbWriteColourFormat,
+                       copy + size_t(x) * bytes);
       if (lock.write) std::memcpy(committed + size_t(x) * bytes, copy + size_t(x) * bytes, bytes);
     }
   }
@@ -248,9 +294,17 @@ FxBool grLfbReadRegion(GrBuffer_t srcBuffer, FxU32 srcX, FxU32 srcY, FxU32 srcWi
   FinishRendering();
   const Context& c = Ctx();
   uint8_t* out = static_cast<uint8_t*>(dstData);
+  const bool aux = IsAux(srcBuffer);
   for (FxU32 row = 0; row < srcHeight; ++row) {
-    std::memcpy(out + size_t(row) * dstStride, plane + size_t(srcY + row) * c.stride + srcX,
-                size_t(srcWidth) * 2);
+    uint8_t* to = out + size_t(row) * dstStride;
+    if (c.scale == 1) {
+      std::memcpy(to, plane + size_t(srcY + row) * c.stride + srcX, size_t(srcWidth) * 2);
+      continue;
+    }
+    for (FxU32 x = 0; x < srcWidth; ++x) {
+      const uint16_t value = ReadPixel(plane, aux, int(srcX + x), int(srcY + row));
+      std::memcpy(to + size_t(x) * 2, &value, 2);
+    }
   }
   return FXTRUE;
 }
@@ -275,10 +329,10 @@ FxBool grLfbWriteRegion(GrBuffer_t dstBuffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFm
   const uint8_t* in = static_cast<const uint8_t*>(srcData);
   const int bytes = PixelBytes(srcFormat);
   for (FxU32 row = 0; row < srcHeight; ++row) {
-    uint16_t* dst = plane + size_t(dstY + row) * c.stride + dstX;
     const uint8_t* src = in + size_t(row) * FxU32(srcStride);
     for (FxU32 x = 0; x < srcWidth; ++x)
-      dst[x] = ConvertToPlane(src + size_t(x) * bytes, srcFormat, c.lfbWriteColourFormat);
+      WritePixel(plane, int(dstX + x), int(dstY + row),
+                 ConvertToPlane(src + size_t(x) * bytes, srcFormat, c.lfbWriteColourFormat));
   }
   if (c.lfbLocks) SyncLfbCopies();
   return FXTRUE;
@@ -323,20 +377,20 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
   lock.mode = mode;
   lock.plane = plane;
   lock.lowerLeft = origin == GR_ORIGIN_LOWER_LEFT;
+  lock.aux = aux;
   // Aux writes store what they are given; colour writes may go through the pipeline.
   lock.pipeline = write && !aux && pixelPipeline != FXFALSE;
   const int bytes = PixelBytes(mode);
   lock.strideBytes = size_t(std::max(c.width, kLockRowPixels)) * bytes;
   ++c.lfbLocks;
   // A copy in the lock's layout, starting as the buffer's picture.
-  lock.seen.assign(size_t(c.width) * c.height, 0);
+  lock.seen.assign(plane, plane + size_t(c.stride) * size_t(c.bufferHeight));
   lock.copy.assign(lock.strideBytes * c.height, 0);
   for (int y = 0; y < c.height; ++y) {
-    const uint16_t* from = plane + size_t(PhysicalRow(lock, y)) * c.stride;
-    std::memcpy(lock.seen.data() + size_t(PhysicalRow(lock, y)) * c.width, from, size_t(c.width) * 2);
     uint8_t* to = lock.copy.data() + size_t(y) * lock.strideBytes;
     for (int x = 0; x < c.width; ++x)
-      ConvertFromPlane(from[x], mode, c.lfbWriteColourFormat, to + size_t(x) * bytes);
+      ConvertFromPlane(ReadPixel(plane, aux, x, PhysicalRow(lock, y)), mode, c.lfbWriteColourFormat,
+                       to + size_t(x) * bytes);
   }
   if (write) {
     lock.committed = lock.copy;

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "context.h"
+#include "internal_scale.h"
 #include "record.h"
 
 namespace gfx {
@@ -185,14 +186,21 @@ FxBool grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution, GrScreenRefresh
     ReportError("grSstWinOpen", "the display could not be opened");
     return FXFALSE;
   }
+  // The internal scale, for the window or screen the display opened when it is `native`.
+  int outputWidth = 0, outputHeight = 0;
+  if (!display->OutputSize(&outputWidth, &outputHeight)) outputWidth = outputHeight = 0;
+  const int scale = ResolveScale(ChosenScaleSetting(), outputWidth, outputHeight, size.width, size.height);
   c.display = std::move(display);
   c.width = size.width;
   c.height = size.height;
+  c.scale = scale;
+  c.bufferWidth = size.width * scale;
+  c.bufferHeight = size.height * scale;
   c.colourFormat = colorFormat;
   c.colourBufferCount = nColBuffers;
   c.hasAux = nAuxBuffers == 1;
-  c.stride = size.width;
-  const size_t pixels = size_t(c.stride) * size.height;
+  c.stride = c.bufferWidth;
+  const size_t pixels = size_t(c.stride) * size_t(c.bufferHeight);
   for (int i = 0; i < kMaxColourBuffers; ++i) c.colour[i].assign(i < nColBuffers ? pixels : 0, 0);
   c.aux.assign(c.hasAux ? pixels : 0, 0);
   for (int i = 0; i < kMaxColourBuffers; ++i) c.order[i] = i;
@@ -356,7 +364,7 @@ void grBufferSwap(int swapInterval) {
   }
   ++c.swapCount;
   MarkDirty();
-  c.display->Present(c.colour[c.order[0]].data(), c.width, c.height, c.stride, swapInterval);
+  c.display->Present(c.colour[c.order[0]].data(), c.bufferWidth, c.bufferHeight, c.stride, swapInterval);
 }
 
 int grBufferNumPending(void) {

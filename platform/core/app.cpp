@@ -112,6 +112,8 @@ int RunApp(App& app, int argc, char** argv) {
   for (int i = 1; i < argc; ++i) given.emplace_back(argv[i] != nullptr ? argv[i] : "");
   ParsedArguments parsed = ParseArguments(given, std::getenv("XSCREENSAVER_WINDOW"));
   if (!parsed.error.empty()) std::fprintf(stderr, "%s\n", parsed.error.c_str());
+  // The command line's choice of the Glide library's internal scale wins over the environment's.
+  if (!parsed.glideScale.empty()) setenv("GLIDE_SCALE", parsed.glideScale.c_str(), 1);
   core.programName = argc > 0 && argv[0] != nullptr ? argv[0] : "program";
   core.arguments = parsed.arguments;
   core.hostedWindow = parsed.hostedWindow;

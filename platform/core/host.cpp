@@ -186,6 +186,14 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
         ++i;
       continue;
     }
+    if (argument == "-glide-scale" || argument == "--glide-scale") {
+      // The library checks the value (and says what it does with a bad one).
+      if (i + 1 >= arguments.size())
+        parsed.error = argument + " needs 1, 2, 3, 4 or native";
+      else
+        parsed.glideScale = arguments[++i];
+      continue;
+    }
     if (IsHostFlag(argument)) continue;
     parsed.arguments.push_back(argument);
   }

@@ -74,6 +74,18 @@ INSTANTIATE_TEST_SUITE_P(
         HostedCase{"VisualWithoutName", {"-s", "-visual"}, nullptr, {"-s"}, std::nullopt, true}),
     [](const ::testing::TestParamInfo<HostedCase>& info) { return std::string(info.param.name); });
 
+// The XScreenSaver description's scale option reaches the Glide library, anywhere on the line.
+TEST(HostedArguments, GlideScaleIsTakenOut) {
+  ParsedArguments parsed = ParseArguments({"-glide-scale", "native", "-s"}, nullptr, [] { return kRoot; });
+  EXPECT_EQ(parsed.arguments, std::vector<std::string>{"-s"});
+  EXPECT_EQ(parsed.glideScale, "native");
+  EXPECT_TRUE(parsed.error.empty());
+  parsed = ParseArguments({"-s", "--glide-scale"}, nullptr, [] { return kRoot; });
+  EXPECT_EQ(parsed.arguments, std::vector<std::string>{"-s"});
+  EXPECT_EQ(parsed.glideScale, "");
+  EXPECT_FALSE(parsed.error.empty());
+}
+
 TEST(HostedRoot, WithoutAnXDisplayTheSaverKeepsItsOwnWindow) {
   int asked = 0;
   auto none = [&asked]() -> std::optional<uint32_t> {

@@ -3,6 +3,12 @@
 // it in the order they were queued, so the picture is the one a single
 // thread draws.
 //
+// The regions are also kept to a band of rows whose colour and depth fit
+// the processor's cache (a tile as wide as the target), so that every
+// triangle on a band finds its pixels there: on a large target (an internal
+// scale) the buffers no longer fit the cache whole. With one thread the
+// queue is the same, without workers: the calling thread draws band by band.
+//
 // While triangles are being queued, each worker already draws them on a
 // stripe of its own: the bottom rows that held a share of the work when the
 // same pass of the last frame was drawn. At the flush the rows above the
@@ -27,8 +33,10 @@ namespace gfx::raster {
 
 class DrawQueue {
  public:
-  // threads: 2 or more, the calling thread among them. Pixel counts go to *counters at each flush.
-  DrawQueue(int threads, RasterCounters* counters);
+  // threads: 1 or more, the calling thread among them. Pixel counts go to
+  // *counters at each flush. tileRows: the most rows of a region, 0 for as
+  // many as fit kTileBytes of colour and depth.
+  DrawQueue(int threads, RasterCounters* counters, int tileRows = 0);
   ~DrawQueue();  // draws what is still queued
   DrawQueue(const DrawQueue&) = delete;
   DrawQueue& operator=(const DrawQueue&) = delete;
@@ -68,10 +76,13 @@ class DrawQueue {
   static bool WorkAbove(const Rows* rows, size_t first, size_t last, int from, int to, RowWork* work);
   // Splits the rows [from, to) of triangles [first, last) into up to `pieces`
   // regions of about equal work (each triangle's spread evenly over its
-  // rows), appended to *out; none where no triangle has rows. *work is
-  // scratch, kept by the caller so that a frame allocates nothing.
-  static void Split(const Rows* rows, size_t first, size_t last, int from, int to, int pieces, RowWork* work,
-                    std::vector<Region>* out);
+  // rows), each cut again into regions of at most maxRows rows, appended to
+  // *out; none where no triangle has rows. *work is scratch, kept by the
+  // caller so that a frame allocates nothing.
+  static void Split(const Rows* rows, size_t first, size_t last, int from, int to, int pieces, int maxRows,
+                    RowWork* work, std::vector<Region>* out);
+  // The most rows of a region on targets as wide as the queued triangle's.
+  int MaxRows(size_t triangle) const;
 
   // Scratch for a target of `height` rows, before the workers start on a queue.
   void ReserveRows(int height);
@@ -85,6 +96,7 @@ class DrawQueue {
   void WorkerLoop(int index);
 
   const int threads;
+  const int tileRows;    // as asked, 0: by kTileBytes
   const bool mayStream;  // one thread per core at most
   RasterCounters* const counters;
 

@@ -121,11 +121,18 @@ struct RasterState {
 
 // Where pixels go: one colour buffer and the shared depth (aux) buffer, both
 // 16 bits per pixel, rows top of the screen first.
+//
+// The buffers may be drawn at an internal scale: the program's coordinates,
+// clip window and LFB pixels stay those of the board's screen, and every one
+// of its pixels is scale x scale pixels here. width, height and stride are
+// the buffers' own (already scaled); vertex x and y and the clip window are
+// multiplied by scale at set-up.
 struct Framebuffer {
   uint16_t* colour = nullptr;  // RGB565
   uint16_t* depth = nullptr;   // w-buffer / z-buffer values, or alpha when depth buffering is off
   int width = 0, height = 0;
   int stride = 0;  // pixels between rows
+  int scale = 1;   // buffer pixels per program pixel, each way (1..4)
   bool operator==(const Framebuffer&) const = default;
 };
 
@@ -136,7 +143,7 @@ struct VertexIn {
 };
 
 // A pixel written through the linear frame buffer with the pixel pipeline
-// on: at physical column x and row y, its colour (hardware 0xAARRGGBB)
+// on: at physical column x and row y of the buffer (scaled), its colour (hardware 0xAARRGGBB)
 // taking the place of the combine output, and the depth it brings.
 struct LfbPixel {
   int x = 0, y = 0;
@@ -190,6 +197,13 @@ class Rasterizer {
   // wins over both the default and this call, so a user can pin the count.
   void SetThreadCount(int count);
   int ThreadCount() const;
+  // The most rows of the bands a frame is drawn in (a band's colour and
+  // depth stay in the cache while every triangle on it is drawn); 0, the
+  // default, sizes them by the cache and bins only targets too large for
+  // it, or when more than one thread draws. Any value bins every target;
+  // a negative one has one thread draw each triangle at once whatever the
+  // target (more threads always bin). The picture is identical for every choice.
+  void SetTileRows(int rows);
   // Use the generic reference path only (tests compare it with the fast paths).
   void SetReferenceOnly(bool referenceOnly);
   // The widest vector instructions the fast paths may use. A new Rasterizer

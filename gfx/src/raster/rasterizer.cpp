@@ -23,6 +23,10 @@ using namespace raster;
 namespace {
 
 constexpr int kMaxThreads = 16;
+// Targets whose colour and depth take more than this are drawn band by band
+// (binned through the queue) with one thread too. Below it, 640x480 among
+// them, drawing each triangle at once is faster.
+constexpr size_t kBinnedBytes = 4u << 20;
 
 // GLIDE_THREADS=n (1..kMaxThreads) as the user set it, or 0 when unset or not a number.
 int ThreadCountFromEnvironment() {
@@ -51,6 +55,13 @@ int DefaultThreadCount() {
   if (int fromEnvironment = ThreadCountFromEnvironment()) return fromEnvironment;
   unsigned cores = std::thread::hardware_concurrency();
   return cores >= 2 ? 2 : 1;
+}
+
+// A target the pipeline can draw into: buffers, a size, rows at least that
+// wide and an internal scale of 1 to 4.
+bool Drawable(const Framebuffer& target) {
+  return target.colour != nullptr && target.width > 0 && target.height > 0 && target.stride >= target.width &&
+         target.scale >= 1 && target.scale <= 4;
 }
 
 }  // namespace
@@ -82,9 +93,22 @@ struct Rasterizer::Impl {
   Framebuffer batchTarget;
   TriangleSetup batchSetups[8];
 
-  // With more than one thread: the queue that the worker threads draw.
+  // The queue that the worker threads draw, and that one thread draws band
+  // by band on large targets (made when first needed).
   int threadCount = 1;
+  int tileRows = 0;  // SetTileRows
   std::unique_ptr<DrawQueue> queue;
+
+  // Whether triangles on target go through the queue.
+  bool Binned(const Framebuffer& target) const {
+    if (threadCount > 1 || tileRows > 0) return true;
+    return tileRows == 0 &&
+           static_cast<size_t>(target.width) * static_cast<size_t>(target.height) * 4 > kBinnedBytes;
+  }
+  DrawQueue& Queue() {
+    if (!queue) queue = std::make_unique<DrawQueue>(threadCount, &counters, std::max(tileRows, 0));
+    return *queue;
+  }
 
   // The last few states derived, most recently used first: a program that
   // switches between a few textures (one per object) derives each once.
@@ -141,18 +165,19 @@ struct Rasterizer::Impl {
     const bool withLod = batchDerived->needsLod;
     uint32_t drawn = SetupTriangleBatch(batch, batchDerived->state, batchTarget, withLod, batchSetups);
     batch.count = 0;
-    if (threadCount <= 1 && batchDerived->triangles) {
+    const bool binned = Binned(batchTarget);
+    if (!binned && batchDerived->triangles) {
       SpanContext ctx{batchDerived.get(), nullptr, &batchTarget, &counters};
       batchDerived->triangles(ctx, batchSetups, drawn);
       return;
     }
     for (; drawn != 0; drawn &= drawn - 1) {
       const TriangleSetup& tri = batchSetups[__builtin_ctz(drawn)];
-      if (threadCount <= 1) {
+      if (!binned) {
         SpanContext ctx{batchDerived.get(), &tri, &batchTarget, &counters};
         WalkTriangle(ctx, tri.rowStart, tri.rowEnd);
       } else {
-        queue->Add(batchDerived, tri, batchTarget);
+        Queue().Add(batchDerived, tri, batchTarget);
       }
     }
   }
@@ -173,21 +198,22 @@ struct Rasterizer::Impl {
     if (queue) queue->Flush();
   }
 
-  void SetThreads(int count) {
+  void SetThreads(int count, int rows) {
     Flush();
     queue.reset();
     threadCount = count;
-    if (count > 1) queue = std::make_unique<DrawQueue>(count, &counters);
+    tileRows = rows;
+    if (count > 1) Queue();  // the workers start now
   }
 };
 
 Rasterizer::Rasterizer() : impl(new Impl) {
   int count = DefaultThreadCount();
-  if (count > 1) impl->SetThreads(count);
+  if (count > 1) impl->SetThreads(count, 0);
 }
 
 Rasterizer::~Rasterizer() {
-  impl->SetThreads(1);
+  impl->SetThreads(1, 0);
   delete impl;
 }
 
@@ -200,8 +226,7 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
                               const Framebuffer& target) {
   Impl& im = *impl;
   ++im.counters.trianglesIn;
-  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
-    return;
+  if (!Drawable(target)) return;
   const RasterState& st = im.pending.state;
   if (Culled(a, b, c, st.cullMode)) {
     ++im.counters.trianglesCulled;
@@ -218,7 +243,7 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
   im.DrawBatch();
   TriangleSetup& tri = im.setups[im.nextSetup];
   if (!SetupTriangle(a, b, c, st, target, &tri, allPlanes, d.needsLod || allPlanes)) return;
-  if (im.threadCount <= 1) {
+  if (!im.Binned(target)) {
     im.DrawWaiting();
     if (im.waitingDerived != im.derived) im.waitingDerived = im.derived;
     im.waitingTarget = target;
@@ -226,7 +251,8 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
     im.nextSetup ^= 1;
     return;
   }
-  im.queue->Add(im.derived, tri, target);
+  im.DrawWaiting();  // a smaller target drawn before keeps its order
+  im.Queue().Add(im.derived, tri, target);
 }
 
 void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha, uint16_t depth,
@@ -234,8 +260,7 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
   Impl& im = *impl;
   im.Flush();
   if (im.queue) im.queue->NewFrame();  // a clear most likely starts a frame
-  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
-    return;
+  if (!Drawable(target)) return;
   const RasterState& st = im.pending.state;
   const ClipWindow clip = ClipWindowOf(st, target);
   if (clip.Empty()) return;
@@ -272,8 +297,7 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
 void Rasterizer::WriteThroughPipeline(const Framebuffer& target, const LfbPixel* pixels, size_t count) {
   Impl& im = *impl;
   im.Flush();
-  if (target.colour == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
-    return;
+  if (!Drawable(target)) return;
   const Derived& d = im.Current();
   const ClipWindow clip = ClipWindowOf(d.state, target);
   for (size_t i = 0; i < count; ++i) {
@@ -291,7 +315,13 @@ void Rasterizer::SetThreadCount(int count) {
   if (int fromEnvironment = ThreadCountFromEnvironment()) count = fromEnvironment;
   count = std::clamp(count, 1, kMaxThreads);
   if (count == impl->threadCount) return;
-  impl->SetThreads(count);
+  impl->SetThreads(count, impl->tileRows);
+}
+
+void Rasterizer::SetTileRows(int rows) {
+  rows = std::max(rows, -1);
+  if (rows == impl->tileRows) return;
+  impl->SetThreads(impl->threadCount, rows);
 }
 
 int Rasterizer::ThreadCount() const {

@@ -104,7 +104,7 @@ int LodFromSquaredStep(double step) {
   return LodFromLibrary(step);
 }
 
-bool SnapVertices(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, int64_t xy[3][2]) {
+bool SnapVertices(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, int64_t xy[3][2], int scale) {
   // x and y of two vertices per register (the last two lanes of the second are zero).
   auto pair = [](const VertexIn& v) { return reinterpret_cast<const __m64*>(&v.x); };
   const __m128 ab = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), pair(va)), pair(vb));
@@ -124,7 +124,9 @@ bool SnapVertices(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, in
   if (_mm_movemask_ps(_mm_and_ps(inside(p), inside(q))) != 0xF) return false;
   // value * 16 is exact in float and below 2^28 in magnitude: truncated
   // toward zero it fits 32 bits, as the board's 12.4 conversion keeps it.
-  const __m128 sixteen = _mm_set1_ps(16.0f);
+  // Scaled (by at most 4) it stays below 2^30, exact for 2 and 4; for 3 it
+  // is the float product, the same in the batched setup.
+  const __m128 sixteen = _mm_set1_ps(16.0f * static_cast<float>(scale));
   alignas(16) int32_t ab16[4], c16[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(ab16), _mm_cvttps_epi32(_mm_mul_ps(p, sixteen)));
   _mm_store_si128(reinterpret_cast<__m128i*>(c16), _mm_cvttps_epi32(_mm_mul_ps(q, sixteen)));
@@ -137,7 +139,7 @@ bool SnapVertices(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, in
 bool SetupTriangle(const VertexIn& va, const VertexIn& vb, const VertexIn& vc, const RasterState& state,
                    const Framebuffer& target, TriangleSetup* setup, bool allPlanes, bool withLod) {
   int64_t xy[3][2];
-  if (!SnapVertices(va, vb, vc, xy)) return false;
+  if (!SnapVertices(va, vb, vc, xy, target.scale)) return false;
   if (state.originLowerLeft) {
     const int64_t height16 = static_cast<int64_t>(target.height) * 16;
     for (auto& vertex : xy) vertex[1] = height16 - vertex[1];

@@ -45,9 +45,11 @@ struct ClipWindow {
   int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
   bool Empty() const { return x0 >= x1 || y0 >= y1; }
 };
+// At an internal scale the window's edges are multiplied by it.
 inline ClipWindow ClipWindowOf(const RasterState& state, const Framebuffer& target) {
-  ClipWindow clip{std::max(state.clipMinX, 0), std::min(state.clipMaxX, target.width),
-                  std::max(state.clipMinY, 0), std::min(state.clipMaxY, target.height)};
+  const int k = target.scale;
+  ClipWindow clip{std::max(state.clipMinX, 0) * k, std::min(state.clipMaxX * k, target.width),
+                  std::max(state.clipMinY, 0) * k, std::min(state.clipMaxY * k, target.height)};
   if (state.originLowerLeft) {
     const int flippedY0 = target.height - clip.y1, flippedY1 = target.height - clip.y0;
     clip.y0 = std::max(flippedY0, 0);
@@ -60,8 +62,10 @@ inline ClipWindow ClipWindowOf(const RasterState& state, const Framebuffer& targ
 // then x * 16 and y * 16 truncated toward zero. A biased coordinate is
 // already a multiple of 1/16 (the float addition of the bias rounded it), so
 // only plain ones lose anything. False when any of them is not finite or
-// lies beyond the supported range.
-bool SnapVertices(const VertexIn& a, const VertexIn& b, const VertexIn& c, int64_t xy[3][2]);
+// lies beyond the supported range. At an internal scale k the coordinates
+// are multiplied by k first (x * 16k truncated): positions land on a grid k
+// times finer, in the buffer's pixels.
+bool SnapVertices(const VertexIn& a, const VertexIn& b, const VertexIn& c, int64_t xy[3][2], int scale = 1);
 
 // Cull test on the coordinates as passed: true when the triangle is dropped.
 inline bool Culled(const VertexIn& a, const VertexIn& b, const VertexIn& c, int cullMode) {

@@ -31,13 +31,14 @@ struct Position {
 
 // SnapVertices for one coordinate of eight triangles; clears the lanes of
 // `ok` whose value is not finite or out of range.
-__m512i Snap8(__m256 v, __mmask8* ok) {
+__m512i Snap8(__m256 v, float factor, __mmask8* ok) {
   const __m256 threshold = _mm256_set1_ps(kBiasThreshold), bias = _mm256_set1_ps(kSnapBias);
   const __m256 unbiased = _mm256_sub_ps(v, _mm256_and_ps(_mm256_cmp_ps(v, threshold, _CMP_GE_OQ), bias));
   const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), unbiased);
   *ok &= _mm256_cmp_ps_mask(magnitude, _mm256_set1_ps(kCoordinateLimit), _CMP_LT_OQ);
-  // Truncated toward zero; value * 16 is exact and inside int32 where it counts.
-  return _mm512_cvtepi32_epi64(_mm256_cvttps_epi32(_mm256_mul_ps(unbiased, _mm256_set1_ps(16.0f))));
+  // Truncated toward zero; value * 16 (times the scale) is the product
+  // SnapVertices takes, inside int32 where it counts.
+  return _mm512_cvtepi32_epi64(_mm256_cvttps_epi32(_mm256_mul_ps(unbiased, _mm256_set1_ps(factor))));
 }
 
 // The plane through three vertices' values, as MakePlane works it out.
@@ -90,9 +91,10 @@ uint32_t SetupTriangleBatch(const TriangleBatch& batch, const RasterState& state
   __mmask8 ok = used;
   Position p[3];  // in the caller's order
   const __m512i height16 = _mm512_set1_epi64(static_cast<int64_t>(target.height) * 16);
+  const float factor = 16.0f * static_cast<float>(target.scale);
   for (int v = 0; v < 3; ++v) {
-    p[v].x = Snap8(_mm256_load_ps(batch.x[v]), &ok);
-    p[v].y = Snap8(_mm256_load_ps(batch.y[v]), &ok);
+    p[v].x = Snap8(_mm256_load_ps(batch.x[v]), factor, &ok);
+    p[v].y = Snap8(_mm256_load_ps(batch.y[v]), factor, &ok);
     if (state.originLowerLeft) p[v].y = _mm512_sub_epi64(height16, p[v].y);
   }
 
