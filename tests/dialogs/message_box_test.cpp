@@ -244,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
 // SAVER_DIALOG_PNG, and the default button answers.
 TEST_F(MessageBoxRun, WithoutAnyoneToAnswerTakesTheDefault) {
   const std::filesystem::path png = home / "box.png";
-  setenv("SAVER_DIALOG_PNG", png.c_str(), 1);
+  setenv("SAVER_DIALOG_PNG", png.string().c_str(), 1);
   ::testing::internal::CaptureStderr();
   const int plain = MessageBoxA(0, "Unable to detect Voodoo Hardware", "Error", MB_OK);
   const int second = MessageBoxA(0, "failed", "", MB_YESNO | MB_DEFBUTTON2);

@@ -68,7 +68,7 @@ class CaptureFromEnvironment : public ::testing::Test {
 
 TEST_F(CaptureFromEnvironment, WritesEveryNthShownFrameIntoAFolderItCreates) {
   const fs::path folder = FreshFolder("every") / "nested" / "deeper";
-  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
+  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.string().c_str());
   test_support::ScopedEnv every("GLIDE_CAPTURE_EVERY", "3");
   auto display = CreateDisplayFromEnvironment();
   ASSERT_TRUE(display->Open({}));
@@ -87,7 +87,7 @@ TEST_F(CaptureFromEnvironment, WritesEveryNthShownFrameIntoAFolderItCreates) {
 
 TEST_F(CaptureFromEnvironment, PngShowsWhatTheViewerSawWithTheBoardsGamma) {
   const fs::path folder = FreshFolder("content");
-  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
+  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.string().c_str());
   test_support::ScopedEnv every("GLIDE_CAPTURE_EVERY", nullptr);
   auto display = CreateDisplayFromEnvironment();
   ASSERT_TRUE(display->Open({}));
@@ -129,7 +129,7 @@ TEST_F(CaptureFromEnvironment, UnwritableFolderIsReportedOnceAndTheRunGoesOn) {
   fs::create_directories(base);
   std::ofstream(base / "file") << "not a folder";
   const fs::path folder = base / "file" / "frames";
-  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.c_str());
+  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.string().c_str());
   test_support::ScopedEnv every("GLIDE_CAPTURE_EVERY", nullptr);
   auto display = CreateDisplayFromEnvironment();
   ASSERT_TRUE(display->Open({}));

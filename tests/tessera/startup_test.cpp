@@ -106,7 +106,7 @@ TEST(DataFolder, ReportNamesMissingFilesOrEveryFolderLookedIn) {
 class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("SAVER_HOME", folder.path.c_str(), 1);
+    setenv("SAVER_HOME", folder.path.string().c_str(), 1);
     platform::SetMessageBoxHook(
         [this](HWND owner, const std::string& text, const std::string& caption, UINT type) {
           boxes.push_back({owner, text, caption, type});
