@@ -75,8 +75,9 @@ TEST_F(CaptureFromEnvironment, WritesEveryNthShownFrameIntoAFolderItCreates) {
   auto* headless = dynamic_cast<HeadlessDisplay*>(display.get());
   ASSERT_NE(headless, nullptr);
 
+  // Nine frames hold three multiples of 3, whatever frame the process is at.
   std::set<std::string> expected;
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < 9; ++i) {
     display->Present(frame_.data(), 640, 480, 640, 1);
     if (headless->LastShownFrame() % 3 == 0) expected.insert(CaptureFileName(headless->LastShownFrame()));
   }

@@ -194,8 +194,9 @@ TEST_F(Startup, ObjectCountIsClampedToTheSlots) {
     startup.Run("tessera");
     EXPECT_EQ(scene.objectCount, used) << "stored " << stored;
   }
-  std::filesystem::remove_all(folder.path);
-  std::filesystem::create_directories(folder.path);
+  // Emptied rather than removed: Windows removes no process's current folder.
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path))
+    std::filesystem::remove_all(entry);
   startup.Run("tessera");
   EXPECT_EQ(scene.objectCount, 20u) << "no settings file";
 }
