@@ -124,3 +124,87 @@ time_step build_libpng
 time_step build_libopenmpt
 time_step build_googletest
 [ "$mode" = --deps ] && exit 0
+
+# The art generators run natively, in the Linux build scripts/run.sh makes,
+# so that the Windows build's data are the Linux build's bytes.
+host=$root/build-release
+build=$root/build-windows
+build_savers() {
+  cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=Release -DSAVERS_BENCH=OFF >/dev/null
+  cmake --build "$host" -j"$jobs" --target halcyon_art tessera_art make_trans >/dev/null
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DSAVERS_BENCH=OFF \
+    -DSAVERS_HOST_BUILD="$host" >/dev/null
+  cmake --build "$build" -j"$jobs"
+}
+time_step build_savers
+echo "The Windows programs: $build/bin/halcyon.exe, $build/bin/tessera.exe" >&2
+[ "$mode" = --test ] || exit 0
+
+# Wine in a prefix of its own, kept in the cache (making one takes ~20 s),
+# without the dialogs that offer to install Mono and Gecko.
+export WINEPREFIX=$cache/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+[ -x "$wine" ] || wine=$(command -v wine)
+start_wine() {
+  "$wine" cmd /c exit >/dev/null 2>&1 || true
+}
+time_step start_wine
+
+unit_tests() {
+  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy GLIDE_DISPLAY=headless \
+    ctest --test-dir "$build" --output-on-failure -j"$jobs"
+}
+time_step unit_tests
+
+# Both savers headless with a fixed seed, on Linux and under Wine: the same
+# frames, byte for byte, at every SIMD width the processor has. halcyon is
+# ended by a pointer move (SAVER_EVENTS), tessera after a number of frames
+# (SAVER_FRAMES), and both must end alike.
+compare_captures() {
+  cmake --build "$host" -j"$jobs" --target halcyon tessera >/dev/null
+  local out=$build/captures saver simd failed=0
+  rm -rf "$out"
+  for saver in halcyon tessera; do
+    local run=(env GLIDE_DISPLAY=headless SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy SAVER_SEED=7
+      GLIDE_CAPTURE_EVERY=50)
+    local args=()
+    if [ $saver = halcyon ]; then
+      # The first move only tells the saver where the pointer is; the second ends it.
+      run+=(SAVER_EVENTS="300:mousemove 17 40;1250:mousemove 30 60")
+      args=(/s)
+    else
+      run+=(SAVER_FRAMES=400)
+    fi
+    mkdir -p "$out/linux/$saver" "$out/home-linux"
+    local linux_status=0
+    (cd "$host/bin" && timeout 600 "${run[@]}" SAVER_HOME="$out/home-linux" GLIDE_CAPTURE="$out/linux/$saver" \
+      "./$saver" "${args[@]}") || linux_status=$?
+    local frames
+    frames=$(ls "$out/linux/$saver" | wc -l)
+    if [ "$frames" -lt 2 ]; then
+      echo "$saver: only $frames frames captured on Linux" >&2
+      failed=1
+      continue
+    fi
+    # The widest spans the processor runs, then AVX2 and SSE2 (GLIDE_SIMD).
+    for simd in widest avx2 sse2; do
+      local folder=$out/windows/$saver-$simd windows_status=0
+      local width=()
+      [ $simd = widest ] || width=(GLIDE_SIMD=$simd)
+      mkdir -p "$folder" "$out/home-windows"
+      (cd "$build/bin" && timeout 600 "${run[@]}" "${width[@]}" SAVER_HOME="Z:${out//\//\\}\\home-windows" \
+        GLIDE_CAPTURE="Z:${folder//\//\\}" "$wine" "./$saver.exe" "${args[@]}") || windows_status=$?
+      if [ "$linux_status" != "$windows_status" ]; then
+        echo "$saver ($simd): ended with status $linux_status on Linux, $windows_status on Windows" >&2
+        failed=1
+      elif ! diff -r -q "$out/linux/$saver" "$folder" >&2; then
+        echo "$saver ($simd): the Windows build's frames differ from the Linux build's" >&2
+        failed=1
+      else
+        echo "$saver ($simd): $frames captured frames identical on Linux and Windows" >&2
+      fi
+    done
+  done
+  return $failed
+}
+time_step compare_captures
