@@ -164,7 +164,7 @@ std::optional<POINT> SdlDriver::Pointer() {
   return POINT{x, y};
 }
 
-std::unique_ptr<Driver> CreateSdlDriver() {
+std::unique_ptr<Driver> CreateDesktopDriver() {
   return std::make_unique<SdlDriver>();
 }
 
