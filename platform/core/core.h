@@ -37,6 +37,7 @@ struct WindowRecord {
   bool fullScreen = false;  // top-most pop-up covering the screen
   bool hosted = false;      // stands for the host's (XScreenSaver) window
   SDL_Window* native = nullptr;
+  uintptr_t nativeHandle = 0;  // Windows: the real window (HWND)
 };
 
 struct WindowClass {
@@ -81,6 +82,9 @@ std::unique_ptr<Driver> CreateSdlDriver();
 // The SDL window made from the host's X window (hosted runs on the SDL backend).
 SDL_Window* HostedSdlWindow();
 std::unique_ptr<Driver> CreateHeadlessDriver();
+#ifdef _WIN32
+std::unique_ptr<Driver> CreateWin32Driver();
+#endif
 
 // The platform's state for the program's one thread.
 struct Core {
