@@ -35,26 +35,26 @@ std::filesystem::path PerUserFolder();
 
 // ---- Registry (native_registry.cpp) ----------------------------------------
 // Each call is its Win32 namesake's; keys are real HKEY values.
-long RegCreateKey(uintptr_t key, const char* subKey, unsigned long options, unsigned long access,
-                  uintptr_t* result, unsigned long* disposition);
-long RegOpenKey(uintptr_t key, const char* subKey, unsigned long options, unsigned long access,
-                uintptr_t* result);
-long RegQueryValue(uintptr_t key, const char* valueName, unsigned long* type, uint8_t* data,
-                   unsigned long* dataSize);
-long RegSetValue(uintptr_t key, const char* valueName, unsigned long type, const uint8_t* data,
-                 unsigned long dataSize);
-long RegCloseKey(uintptr_t key);
+long CreateKey(uintptr_t key, const char* subKey, unsigned long options, unsigned long access,
+               uintptr_t* result, unsigned long* disposition);
+long OpenKey(uintptr_t key, const char* subKey, unsigned long options, unsigned long access,
+             uintptr_t* result);
+long QueryValue(uintptr_t key, const char* valueName, unsigned long* type, uint8_t* data,
+                unsigned long* dataSize);
+long SetValue(uintptr_t key, const char* valueName, unsigned long type, const uint8_t* data,
+              unsigned long dataSize);
+long CloseKey(uintptr_t key);
 // Removes a key and everything below it (tests clean up with it).
-long RegDeleteTree(uintptr_t key, const char* subKey);
+long DeleteTree(uintptr_t key, const char* subKey);
 
 // ---- Settings file (native_profile.cpp) -------------------------------------
 // The real private-profile calls on a file named with its full path.
-unsigned ProfileInt(const char* section, const char* key, int defaultValue,
-                    const std::filesystem::path& file);
-unsigned long ProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
-                            unsigned long size, const std::filesystem::path& file);
-bool WriteProfileString(const char* section, const char* key, const char* value,
+unsigned ReadProfileInt(const char* section, const char* key, int defaultValue,
                         const std::filesystem::path& file);
+unsigned long ReadProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                unsigned long size, const std::filesystem::path& file);
+bool WriteProfileText(const char* section, const char* key, const char* value,
+                      const std::filesystem::path& file);
 
 // ---- Windows and input (native_window.cpp) -----------------------------------
 struct Rect {

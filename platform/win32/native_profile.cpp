@@ -28,15 +28,15 @@ const wchar_t* OrNull(const char* text, const std::wstring& wide) {
 
 }  // namespace
 
-unsigned ProfileInt(const char* section, const char* key, int defaultValue,
-                    const std::filesystem::path& file) {
+unsigned ReadProfileInt(const char* section, const char* key, int defaultValue,
+                        const std::filesystem::path& file) {
   std::wstring wideSection = FromAnsi(section), wideKey = FromAnsi(key);
   return ::GetPrivateProfileIntW(OrNull(section, wideSection), OrNull(key, wideKey), defaultValue,
                                  file.c_str());
 }
 
-unsigned long ProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
-                            unsigned long size, const std::filesystem::path& file) {
+unsigned long ReadProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                unsigned long size, const std::filesystem::path& file) {
   if (buffer == nullptr || size == 0) return 0;
   std::wstring wideSection = FromAnsi(section), wideKey = FromAnsi(key), wideDefault = FromAnsi(defaultValue);
   std::vector<wchar_t> wide(size);
@@ -50,8 +50,8 @@ unsigned long ProfileString(const char* section, const char* key, const char* de
   return static_cast<unsigned long>(bytes);
 }
 
-bool WriteProfileString(const char* section, const char* key, const char* value,
-                        const std::filesystem::path& file) {
+bool WriteProfileText(const char* section, const char* key, const char* value,
+                      const std::filesystem::path& file) {
   std::error_code error;
   std::filesystem::create_directories(file.parent_path(), error);
   std::wstring wideSection = FromAnsi(section), wideKey = FromAnsi(key), wideValue = FromAnsi(value);

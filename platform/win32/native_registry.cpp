@@ -15,8 +15,8 @@ HKEY KeyOf(uintptr_t key) {
 
 }  // namespace
 
-long RegCreateKey(uintptr_t key, const char* subKey, unsigned long options, unsigned long access,
-                  uintptr_t* result, unsigned long* disposition) {
+long CreateKey(uintptr_t key, const char* subKey, unsigned long options, unsigned long access,
+               uintptr_t* result, unsigned long* disposition) {
   HKEY opened = nullptr;
   DWORD how = 0;
   LSTATUS status = ::RegCreateKeyExA(KeyOf(key), subKey, 0, nullptr, options, access, nullptr, &opened, &how);
@@ -25,16 +25,16 @@ long RegCreateKey(uintptr_t key, const char* subKey, unsigned long options, unsi
   return status;
 }
 
-long RegOpenKey(uintptr_t key, const char* subKey, unsigned long options, unsigned long access,
-                uintptr_t* result) {
+long OpenKey(uintptr_t key, const char* subKey, unsigned long options, unsigned long access,
+             uintptr_t* result) {
   HKEY opened = nullptr;
   LSTATUS status = ::RegOpenKeyExA(KeyOf(key), subKey, options, access, &opened);
   if (result != nullptr) *result = reinterpret_cast<uintptr_t>(opened);
   return status;
 }
 
-long RegQueryValue(uintptr_t key, const char* valueName, unsigned long* type, uint8_t* data,
-                   unsigned long* dataSize) {
+long QueryValue(uintptr_t key, const char* valueName, unsigned long* type, uint8_t* data,
+                unsigned long* dataSize) {
   DWORD kind = 0;
   DWORD size = dataSize != nullptr ? *dataSize : 0;
   LSTATUS status =
@@ -44,16 +44,16 @@ long RegQueryValue(uintptr_t key, const char* valueName, unsigned long* type, ui
   return status;
 }
 
-long RegSetValue(uintptr_t key, const char* valueName, unsigned long type, const uint8_t* data,
-                 unsigned long dataSize) {
+long SetValue(uintptr_t key, const char* valueName, unsigned long type, const uint8_t* data,
+              unsigned long dataSize) {
   return ::RegSetValueExA(KeyOf(key), valueName, 0, type, data, dataSize);
 }
 
-long RegCloseKey(uintptr_t key) {
+long CloseKey(uintptr_t key) {
   return ::RegCloseKey(KeyOf(key));
 }
 
-long RegDeleteTree(uintptr_t key, const char* subKey) {
+long DeleteTree(uintptr_t key, const char* subKey) {
   return ::RegDeleteTreeA(KeyOf(key), subKey);
 }
 

@@ -48,7 +48,7 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* clas
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   uintptr_t opened = 0;
   unsigned long how = 0;
-  long status = platform::win32::RegCreateKey(Native(key), subKey, options, access, &opened, &how);
+  long status = platform::win32::CreateKey(Native(key), subKey, options, access, &opened, &how);
   *result = status == ERROR_SUCCESS ? reinterpret_cast<HKEY>(opened) : nullptr;
   if (disposition != nullptr && status == ERROR_SUCCESS) *disposition = static_cast<DWORD>(how);
   return static_cast<LSTATUS>(status);
@@ -57,7 +57,7 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* clas
 LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   uintptr_t opened = 0;
-  long status = platform::win32::RegOpenKey(Native(key), subKey, options, access, &opened);
+  long status = platform::win32::OpenKey(Native(key), subKey, options, access, &opened);
   *result = status == ERROR_SUCCESS ? reinterpret_cast<HKEY>(opened) : nullptr;
   return static_cast<LSTATUS>(status);
 }
@@ -68,8 +68,8 @@ LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD
   if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
   unsigned long kind = 0;
   unsigned long size = dataSize != nullptr ? *dataSize : 0;
-  long status = platform::win32::RegQueryValue(Native(key), valueName, &kind, data,
-                                               dataSize != nullptr ? &size : nullptr);
+  long status =
+      platform::win32::QueryValue(Native(key), valueName, &kind, data, dataSize != nullptr ? &size : nullptr);
   if (type != nullptr) *type = static_cast<DWORD>(kind);
   if (dataSize != nullptr) *dataSize = static_cast<DWORD>(size);
   return static_cast<LSTATUS>(status);
@@ -79,27 +79,28 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD ty
                        DWORD dataSize) {
   (void)reserved;
   if (data == nullptr && dataSize != 0) return ERROR_INVALID_PARAMETER;
-  return static_cast<LSTATUS>(platform::win32::RegSetValue(Native(key), valueName, type, data, dataSize));
+  return static_cast<LSTATUS>(platform::win32::SetValue(Native(key), valueName, type, data, dataSize));
 }
 
 LSTATUS RegCloseKey(HKEY key) {
-  return static_cast<LSTATUS>(platform::win32::RegCloseKey(Native(key)));
+  return static_cast<LSTATUS>(platform::win32::CloseKey(Native(key)));
 }
 
 // The settings file.
 DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue, char* buffer,
                                DWORD size, const char* fileName) {
-  return static_cast<DWORD>(platform::win32::ProfileString(section, key, defaultValue, buffer, size,
-                                                           platform::win32::SettingsFilePath(fileName)));
+  return static_cast<DWORD>(platform::win32::ReadProfileString(section, key, defaultValue, buffer, size,
+                                                               platform::win32::SettingsFilePath(fileName)));
 }
 
 UINT GetPrivateProfileIntA(const char* section, const char* key, int defaultValue, const char* fileName) {
-  return platform::win32::ProfileInt(section, key, defaultValue, platform::win32::SettingsFilePath(fileName));
+  return platform::win32::ReadProfileInt(section, key, defaultValue,
+                                         platform::win32::SettingsFilePath(fileName));
 }
 
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName) {
-  return platform::win32::WriteProfileString(section, key, value, platform::win32::SettingsFilePath(fileName))
+  return platform::win32::WriteProfileText(section, key, value, platform::win32::SettingsFilePath(fileName))
              ? TRUE
              : FALSE;
 }
