@@ -9,28 +9,17 @@
 #include "desktop/display_kind.h"
 #include "display.h"
 #include "headless_display.h"
-#ifdef _WIN32
-#include "win32_display.h"
-#else
 #include "sdl_display.h"
-#endif
 
 namespace gfx {
 
 std::unique_ptr<Display> CreateDisplayFromEnvironment() {
   auto capture = CaptureSettingsFromEnvironment();
   switch (desktop::ChosenDisplay()) {
-#ifdef _WIN32
-    case desktop::DisplayKind::FullScreen:
-      return std::make_unique<Win32Display>(true, std::move(capture));
-    case desktop::DisplayKind::Window:
-      return std::make_unique<Win32Display>(false, std::move(capture));
-#else
     case desktop::DisplayKind::FullScreen:
       return std::make_unique<SdlDisplay>(true, std::move(capture));
     case desktop::DisplayKind::Window:
       return std::make_unique<SdlDisplay>(false, std::move(capture));
-#endif
     case desktop::DisplayKind::Headless:
       break;
   }

@@ -12,6 +12,7 @@
 
 #include "desktop/hooks.h"
 #include "letterbox.h"
+#include "window_display.h"
 
 namespace gfx {
 
@@ -177,6 +178,10 @@ void Win32Display::Show(const uint16_t* pixels, int width, int height, int strid
   ::StretchDIBits(dc, fit.x, fit.y, fit.width, fit.height, 0, 0, width, height, frame_.data(), &info,
                   DIB_RGB_COLORS, SRCCOPY);
   ::ReleaseDC(hwnd, dc);
+}
+
+std::unique_ptr<Display> CreateWindowDisplay(bool fullScreen, std::optional<CaptureSettings> capture) {
+  return std::make_unique<Win32Display>(fullScreen, std::move(capture));
 }
 
 }  // namespace gfx

@@ -82,9 +82,6 @@ std::unique_ptr<Driver> CreateSdlDriver();
 // The SDL window made from the host's X window (hosted runs on the SDL backend).
 SDL_Window* HostedSdlWindow();
 std::unique_ptr<Driver> CreateHeadlessDriver();
-#ifdef _WIN32
-std::unique_ptr<Driver> CreateWin32Driver();
-#endif
 
 // The platform's state for the program's one thread.
 struct Core {

@@ -83,9 +83,6 @@ Backend CurrentBackend() {
   // platform follows it, as the Glide library does, so that windows, input
   // and the picture agree.
   static const Backend backend = [] {
-#ifdef _WIN32
-    return desktop::ChosenDisplay() == desktop::DisplayKind::Headless ? Backend::Headless : Backend::Win32;
-#endif
     desktop::PrepareSdl();
     if (desktop::ChosenDisplay() == desktop::DisplayKind::Headless) return Backend::Headless;
     std::string why;
@@ -98,19 +95,14 @@ Backend CurrentBackend() {
 
 Driver& TheDriver() {
   Core& core = TheCore();
-  if (!core.driver) {
-#ifdef _WIN32
-    core.driver = CurrentBackend() == Backend::Win32 ? CreateWin32Driver() : CreateHeadlessDriver();
-#else
+  if (!core.driver)
     core.driver = CurrentBackend() == Backend::Sdl ? CreateSdlDriver() : CreateHeadlessDriver();
-#endif
-  }
   return *core.driver;
 }
 
 bool IsHosted() {
   // Only a desktop run can draw into the host's window; a headless run draws nowhere.
-  return TheCore().hostedWindow.has_value() && TheDriver().Kind() != Backend::Headless;
+  return TheCore().hostedWindow.has_value() && TheDriver().Kind() == Backend::Sdl;
 }
 
 std::optional<uint32_t> SeedOverride() {

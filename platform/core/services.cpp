@@ -1,12 +1,8 @@
 // services.cpp — the clock, sleeping, thread priority and message boxes. The
 // backend supplies the clock (real on a desktop, virtual headless) and the box.
-#ifdef _WIN32
-#include "win32/native.h"
-#else
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -37,15 +33,11 @@ HANDLE GetCurrentThread() {
 
 BOOL SetThreadPriority(HANDLE thread, int priority) {
   if (thread != GetCurrentThread()) return FALSE;
-#ifdef _WIN32
-  return platform::win32::SetCurrentThreadPriority(priority) ? TRUE : FALSE;
-#else
   // Linux keeps a nice value per thread: the idle class is the weakest (19);
   // the steps between lie evenly from normal (0) down to it.
   int nice = priority == THREAD_PRIORITY_IDLE ? 19 : std::clamp(-priority * 5, -20, 19);
   pid_t tid = static_cast<pid_t>(syscall(SYS_gettid));
   return setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0 ? TRUE : FALSE;
-#endif
 }
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {

@@ -1,6 +1,7 @@
 // win32_backend.h — the Windows backend's parts that the platform's core
-// calls: the driver, the settings file's folder, and the screen-saver
-// command line Windows gives a .scr program.
+// calls besides its driver (CreateDesktopDriver, core.h): the settings
+// file's folder, and the screen-saver command line Windows gives a .scr
+// program.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +12,6 @@
 #include <vector>
 
 namespace platform {
-
-class Driver;
-std::unique_ptr<Driver> CreateWin32Driver();
 
 namespace win32 {
 

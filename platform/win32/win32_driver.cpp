@@ -75,7 +75,8 @@ class Win32Driver final : public Driver {
   }
   ~Win32Driver() override { win32::SetWindowEvents({}); }
 
-  Backend Kind() const override { return Backend::Win32; }
+  // The desktop backend: on Windows the system's windows stand where SDL's do elsewhere.
+  Backend Kind() const override { return Backend::Sdl; }
 
   void CreateNative(WindowRecord& record) override {
     const auto& command = win32::CurrentScreenSaverCommand();
@@ -260,8 +261,13 @@ class Win32Driver final : public Driver {
 
 }  // namespace
 
-std::unique_ptr<Driver> CreateWin32Driver() {
+std::unique_ptr<Driver> CreateDesktopDriver() {
   return std::make_unique<Win32Driver>();
+}
+
+// No X server's windows to host in on Windows: a preview is a child window of ours.
+SDL_Window* HostedSdlWindow() {
+  return nullptr;
 }
 
 }  // namespace platform

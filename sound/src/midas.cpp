@@ -12,22 +12,11 @@
 
 #include "module.h"
 #include "playback_slot.h"
-#ifdef _WIN32
-#include "waveout_output.h"
-#else
 #include "sdl_output.h"
-#endif
 
 namespace sound {
 
 namespace {
-
-// The system's audio device: waveOut on Windows, SDL2 audio elsewhere.
-#ifdef _WIN32
-using AudioOutput = WaveOutOutput;
-#else
-using AudioOutput = SdlAudioOutput;
-#endif
 
 // The file to open for `fileName`: the name itself, or, when a relative name names nothing from the
 // current folder, the file of that name beside the program, where the installed music lives.
@@ -135,7 +124,7 @@ class MidasLibrary {
   MIDASmodule lastHandle = 0;
   std::map<MIDASmodule, std::unique_ptr<Module>> modules;
   PlaybackSlot slot;
-  AudioOutput output;  // declared last: closed, and its audio thread ended, before the rest goes
+  SdlAudioOutput output;  // declared last: closed, and its audio thread ended, before the rest goes
 };
 
 MidasLibrary& Library() {

@@ -27,7 +27,7 @@ class WindowsTest : public ::testing::Test {
   void SetUp() override {
     if (!win32::DesktopAvailable()) GTEST_SKIP() << "no desktop to open windows on";
     testing::Reset();
-    TheCore().driver = CreateWin32Driver();
+    TheCore().driver = CreateDesktopDriver();
     win32::SetScreenSaverCommand({});
   }
   void TearDown() override {

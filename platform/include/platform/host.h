@@ -19,11 +19,10 @@ namespace platform {
 
 class Window;
 
-enum class Backend { Sdl, Win32, Headless };
+enum class Backend { Sdl, Headless };
 // Chosen once, at the first call, by the Glide library's display rule
 // (desktop::ChosenDisplay): SDL when a video device can be opened and
-// GLIDE_DISPLAY is not "headless"; headless otherwise. On Windows the
-// system's own windows (Win32) take SDL's place.
+// GLIDE_DISPLAY is not "headless"; headless otherwise.
 Backend CurrentBackend();
 // True when drawing into another program's window (XSCREENSAVER_WINDOW,
 // -window-id / --window-id among the arguments, or the root window for -root /
