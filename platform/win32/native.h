@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform::win32 {
 
@@ -113,5 +114,52 @@ void SetPointerHidden(bool hidden);
 // Whether a session with a desktop a person can see runs this program
 // (false for a service or a headless Wine without a display driver).
 bool DesktopAvailable();
+
+// ---- Dialogs (native_dialog.cpp) ----------------------------------------------
+// A dialog template in the terms of the system's own, in dialog units.
+enum class NativeItemClass { Button, Edit, Static, ListBox };
+struct NativeDialogItem {
+  int id = -1;
+  NativeItemClass itemClass = NativeItemClass::Static;
+  uint32_t style = 0;  // WS_CHILD and WS_VISIBLE are added
+  std::string text;    // UTF-8
+  int x = 0, y = 0, cx = 0, cy = 0;
+  std::vector<uint8_t> bitmapFile;  // SS_BITMAP: the picture, as a .bmp file's bytes
+  int systemIcon = 0;               // SS_ICON: the system's icon (IDI_*)
+};
+struct NativeDialogTemplate {
+  uint32_t style = 0;
+  uint32_t exStyle = 0;
+  int cx = 0, cy = 0;
+  std::string caption;
+  std::string fontName;
+  int pointSize = 8;
+  std::vector<NativeDialogItem> items;
+};
+
+// What the program does while its dialog runs: Initialized once the
+// controls exist (the dialog's WM_INITDIALOG), Command for every WM_COMMAND
+// (a button, Enter and Escape, an edit box's EN_CHANGE).
+class NativeDialogHost {
+ public:
+  virtual ~NativeDialogHost() = default;
+  virtual void Initialized(uintptr_t dialog) = 0;
+  virtual void Command(uintptr_t dialog, int id, unsigned code) = 0;
+  virtual void Destroyed(uintptr_t dialog) = 0;
+};
+
+// Runs the dialog modally over owner (0: none) with DialogBoxIndirectParam.
+// Returns what EndNativeDialog was given, or -1 when it cannot be shown.
+intptr_t RunNativeDialog(const NativeDialogTemplate& dialogTemplate, uintptr_t owner, NativeDialogHost& host);
+void EndNativeDialog(uintptr_t dialog, intptr_t result);
+std::string NativeItemText(uintptr_t dialog, int id);
+void SetNativeItemText(uintptr_t dialog, int id, const std::string& text);
+bool NativeItemChecked(uintptr_t dialog, int id);
+void SetNativeItemChecked(uintptr_t dialog, int id, bool checked);
+// The focus to a control, as the dialog manager moves it (an edit box's text selected).
+void FocusNativeItem(uintptr_t dialog, int id);
+// The system's open-file dialog; filter is "Name|*.ext|...||". None when cancelled.
+std::optional<std::string> ChooseFileToOpen(uintptr_t owner, const std::string& initialName,
+                                            const std::string& filter);
 
 }  // namespace platform::win32

@@ -79,6 +79,8 @@ class Win32Driver final : public Driver {
   Backend Kind() const override { return Backend::Sdl; }
 
   void CreateNative(WindowRecord& record) override {
+    // A dialog's window is the system's own dialog (win32_dialog.cpp), made when it runs.
+    if (EqualsNoCase(record.className, "#32770")) return;
     const auto& command = win32::CurrentScreenSaverCommand();
     uintptr_t native = 0;
     if (TheCore().hostedWindow && command.previewParent) {
