@@ -244,8 +244,16 @@ class Win32Driver final : public Driver {
     if (record->object != nullptr) PostMessageA(record->hwnd, WM_SIZE, 0, MAKELPARAM(width, height));
   }
 
-  // The preview's window follows its host's size.
+  // The preview's window follows its host's size, and the run ends when the
+  // host's window is gone (whichever window of ours, or the Glide display's,
+  // lay in it).
   void FollowPreviewHost() {
+    const auto& command = win32::CurrentScreenSaverCommand();
+    if (TheCore().hostedWindow && command.previewParent && !hostGone_ &&
+        !win32::IsNativeWindow(*command.previewParent)) {
+      hostGone_ = true;
+      RequestClose();
+    }
     for (auto& [native, hwnd] : byNative_) {
       WindowRecord* record = FindRecord(hwnd);
       if (record == nullptr || !record->hosted) continue;
@@ -259,6 +267,7 @@ class Win32Driver final : public Driver {
   std::map<uintptr_t, HWND> byNative_;
   std::optional<POINT> lastPointer_;
   bool appActive_ = true;
+  bool hostGone_ = false;
 };
 
 }  // namespace
