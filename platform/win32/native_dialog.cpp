@@ -2,8 +2,12 @@
 // template (DLGTEMPLATE and its items) run by DialogBoxIndirectParam, whose
 // dialog procedure hands WM_INITDIALOG and WM_COMMAND to the program; the
 // controls' texts and states; the system's open-file dialog.
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <commdlg.h>

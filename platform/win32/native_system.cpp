@@ -1,7 +1,11 @@
 // native_system.cpp — the clock, sleeping, thread priority, the system's
 // message box and the program's folders, on the real Win32 API.
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <shlobj.h>
 #include <windows.h>
 

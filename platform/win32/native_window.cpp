@@ -1,8 +1,12 @@
 // native_window.cpp — the backend's real windows: one window class whose
 // window procedure hands input and changes to the platform (WindowEvents),
 // the thread's message pump, the pointer and the screen.
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <algorithm>

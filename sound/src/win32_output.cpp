@@ -4,8 +4,12 @@
 // of ours, plays through the system's mixer whatever the device's own rate,
 // and its buffers keep the latency of the other systems' device (about 43 ms
 // each).
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 // After <windows.h>, which they need.
 #include <mmreg.h>

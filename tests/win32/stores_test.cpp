@@ -1,5 +1,5 @@
 // The Windows backend's stores on the real system (Windows or Wine): the
-// registry and the settings file are the system's, and so is the clock.
+// registry and the settings file are the system's; so is thread priority.
 #include <gtest/gtest.h>
 #include <process.h>
 #include <stdlib.h>
@@ -143,12 +143,7 @@ TEST_F(StoresTest, SettingsFolderIsTheWindowsFolderOrThePerUserOne) {
   EXPECT_EQ(win32::SettingsFilePath("C:\\elsewhere\\x.INI"), std::filesystem::path("C:\\elsewhere\\x.INI"));
 }
 
-TEST(ClockTest, TickCountFollowsTheSystemClock) {
-  // The system's clock, not a virtual one: it moves while the program
-  // sleeps (by about as much; the tick is coarse, so only half is asked).
-  const DWORD before = GetTickCount();
-  win32::SleepMs(200);
-  EXPECT_GE(GetTickCount() - before, 100u);
+TEST(ThreadPriorityTest, CallingThreadOnly) {
   EXPECT_EQ(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE), TRUE);
   EXPECT_EQ(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL), TRUE);
   EXPECT_EQ(SetThreadPriority(reinterpret_cast<HANDLE>(1), THREAD_PRIORITY_IDLE), FALSE);

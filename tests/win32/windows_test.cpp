@@ -37,6 +37,17 @@ class WindowsTest : public ::testing::Test {
   }
 };
 
+// On the desktop the clock is the system's, not a virtual one: it moves
+// while the program sleeps (by about as much; Wine's tick is coarse, so only
+// half is asked).
+TEST_F(WindowsTest, ClockIsTheSystemClock) {
+  const DWORD before = GetTickCount();
+  const uint32_t systemBefore = win32::TickCount();
+  Sleep(200);
+  EXPECT_GE(win32::TickCount() - systemBefore, 100u);
+  EXPECT_GE(GetTickCount() - before, 100u);
+}
+
 TEST_F(WindowsTest, SaverWindowCoversTheScreenWithARealWindow) {
   SaverWindow window;
   ASSERT_TRUE(window.Create());

@@ -95,6 +95,13 @@ run_cases() {
       fail "$s /s keeps running while nothing moves"
       continue
     fi
+    # A window covers the whole screen.
+    local covering=0 screen_size
+    screen_size=$(xdotool getdisplaygeometry | tr ' ' x)
+    for w in $(xdotool search --onlyvisible --name '.*' 2>/dev/null); do
+      xdotool getwindowgeometry "$w" | grep -q "Geometry: ${screen_size}\$" && covering=1
+    done
+    [ "$covering" = 1 ] || fail "$s /s covers the screen"
     xdotool mousemove 340 260
     sleep 0.3
     xdotool mousemove 380 300
