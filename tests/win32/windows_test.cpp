@@ -25,7 +25,10 @@ class SaverWindow : public Window {
 class WindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!win32::DesktopAvailable()) GTEST_SKIP() << "no desktop to open windows on";
+    // Wine without an X server has a desktop on paper but opens no windows.
+    const uintptr_t probe = win32::CreateNativeWindow(win32::WindowKind::Popup, "", {0, 0, 1, 1}, false, 0);
+    if (!win32::DesktopAvailable() || probe == 0) GTEST_SKIP() << "no desktop to open windows on";
+    win32::DestroyNativeWindow(probe);
     testing::Reset();
     TheCore().driver = CreateDesktopDriver();
     win32::SetScreenSaverCommand({});
