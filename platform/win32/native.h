@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,14 @@ std::optional<std::filesystem::path> WritableWindowsFolder();
 // %APPDATA%\savers (the roaming profile's application data), the per-user
 // folder; empty when the profile has no such folder.
 std::filesystem::path PerUserFolder();
+
+// ---- The program's own resources (native_system.cpp) -------------------------
+// A resource of the running program's file: type and name as "#666" for a
+// number or as a name. The bytes stay valid for the whole run. None when the
+// file has no such resource.
+std::optional<std::span<const uint8_t>> ModuleResource(const std::string& type, const std::string& name);
+// String id of the program's string table (UTF-8); none when it has none.
+std::optional<std::string> ModuleString(int id);
 
 // ---- Registry (native_registry.cpp) ----------------------------------------
 // Each call is its Win32 namesake's; keys are real HKEY values.

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "win32/native.h"
@@ -88,6 +89,32 @@ std::filesystem::path PerUserFolder() {
     path = std::filesystem::path(folder) / L"savers";
   ::CoTaskMemFree(folder);
   return path;
+}
+
+std::optional<std::span<const uint8_t>> ModuleResource(const std::string& type, const std::string& name) {
+  auto id = [](const std::string& key) -> std::wstring {
+    return key.empty() ? std::wstring() : Widen(key);  // "#666" is Win32's own spelling of the number
+  };
+  const std::wstring typeName = id(type), resourceName = id(name);
+  HMODULE module = ::GetModuleHandleW(nullptr);
+  HRSRC found = ::FindResourceW(module, resourceName.c_str(), typeName.c_str());
+  if (found == nullptr) return std::nullopt;
+  HGLOBAL loaded = ::LoadResource(module, found);
+  const void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return std::nullopt;
+  return std::span<const uint8_t>(static_cast<const uint8_t*>(bytes), ::SizeofResource(module, found));
+}
+
+std::optional<std::string> ModuleString(int id) {
+  const wchar_t* text = nullptr;
+  // With no buffer, the call points at the string in the resource itself.
+  const int length =
+      ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) return std::nullopt;
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(std::max(size, 0)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, length, narrow.data(), size, nullptr, nullptr);
+  return narrow;
 }
 
 }  // namespace platform::win32
