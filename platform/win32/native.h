@@ -91,7 +91,7 @@ struct WindowEvents {
 void SetWindowEvents(WindowEvents events);
 
 enum class WindowKind {
-  FullScreen,  // top-most pop-up over the monitor the pointer is on
+  FullScreen,  // top-most pop-up over the monitor the pointer is on; the other monitors go black
   Windowed,    // an ordinary window with a frame, for GLIDE_DISPLAY=window
   Popup,       // a borderless pop-up at the given place
   Child,       // a child window filling its parent's client area (the preview)

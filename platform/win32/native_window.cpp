@@ -10,7 +10,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
+#include <vector>
 
 #include "win32/native.h"
 
@@ -26,6 +28,9 @@ bool pointerHidden = false;
 // of its windows is the system's, following a parent (the preview's host).
 std::set<HWND> destroyingOurselves;
 std::set<HWND> children;
+// The black windows over the other monitors, by the full-screen window they go with.
+std::map<HWND, std::vector<HWND>> blanks;
+std::set<HWND> blankWindows;
 
 uintptr_t Id(HWND hwnd) {
   return reinterpret_cast<uintptr_t>(hwnd);
@@ -69,7 +74,9 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
-      ::BeginPaint(hwnd, &paint);
+      HDC dc = ::BeginPaint(hwnd, &paint);
+      if (blankWindows.count(hwnd) != 0)
+        ::FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
       ::EndPaint(hwnd, &paint);
       if (events.paintNeeded) events.paintNeeded(Id(hwnd));
       return 0;
@@ -121,6 +128,28 @@ std::wstring Widen(const std::string& text) {
   MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), size);
   wide.resize(wide.size() - 1);
   return wide;
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT area, LPARAM list) {
+  reinterpret_cast<std::vector<RECT>*>(list)->push_back(*area);
+  return TRUE;
+}
+
+// Black top-most windows over every monitor but the saver's own.
+std::vector<HWND> OpenBlanks(const RECT& own) {
+  std::vector<RECT> monitors;
+  ::EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+  std::vector<HWND> opened;
+  for (const RECT& m : monitors) {
+    if (::EqualRect(&m, &own)) continue;
+    HWND blank = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, m.left, m.top,
+                                   m.right - m.left, m.bottom - m.top, nullptr, nullptr,
+                                   ::GetModuleHandleW(nullptr), nullptr);
+    if (blank == nullptr) continue;
+    blankWindows.insert(blank);
+    opened.push_back(blank);
+  }
+  return opened;
 }
 
 }  // namespace
@@ -183,11 +212,24 @@ uintptr_t CreateNativeWindow(WindowKind kind, const std::string& title, Rect rec
       ::CreateWindowExW(exStyle, kClassName, Widen(title).c_str(), style, x, y, std::max(width, 1),
                         std::max(height, 1), parentWindow, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (hwnd != nullptr && kind == WindowKind::Child) children.insert(hwnd);
+  if (hwnd != nullptr && kind == WindowKind::FullScreen) {
+    const RECT own{x, y, x + width, y + height};
+    blanks[hwnd] = OpenBlanks(own);
+  }
   return Id(hwnd);
 }
 
 void DestroyNativeWindow(uintptr_t native) {
   HWND hwnd = reinterpret_cast<HWND>(native);
+  if (auto found = blanks.find(hwnd); found != blanks.end()) {
+    for (HWND blank : found->second) {
+      blankWindows.erase(blank);
+      destroyingOurselves.insert(blank);
+      ::DestroyWindow(blank);
+      destroyingOurselves.erase(blank);
+    }
+    blanks.erase(found);
+  }
   if (!::IsWindow(hwnd)) {
     children.erase(hwnd);
     return;
@@ -200,6 +242,8 @@ void DestroyNativeWindow(uintptr_t native) {
 
 void ShowNativeWindow(uintptr_t native, bool show) {
   HWND hwnd = reinterpret_cast<HWND>(native);
+  if (auto found = blanks.find(hwnd); found != blanks.end())
+    for (HWND blank : found->second) ::ShowWindow(blank, show ? SW_SHOWNOACTIVATE : SW_HIDE);
   ::ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
   if (show) {
     ::UpdateWindow(hwnd);

@@ -1,9 +1,10 @@
 // win32_driver.cpp — the platform on Windows: every top-level window of the
 // program is a real window (the saver's top-most pop-up covers the monitor
-// the pointer is on; with GLIDE_DISPLAY=window it is an ordinary 640x480
-// window; in a preview it is a child window of the preview's host, which it
-// follows in size and ends with), input from the system's messages, the
-// pointer hidden through WM_SETCURSOR, the system's clock and message boxes.
+// the pointer is on, and every other monitor goes black; with
+// GLIDE_DISPLAY=window it is an ordinary 640x480 window; in a preview it is
+// a child window of the preview's host, which it follows in size and ends
+// with), input from the system's messages, the pointer hidden through
+// WM_SETCURSOR, the system's clock and message boxes.
 //
 // Pointer movement is judged from the pointer's place on the screen, as on
 // the other desktop backend: the place when a window appears is where the
