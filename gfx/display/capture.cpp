@@ -48,6 +48,15 @@ std::string CaptureFileName(uint64_t shownFrame) {
 
 namespace {
 
+// A path's own characters reach the C library: UTF-16 on Windows.
+FILE* OpenForWriting(const std::filesystem::path& file) {
+#if defined(_WIN32)
+  return _wfopen(file.c_str(), L"wb");
+#else
+  return std::fopen(file.c_str(), "wb");
+#endif
+}
+
 // libpng reports errors by longjmp; this function keeps no objects with
 // destructors alive across the setjmp.
 bool WritePngRows(FILE* file, png_bytep* rows, int width, int height, char* error, size_t errorSize) {
@@ -94,7 +103,7 @@ bool WritePng(const std::filesystem::path& file, const uint32_t* pixels, int wid
       row[3 * x + 2] = static_cast<uint8_t>(src[x]);
     }
   }
-  FILE* out = std::fopen(file.c_str(), "wb");
+  FILE* out = OpenForWriting(file);
   if (out == nullptr) {
     if (error != nullptr) *error = file.string() + ": " + std::strerror(errno);
     return false;

@@ -9,7 +9,7 @@
 #include "desktop/display_kind.h"
 #include "display.h"
 #include "headless_display.h"
-#include "sdl_display.h"
+#include "window_display.h"
 
 namespace gfx {
 
@@ -17,9 +17,9 @@ std::unique_ptr<Display> CreateDisplayFromEnvironment() {
   auto capture = CaptureSettingsFromEnvironment();
   switch (desktop::ChosenDisplay()) {
     case desktop::DisplayKind::FullScreen:
-      return std::make_unique<SdlDisplay>(true, std::move(capture));
+      return CreateWindowDisplay(true, std::move(capture));
     case desktop::DisplayKind::Window:
-      return std::make_unique<SdlDisplay>(false, std::move(capture));
+      return CreateWindowDisplay(false, std::move(capture));
     case desktop::DisplayKind::Headless:
       break;
   }

@@ -14,6 +14,7 @@
 #include "desktop/x11_window.h"
 #include "letterbox.h"
 #include "pacing.h"
+#include "window_display.h"
 
 namespace gfx {
 
@@ -177,6 +178,10 @@ void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideI
   // The presenter waits for one retrace per present: showing the frame n
   // times waits for n.
   presenter_->Show(where, std::clamp(swapInterval, 1, 255));
+}
+
+std::unique_ptr<Display> CreateWindowDisplay(bool fullScreen, std::optional<CaptureSettings> capture) {
+  return std::make_unique<SdlDisplay>(fullScreen, std::move(capture));
 }
 
 }  // namespace gfx

@@ -136,6 +136,19 @@ struct Parsed {
 // type is checked before a non-blocking open and again on what was opened.
 // (The platform layer has the same rule; this library does not depend on it.)
 int OpenRegularFile(const char* filename) {
+#if defined(_WIN32)
+  // Windows has no FIFOs among files; its devices (CON, NUL, COM1, ...) are
+  // what stat calls character devices. Binary mode: no line end is changed.
+  struct stat info {};
+  if (stat(filename, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  const int fd = _open(filename, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) return -1;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+#else
   struct stat info {};
   if (stat(filename, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
   const int fd = open(filename, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -147,6 +160,7 @@ int OpenRegularFile(const char* filename) {
     return -1;
   }
   return fd;
+#endif
 }
 
 // Reads the whole file (bounded: a .3df file is never larger than a full

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "context.h"
+#include "exact_exp.h"
 #include "record.h"
 
 namespace {
@@ -15,7 +16,7 @@ GrFog_t ToEntry(float f) {
 }
 
 float IndexToW(int i) {
-  return std::pow(2.0f, 3.0f + static_cast<float>(i >> 2)) / static_cast<float>(8 - (i & 3));
+  return std::ldexp(1.0f, 3 + (i >> 2)) / static_cast<float>(8 - (i & 3));
 }
 
 }  // namespace
@@ -40,9 +41,10 @@ void guFogGenerateExp(GrFog_t fogTable[GR_FOG_TABLE_SIZE], float density) {
     ReportError("guFogGenerateExp", "null table or density not a number");
     return;
   }
-  const float scale = 1.0f / (1.0f - std::exp(-density * IndexToW(GR_FOG_TABLE_SIZE - 1)));
+  // The same table on every system: e^x from gfx, not the C library.
+  const float scale = 1.0f / (1.0f - gfx::ExactExp(-density * IndexToW(GR_FOG_TABLE_SIZE - 1)));
   for (int i = 0; i < GR_FOG_TABLE_SIZE; ++i) {
-    fogTable[i] = ToEntry((1.0f - std::exp(-density * IndexToW(i))) * scale);
+    fogTable[i] = ToEntry((1.0f - gfx::ExactExp(-density * IndexToW(i))) * scale);
   }
 }
 
@@ -53,10 +55,10 @@ void guFogGenerateExp2(GrFog_t fogTable[GR_FOG_TABLE_SIZE], float density) {
     return;
   }
   const float last = density * IndexToW(GR_FOG_TABLE_SIZE - 1);
-  const float scale = 1.0f / (1.0f - std::exp(-last * last));
+  const float scale = 1.0f / (1.0f - gfx::ExactExp(-last * last));
   for (int i = 0; i < GR_FOG_TABLE_SIZE; ++i) {
     const float d = density * IndexToW(i);
-    fogTable[i] = ToEntry((1.0f - std::exp(-d * d)) * scale);
+    fogTable[i] = ToEntry((1.0f - gfx::ExactExp(-d * d)) * scale);
   }
 }
 

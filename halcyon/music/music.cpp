@@ -51,10 +51,12 @@ MusicModule MidasMusicPlayer::LoadModule(const std::string& fileName) {
                  fileName.c_str(), looked.c_str());
     return MIDASloadModule(fileName.c_str());
   }
-  const MusicModule module = MIDASloadModule(found->c_str());
+  // The MIDAS calls take the system's narrow file names.
+  const std::string name = found->string();
+  const MusicModule module = MIDASloadModule(name.c_str());
   if (module == 0)
     std::fprintf(stderr, "halcyon: \"%s\" is not a module that can be played; playing without music\n",
-                 found->c_str());
+                 name.c_str());
   return module;
 }
 void MidasMusicPlayer::PlayModule(MusicModule module, int loopSong) {

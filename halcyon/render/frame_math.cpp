@@ -5,6 +5,8 @@
 #include <bit>
 #include <cmath>
 
+#include "halcyon/render/trig.h"
+
 namespace halcyon {
 
 const uint32_t fogColourTable[11] = {0xC0C0C0C0, 0x00000000, 0x00302000, 0x00307070, 0x00804020, 0x001050E0,
@@ -51,9 +53,9 @@ float SceneTime(uint32_t nowMs, uint32_t sceneStartMs) {
 }
 
 Matrix3 RotationMatrix(float ax, float ay, float az) {
-  const float sa = std::sin(ax), ca = std::cos(ax);
-  const float sb = std::sin(ay), cb = std::cos(ay);
-  const float sc = std::sin(az), cc = std::cos(az);
+  const float sa = Sin(ax), ca = Cos(ax);
+  const float sb = Sin(ay), cb = Cos(ay);
+  const float sc = Sin(az), cc = Cos(az);
   Matrix3 r;
   r.m[0][0] = cc * cb - sc * sa * sb;
   r.m[0][1] = -ca * sc;
@@ -86,7 +88,7 @@ ScreenVertex ProjectVertex(const Matrix3& r, const Vec3& p, const Vec3& n, float
 
 FloorCoordinates FloorCorner(int corner, float spin, float scroll) {
   const float theta = spin + static_cast<float>(corner) * 1.57075f;
-  return {13.0f * std::sin(theta), scroll * floorCornerOow[corner] + 13.0f * std::cos(theta)};
+  return {13.0f * Sin(theta), scroll * floorCornerOow[corner] + 13.0f * Cos(theta)};
 }
 
 }  // namespace halcyon

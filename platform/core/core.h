@@ -78,7 +78,8 @@ class Driver {
   virtual void Inject(const std::string& text) { (void)text; }
 };
 
-std::unique_ptr<Driver> CreateSdlDriver();
+// The desktop's backend: SDL's on Linux (sdl/), Win32's on Windows (win32/).
+std::unique_ptr<Driver> CreateDesktopDriver();
 // The SDL window made from the host's X window (hosted runs on the SDL backend).
 SDL_Window* HostedSdlWindow();
 std::unique_ptr<Driver> CreateHeadlessDriver();

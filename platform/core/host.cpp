@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "core/os.h"
 #include "desktop/display_kind.h"
 #include "desktop/x11_window.h"
 
@@ -96,7 +97,7 @@ Backend CurrentBackend() {
 Driver& TheDriver() {
   Core& core = TheCore();
   if (!core.driver)
-    core.driver = CurrentBackend() == Backend::Sdl ? CreateSdlDriver() : CreateHeadlessDriver();
+    core.driver = CurrentBackend() == Backend::Sdl ? CreateDesktopDriver() : CreateHeadlessDriver();
   return *core.driver;
 }
 
@@ -118,18 +119,13 @@ std::optional<uint32_t> SeedOverride() {
 
 std::filesystem::path SettingsFolder() {
   if (const char* home = std::getenv("SAVER_HOME"); home != nullptr && *home != 0) return home;
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/')
-    return std::filesystem::path(config) / "savers";
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != 0)
-    return std::filesystem::path(home) / ".config" / "savers";
-  return std::filesystem::path(".config") / "savers";
+  return os::DefaultSettingsFolder();
 }
 
 std::filesystem::path ProgramPath() {
   static const std::filesystem::path path = [] {
-    std::error_code error;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) return exe;
+    auto exe = os::ExecutablePath();
+    if (!exe.empty()) return exe;
     return std::filesystem::path(TheCore().programName);
   }();
   return path;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/core.h"
+#include "core/os.h"
 
 namespace platform {
 
@@ -168,12 +169,7 @@ void CancelCloseRequest() {
 }
 
 void InstallSignalHandlers() {
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  os::OnEndRequest(OnSignal);
 }
 
 namespace {

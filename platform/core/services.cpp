@@ -1,13 +1,10 @@
 // services.cpp — the clock, sleeping, thread priority and message boxes. The
 // backend supplies the clock (real on a desktop, virtual headless) and the box.
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 
 #include "core/core.h"
+#include "core/os.h"
 
 namespace platform {
 
@@ -33,11 +30,7 @@ HANDLE GetCurrentThread() {
 
 BOOL SetThreadPriority(HANDLE thread, int priority) {
   if (thread != GetCurrentThread()) return FALSE;
-  // Linux keeps a nice value per thread: the idle class is the weakest (19);
-  // the steps between lie evenly from normal (0) down to it.
-  int nice = priority == THREAD_PRIORITY_IDLE ? 19 : std::clamp(-priority * 5, -20, 19);
-  pid_t tid = static_cast<pid_t>(syscall(SYS_gettid));
-  return setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0 ? TRUE : FALSE;
+  return platform::os::SetCallingThreadPriority(priority) ? TRUE : FALSE;
 }
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {

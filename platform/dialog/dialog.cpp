@@ -6,18 +6,16 @@
 // Dialog operations · modal run.
 #include "platform/dialog.h"
 
-#include <SDL.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/os.h"
+#include "desktop_window.h"
 #include "dialog_state.h"
 #include "platform/host.h"
 #include "platform/resources.h"
-#include "png_writer.h"
 #ifdef _WIN32
 #include "win32/win32_dialog.h"
 #endif
@@ -88,11 +86,7 @@ constexpr size_t kIntegerFieldChars = 31;
 
 // Gives a desktop window the keyboard again after a box or dialog over it closed.
 void TakeKeyboard(HWND hwnd) {
-  SDL_Window* window = SdlWindowOf(hwnd);
-  if (window != nullptr && SDL_GetKeyboardFocus() != window) {
-    SDL_RaiseWindow(window);
-    SDL_SetWindowInputFocus(window);
-  }
+  dialog::desktop_window::TakeKeyboard(hwnd);
 }
 
 }  // namespace
@@ -179,28 +173,24 @@ void Dialog::State::Invalidate() {
 
 bool Dialog::State::ShiftDown() const {
   if (shiftHeld) return true;
-  return mode == Mode::Window && SDL_WasInit(SDL_INIT_VIDEO) != 0 && (SDL_GetModState() & KMOD_SHIFT) != 0;
+  return mode == Mode::Window && dialog::desktop_window::ShiftHeld();
 }
 
 bool Dialog::State::ControlDown() const {
   if (controlHeld) return true;
-  return mode == Mode::Window && SDL_WasInit(SDL_INIT_VIDEO) != 0 && (SDL_GetModState() & KMOD_CTRL) != 0;
+  return mode == Mode::Window && dialog::desktop_window::ControlHeld();
 }
 
 std::string Dialog::State::ClipboardText() const {
-  if (mode == Mode::Window && SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_HasClipboardText()) {
-    if (char* text = SDL_GetClipboardText()) {
-      std::string copy = text;
-      SDL_free(text);
-      return copy;
-    }
+  if (mode == Mode::Window) {
+    if (auto text = dialog::desktop_window::ClipboardText()) return *text;
   }
   return localClipboard;
 }
 
 void Dialog::State::SetClipboardText(const std::string& text) {
   localClipboard = text;
-  if (mode == Mode::Window && SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_SetClipboardText(text.c_str());
+  if (mode == Mode::Window) dialog::desktop_window::SetClipboardText(text);
 }
 
 DWORD Dialog::State::Now() const {
@@ -459,10 +449,7 @@ int Dialog::FocusedControl() const {
 void Dialog::CenterWindow() {
   if (!state) return;
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SDL_Rect usable;
-  if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
-    area = RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
-  }
+  if (auto usable = dialog::desktop_window::UsableArea()) area = *usable;
   const auto* owner = dynamic_cast<const Dialog*>(parent);
   if (owner != nullptr && owner->state != nullptr) area = owner->state->WindowRect();
   const int width = state->clientWidth + 2 * State::kFrame;
@@ -470,8 +457,7 @@ void Dialog::CenterWindow() {
   const int left = std::max<int>(area.left, (area.left + area.right - width) / 2);
   const int top = std::max<int>(area.top, (area.top + area.bottom - height) / 2);
   state->position = POINT{left + State::kFrame, top + State::kFrame + State::kCaption};
-  if (SDL_Window* window = SdlWindowOf(Handle()))
-    SDL_SetWindowPosition(window, state->position.x, state->position.y);
+  dialog::desktop_window::MoveTo(Handle(), state->position);
 }
 
 bool Dialog::SavePng(const std::string& path) const {
@@ -518,7 +504,7 @@ INT_PTR Dialog::DoModal() {
     mode = State::Mode::Window;
   } else if (unattendedAnswer) {
     mode = State::Mode::Unattended;
-  } else if (isatty(STDIN_FILENO) != 0) {
+  } else if (os::InputIsTerminal()) {
     mode = State::Mode::Terminal;
   } else {
     std::fprintf(stderr,
@@ -553,9 +539,9 @@ INT_PTR Dialog::DoModal() {
       ShowWindow(Handle(), SW_SHOW);
       if (SdlWindowOf(Handle()) == nullptr) {
         // The desktop gave no window after all: fall back as without a display.
-        state->mode = unattendedAnswer            ? State::Mode::Unattended
-                      : isatty(STDIN_FILENO) != 0 ? State::Mode::Terminal
-                                                  : State::Mode::Invisible;
+        state->mode = unattendedAnswer        ? State::Mode::Unattended
+                      : os::InputIsTerminal() ? State::Mode::Terminal
+                                              : State::Mode::Invisible;
         if (state->mode == State::Mode::Unattended) {
           WindowProc(WM_SHOWWINDOW, TRUE, 0);
         } else if (state->mode == State::Mode::Invisible) {

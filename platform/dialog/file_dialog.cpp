@@ -2,14 +2,13 @@
 // the current folder that match the chosen type, the folders to go to and
 // the list of types, in the common dialog's classic layout; on a terminal a
 // line-oriented chooser with the same choices.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/os.h"
 #include "dialog_state.h"
 #include "platform/host.h"
 #include "platform/resources.h"
@@ -387,7 +386,7 @@ bool OpenFileDialog(HWND owner, const std::string& initialName, const std::strin
   if (!Script::Instance().Active() && win32::NativeDialogsAvailable())
     return win32::ChooseFileWithSystemDialog(owner, initial, filter, path);
 #endif
-  if (!Script::Instance().Active() && CurrentBackend() == Backend::Headless && isatty(STDIN_FILENO) != 0) {
+  if (!Script::Instance().Active() && CurrentBackend() == Backend::Headless && os::InputIsTerminal()) {
     // A close request that ends the dialog underneath ends the chooser too.
     const auto* ownerDialog = dynamic_cast<const Dialog*>(WindowFromHandle(owner));
     const HWND ownerHandle = owner;

@@ -3,11 +3,10 @@
 // the button pressed.
 #include "message_box.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstdio>
 
+#include "desktop_window.h"
 #include "dialog_state.h"
 #include "platform/host.h"
 
@@ -231,9 +230,7 @@ class MessageBoxDialog : public Dialog {
     HWND over = owner;
     if (over == 0 && TheApp() != nullptr && TheApp()->mainWindow != nullptr)
       over = TheApp()->mainWindow->Handle();
-    SDL_Window* box = SdlWindowOf(Handle());
-    SDL_Window* below = SdlWindowOf(over);
-    if (box != nullptr && below != nullptr) SDL_SetWindowModalFor(box, below);
+    dialog::desktop_window::MakeModalFor(Handle(), over);
     return FALSE;  // the focus is set
   }
 
@@ -251,10 +248,7 @@ class MessageBoxDialog : public Dialog {
     if (message.message == WM_SHOWWINDOW && message.wParam != FALSE && RunningState() != nullptr) {
       if (RunningState()->mode == State::Mode::Window) {
         // Without a window manager nothing else gives the new window the keyboard.
-        if (SDL_Window* box = SdlWindowOf(Handle())) {
-          SDL_RaiseWindow(box);
-          SDL_SetWindowInputFocus(box);
-        }
+        dialog::desktop_window::TakeKeyboard(Handle());
       } else {
         Report(text, caption);
       }

@@ -2,11 +2,11 @@
 // message queue served between them.
 #include "terminal_input.h"
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "core/os.h"
 #include "platform/window.h"
 
 namespace platform::dialog {
@@ -35,9 +35,8 @@ bool ReadTerminalLine(std::string& line, const std::function<bool()>& stop) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       return true;
     }
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    const int ready = poll(&input, 1, kSliceMs);
-    if (ready < 0 && errno != EINTR) return false;
+    const int ready = os::WaitForInput(kSliceMs);
+    if (ready < 0) return false;
     if (ready > 0) {
       char buffer[512];
       const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);

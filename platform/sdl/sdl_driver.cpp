@@ -199,7 +199,7 @@ std::optional<POINT> SdlDriver::Pointer() {
   return POINT{x, y};
 }
 
-std::unique_ptr<Driver> CreateSdlDriver() {
+std::unique_ptr<Driver> CreateDesktopDriver() {
   return std::make_unique<SdlDriver>();
 }
 

@@ -2,25 +2,23 @@
 // files, and the line model both stores edit.
 #include "store/settings_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <set>
 #include <vector>
 
 #include "platform/files.h"
+#include "store/file_ops.h"
 
 namespace platform::store {
 
 namespace {
 
 void Report(const std::filesystem::path& path, const std::string& reason) {
-  std::fprintf(stderr, "%s: settings not written: %s\n", path.c_str(), reason.c_str());
+  std::fprintf(stderr, "%s: settings not written: %s\n", path.string().c_str(), reason.c_str());
 }
 
 // The file a write must replace: path itself, or, when path is a symbolic
@@ -28,9 +26,8 @@ void Report(const std::filesystem::path& path, const std::string& reason) {
 std::filesystem::path WriteTarget(const std::filesystem::path& path) {
   std::filesystem::path target = path;
   for (int hop = 0; hop < 40; ++hop) {
-    struct stat info {};
-    if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return target;
     std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, error))) return target;
     std::filesystem::path next = std::filesystem::read_symlink(target, error);
     if (error) return target;
     target = next.is_absolute() ? next : target.parent_path() / next;
@@ -61,15 +58,11 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::file
   std::error_code error;
   std::filesystem::directory_iterator entries(folder, error);
   if (error) return;
-  const time_t now = std::time(nullptr);
   for (const auto& entry : entries) {
     const std::string name = entry.path().filename().string();
     if (!IsTemporaryName(name, prefix)) continue;
-    struct stat info {};
-    if (lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid())
-      continue;
-    if (now - info.st_mtime < kStaleTemporarySeconds) continue;
-    unlink(entry.path().c_str());
+    if (!file_ops::IsAbandoned(entry.path(), kStaleTemporarySeconds)) continue;
+    std::filesystem::remove(entry.path(), error);
   }
 }
 
@@ -131,10 +124,8 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, const std::string&
   }
   RemoveStaleTemporaries(folder, target);
 
-  std::string pattern = (folder / (TemporaryPrefix(target) + "XXXXXX")).string();
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
+  std::filesystem::path name;
+  const int fd = file_ops::CreateTemporary(folder, TemporaryPrefix(target), &name);
   if (fd < 0) {
     Report(path, std::string("cannot create a temporary file: ") + std::strerror(errno));
     return false;
@@ -142,43 +133,27 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, const std::string&
   auto fail = [&](const char* step) {
     const int cause = errno;
     close(fd);
-    unlink(name.data());
+    std::error_code ignored;
+    std::filesystem::remove(name, ignored);
     Report(path, std::string(step) + ": " + std::strerror(cause));
     return false;
   };
 
   // Keep the old file's permissions; a new file gets rw-r--r--.
-  struct stat old {};
-  const mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-  if (fchmod(fd, mode) != 0) return fail("cannot set the permissions");
-
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0) errno = ENOSPC;
-    if (n <= 0) return fail("cannot write");
-    written += static_cast<size_t>(n);
-  }
-  if (fsync(fd) != 0) return fail("cannot flush to disk");
-  if (close(fd) != 0) {
+  if (!file_ops::CopyPermissions(fd, target)) return fail("cannot set the permissions");
+  if (!file_ops::WriteAll(fd, bytes)) return fail("cannot write");
+  if (!file_ops::Flush(fd)) return fail("cannot flush to disk");
+  auto failClosed = [&](const char* step) {
     const int cause = errno;
-    unlink(name.data());
-    Report(path, std::string("cannot write: ") + std::strerror(cause));
+    std::error_code ignored;
+    std::filesystem::remove(name, ignored);
+    Report(path, std::string(step) + ": " + std::strerror(cause));
     return false;
-  }
-  if (rename(name.data(), target.c_str()) != 0) {
-    const int cause = errno;
-    unlink(name.data());
-    Report(path, std::string("cannot replace the file: ") + std::strerror(cause));
-    return false;
-  }
-  // Make the rename itself durable.
-  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
+  };
+  if (close(fd) != 0) return failClosed("cannot write");
+  if (!file_ops::Replace(name, target)) return failClosed("cannot replace the file");
+  // Make the replacement itself durable.
+  file_ops::FlushFolder(folder);
   return true;
 }
 

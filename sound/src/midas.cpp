@@ -1,18 +1,16 @@
 // The MIDAS calls: a small state machine (started up, device open, background play running) over the
-// loaded modules, the playback slot and the SDL audio device. Calls made out of order do nothing and
+// loaded modules, the playback slot and the audio device. Calls made out of order do nothing and
 // return false; no exception leaves this file.
 #include <midas.h>
-
-#include <SDL.h>
 
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "audio_output.h"
 #include "module.h"
 #include "playback_slot.h"
-#include "sdl_output.h"
 
 namespace sound {
 
@@ -25,10 +23,9 @@ std::string ResolveModuleName(const char* fileName) {
   std::filesystem::path path(name);
   std::error_code error;
   if (path.is_absolute() || std::filesystem::exists(path, error)) return name;
-  char* baseDir = SDL_GetBasePath();
-  if (baseDir == nullptr) return name;
-  std::filesystem::path beside = std::filesystem::path(baseDir) / path;
-  SDL_free(baseDir);
+  const std::filesystem::path folder = ProgramFolder();
+  if (folder.empty()) return name;
+  const std::filesystem::path beside = folder / path;
   return std::filesystem::is_regular_file(beside, error) ? beside.string() : name;
 }
 
@@ -42,25 +39,25 @@ class MidasLibrary {
 
   MIDASbool Init() noexcept {
     if (!startedUp) return 0;
-    return output.Open(slot) ? 1 : 0;
+    return output->Open(slot) ? 1 : 0;
   }
 
   MIDASbool StartBackgroundPlay() noexcept {
-    if (!output.IsOpen()) return 0;
-    output.SetRunning(true);
+    if (!output->IsOpen()) return 0;
+    output->SetRunning(true);
     backgroundPlay = true;
     return 1;
   }
 
   MIDASbool StopBackgroundPlay() noexcept {
     if (!backgroundPlay) return 0;
-    output.SetRunning(false);
+    output->SetRunning(false);
     backgroundPlay = false;
     return 1;
   }
 
   MIDASmodule LoadModule(const char* fileName) noexcept {
-    if (!output.IsOpen() || fileName == nullptr || fileName[0] == '\0') return 0;
+    if (!output->IsOpen() || fileName == nullptr || fileName[0] == '\0') return 0;
     try {
       std::unique_ptr<Module> module = Module::FromFile(ResolveModuleName(fileName).c_str());
       if (module == nullptr) return 0;
@@ -96,9 +93,9 @@ class MidasLibrary {
   }
 
   MIDASbool Close() noexcept {
-    if (!output.IsOpen()) return 0;
+    if (!output->IsOpen()) return 0;
     slot.Swap(nullptr);
-    output.Close();
+    output->Close();
     modules.clear();
     backgroundPlay = false;
     return 1;
@@ -124,7 +121,8 @@ class MidasLibrary {
   MIDASmodule lastHandle = 0;
   std::map<MIDASmodule, std::unique_ptr<Module>> modules;
   PlaybackSlot slot;
-  SdlAudioOutput output;  // declared last: closed, and its audio thread ended, before the rest goes
+  // Declared last: closed, and its audio thread ended, before the rest goes.
+  std::unique_ptr<AudioOutput> output = CreateAudioOutput();
 };
 
 MidasLibrary& Library() {

@@ -20,6 +20,19 @@ namespace {
 // file would block open() or read() for good. The type is checked before a non-blocking open and again
 // on what was opened. (The platform layer has the same rule; this library does not depend on it.)
 int OpenRegularFile(const char* path) {
+#if defined(_WIN32)
+  // Windows has no FIFOs among files; its devices (CON, NUL, COM1, ...) are
+  // what stat calls character devices. Binary mode: no line end is changed.
+  struct stat info {};
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  const int fd = _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) return -1;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+#else
   struct stat info {};
   if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
   const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -31,6 +44,7 @@ int OpenRegularFile(const char* path) {
     return -1;
   }
   return fd;
+#endif
 }
 
 // Reads a whole regular file of at most kMaxModuleBytes; false for anything else (missing, a folder, a

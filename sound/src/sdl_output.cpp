@@ -89,4 +89,8 @@ void SdlAudioOutput::Close() noexcept {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+std::unique_ptr<AudioOutput> CreateAudioOutput() {
+  return std::make_unique<SdlAudioOutput>();
+}
+
 }  // namespace sound

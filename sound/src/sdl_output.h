@@ -7,28 +7,28 @@
 
 #include <cstdint>
 
+#include "audio_output.h"
+
 namespace sound {
 
-class PlaybackSlot;
-
-class SdlAudioOutput {
+class SdlAudioOutput final : public AudioOutput {
  public:
   SdlAudioOutput() = default;
-  ~SdlAudioOutput() { Close(); }
+  ~SdlAudioOutput() override { Close(); }
   SdlAudioOutput(const SdlAudioOutput&) = delete;
   SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
 
   // Starts SDL's audio subsystem (counted, so others' SDL use is left alone) and opens the default
   // device, paused, at 48 kHz stereo float or the rate the device insists on. The slot must outlive the
   // open device. False, with nothing left open, when no device can be opened.
-  bool Open(PlaybackSlot& slot) noexcept;
+  bool Open(PlaybackSlot& slot) noexcept override;
   // Runs or pauses the device's callback. Pausing waits for a callback in progress to return.
-  void SetRunning(bool running) noexcept;
+  void SetRunning(bool running) noexcept override;
   // Closes the device (its audio thread has ended when this returns) and releases the subsystem.
-  void Close() noexcept;
+  void Close() noexcept override;
 
-  bool IsOpen() const noexcept { return device != 0; }
-  std::int32_t RateHz() const noexcept { return callbackState.rateHz; }
+  bool IsOpen() const noexcept override { return device != 0; }
+  std::int32_t RateHz() const noexcept override { return callbackState.rateHz; }
 
  private:
   struct CallbackState {

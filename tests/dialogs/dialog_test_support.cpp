@@ -14,7 +14,7 @@ void DialogTest::SetUp() {
   home = std::filesystem::temp_directory_path() / ("dialogs_tests_" + std::to_string(getpid())) / name;
   std::filesystem::remove_all(home);
   std::filesystem::create_directories(home);
-  setenv("SAVER_HOME", home.c_str(), 1);
+  setenv("SAVER_HOME", home.string().c_str(), 1);
   tessera::RegisterDialogTemplates();
   halcyon::RegisterDialogTemplates();
   platform::SetMessageBoxHook([this](HWND, const std::string& text, const std::string& caption, UINT type) {

@@ -13,6 +13,14 @@
 #include "platform/dialog.h"
 #include "platform/host.h"
 
+// The dialog manager draws pictures of its dialogs on Linux only; on Windows
+// the dialogs on the desktop are Win32's own.
+#if defined(_WIN32)
+inline constexpr bool kDialogPictures = false;
+#else
+inline constexpr bool kDialogPictures = true;
+#endif
+
 struct RecordedBox {
   std::string text;
   std::string caption;

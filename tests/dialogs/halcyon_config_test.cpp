@@ -1,7 +1,9 @@
 // halcyon_config_test.cpp — the world saver's configuration: the registry
 // values with their defaults, what the dialog shows, Browse, and OK as the
 // only time anything is written.
+#if !defined(_WIN32)
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <optional>
@@ -132,7 +134,8 @@ TEST_F(HalcyonConfig, BrowseThenCancelInEitherDialog) {
   EXPECT_EQ(Run("browse;choose /tmp/new.xm;cancel"), IDCANCEL);
   EXPECT_EQ(StoredFile(), "/old.xm");
   EXPECT_EQ(Run("browse;choose /tmp/new.xm;ok"), IDOK);
-  EXPECT_EQ(StoredFile(), "/tmp/new.xm");
+  // Stored as the system names it (on Windows with the current folder's drive).
+  EXPECT_EQ(StoredFile(), std::filesystem::absolute("/tmp/new.xm").make_preferred().string());
 }
 
 TEST_F(HalcyonConfig, LongNameIsCutForBrowseOnlyAndStoredWhole) {
@@ -155,6 +158,8 @@ TEST(HalcyonRenamed, ChildRun) {
   EXPECT_EQ(halcyon::RunConfigurationDialog(app), IDOK);
 }
 
+// Runs copies of this program through the shell: Linux only.
+#if !defined(_WIN32)
 std::optional<std::string> QueryValue(const std::string& appName, const char* value) {
   const std::string path = std::string("Software\\") + kKey + "\\" + appName + "\\Config";
   HKEY key = nullptr;
@@ -190,5 +195,6 @@ TEST_F(HalcyonConfig, RenamedProgramHasFreshSettings) {
   EXPECT_EQ(QueryValue("farreach2", "Mute"), "0");
   EXPECT_EQ(QueryValue("farreach", "Mute"), "1");
 }
+#endif
 
 }  // namespace

@@ -33,7 +33,7 @@ class Replay : public ::testing::TestWithParam<fuzz::Target> {
       std::ifstream in(file, std::ios::binary);
       const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
       // A broken promise aborts the process with the file's name on stderr.
-      std::fprintf(stderr, "%s\n", file.c_str());
+      std::fprintf(stderr, "%s\n", file.string().c_str());
       EXPECT_EQ(GetParam().entry(bytes.data(), bytes.size()), 0);
     }
   }

@@ -27,7 +27,7 @@ const std::filesystem::path& Scratch() {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     const std::filesystem::path path = Base() / ("savers_fuzz_" + std::to_string(getpid()));
     std::filesystem::create_directories(path);
-    setenv("SAVER_HOME", path.c_str(), 1);
+    setenv("SAVER_HOME", path.string().c_str(), 1);
     // Removed at exit; a fuzzer that stops on a crash may leave it behind.
     std::atexit([] {
       std::error_code error;

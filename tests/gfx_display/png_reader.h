@@ -22,7 +22,7 @@ struct RgbImage {
 inline bool ReadPng(const std::filesystem::path& file, RgbImage* image) {
   png_image png{};
   png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, file.c_str())) return false;
+  if (!png_image_begin_read_from_file(&png, file.string().c_str())) return false;
   png.format = PNG_FORMAT_RGB;
   image->width = static_cast<int>(png.width);
   image->height = static_cast<int>(png.height);

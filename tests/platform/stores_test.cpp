@@ -2,7 +2,9 @@
 // trips, other sections, keys and values kept, damaged files, and atomic
 // replacement (no temporary left, the old file intact when a write fails).
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
 #include <fstream>
@@ -122,6 +124,8 @@ TEST_F(StoresTest, DamagedProfileGivesDefaultsAndKeepsReadableRest) {
   EXPECT_NE(after.find(std::string("Max\0Objects=3", 13)), std::string::npos);
 }
 
+// A file size limit is Linux's way of making a write fail half-way.
+#if !defined(_WIN32)
 TEST_F(StoresTest, FailedWriteLeavesOldFileAndNoTemporary) {
   Write("tessera.INI", "[Config]\nMaxObjects=12\n");
   // A file size limit makes the write of the new text fail half-way.
@@ -142,6 +146,7 @@ TEST_F(StoresTest, FailedWriteLeavesOldFileAndNoTemporary) {
   EXPECT_FALSE(WritePrivateProfileStringA("Config", "K", "1", "big.INI"));
   EXPECT_EQ(std::filesystem::file_size(home / "big.INI"), 9u + (2u << 20));
 }
+#endif
 
 class RegistryTest : public StoresTest {
  protected:

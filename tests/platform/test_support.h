@@ -28,7 +28,7 @@ class PlatformTest : public ::testing::Test {
     home =
         std::filesystem::temp_directory_path() / ("platform_tests_" + std::to_string(getpid()) + "_" + name);
     std::filesystem::remove_all(home);
-    setenv("SAVER_HOME", home.c_str(), 1);
+    setenv("SAVER_HOME", home.string().c_str(), 1);
   }
   void TearDown() override {
     testing::Reset();

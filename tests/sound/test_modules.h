@@ -25,7 +25,7 @@ class TempDir {
 
   // Writes `bytes` to `name` in the folder and returns its path.
   std::string Write(const std::string& name, const Bytes& bytes) const;
-  std::filesystem::path Path(const std::string& name) const { return root / name; }
+  std::string Path(const std::string& name) const { return (root / name).string(); }
 
  private:
   std::filesystem::path root;

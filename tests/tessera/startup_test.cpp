@@ -106,7 +106,7 @@ TEST(DataFolder, ReportNamesMissingFilesOrEveryFolderLookedIn) {
 class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("SAVER_HOME", folder.path.c_str(), 1);
+    setenv("SAVER_HOME", folder.path.string().c_str(), 1);
     platform::SetMessageBoxHook(
         [this](HWND owner, const std::string& text, const std::string& caption, UINT type) {
           boxes.push_back({owner, text, caption, type});
@@ -194,8 +194,9 @@ TEST_F(Startup, ObjectCountIsClampedToTheSlots) {
     startup.Run("tessera");
     EXPECT_EQ(scene.objectCount, used) << "stored " << stored;
   }
-  std::filesystem::remove_all(folder.path);
-  std::filesystem::create_directories(folder.path);
+  // Emptied rather than removed: Windows removes no process's current folder.
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path))
+    std::filesystem::remove_all(entry);
   startup.Run("tessera");
   EXPECT_EQ(scene.objectCount, 20u) << "no settings file";
 }
