@@ -16,18 +16,21 @@ namespace platform {
 namespace {
 
 constexpr uintptr_t kCurrentUser = 0x80000001;
+constexpr const char* kIniName = "savers_tests.INI";
 
 class StoresTest : public ::testing::Test {
  protected:
   void SetUp() override {
     home = std::filesystem::temp_directory_path() / ("win32_tests_" + std::to_string(_getpid()));
     std::filesystem::remove_all(home);
-    _putenv_s("SAVER_HOME", home.string().c_str());
+    // The system's stores: SAVER_HOME would keep the settings as text.
+    _putenv_s("SAVER_HOME", "");
     // A key of this run's own, so that runs never see each other's values.
     registryKey = "SaversTests\\Run" + std::to_string(_getpid());
   }
   void TearDown() override {
     std::filesystem::remove_all(home);
+    std::filesystem::remove(win32::SettingsFilePath(kIniName));
     _putenv_s("SAVER_HOME", "");
     win32::DeleteTree(kCurrentUser, ("Software\\" + registryKey).c_str());
     win32::DeleteTree(kCurrentUser, "Software\\SaversTests");
@@ -115,24 +118,42 @@ std::string ReadAll(const std::filesystem::path& path) {
 // The settings file is the system's: a bare name lands in the settings
 // folder, and the file reads as the system wrote it.
 TEST_F(StoresTest, SettingsFileIsWrittenByTheSystem) {
-  ASSERT_TRUE(WritePrivateProfileStringA("Config", "MaxObjects", "25", "tessera.INI"));
-  EXPECT_EQ(GetPrivateProfileIntA("Config", "MaxObjects", 10, "tessera.INI"), 25u);
-  EXPECT_EQ(GetPrivateProfileIntA("Config", "Missing", 10, "tessera.INI"), 10u);
-  const std::string text = ReadAll(home / "tessera.INI");
+  ASSERT_TRUE(WritePrivateProfileStringA("Config", "MaxObjects", "25", kIniName));
+  EXPECT_EQ(GetPrivateProfileIntA("Config", "MaxObjects", 10, kIniName), 25u);
+  EXPECT_EQ(GetPrivateProfileIntA("Config", "Missing", 10, kIniName), 10u);
+  const std::string text = ReadAll(win32::SettingsFilePath(kIniName));
   EXPECT_NE(text.find("[Config]"), std::string::npos) << text;
   EXPECT_NE(text.find("MaxObjects=25"), std::string::npos) << text;
 
   char buffer[8];
-  ASSERT_TRUE(WritePrivateProfileStringA("Config", "Name", "a long value", "tessera.INI"));
+  ASSERT_TRUE(WritePrivateProfileStringA("Config", "Name", "a long value", kIniName));
   // Cut to the buffer, as the system cuts: size - 1 characters and the NUL.
-  EXPECT_EQ(GetPrivateProfileStringA("Config", "Name", "", buffer, sizeof buffer, "tessera.INI"), 7u);
+  EXPECT_EQ(GetPrivateProfileStringA("Config", "Name", "", buffer, sizeof buffer, kIniName), 7u);
   EXPECT_STREQ(buffer, "a long ");
+}
+
+// With SAVER_HOME set the settings stay as text in that folder, as on Linux,
+// and the system's registry and Windows folder are not touched.
+TEST_F(StoresTest, SaverHomeKeepsTheSettingsAsText) {
+  _putenv_s("SAVER_HOME", home.string().c_str());
+  ASSERT_TRUE(WritePrivateProfileStringA("Config", "MaxObjects", "25", kIniName));
+  EXPECT_EQ(ReadAll(home / kIniName), "[Config]\nMaxObjects=25\n");
+  HKEY key = nullptr;
+  const std::string path = "Software\\" + registryKey;
+  ASSERT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  EXPECT_TRUE(std::filesystem::exists(home / "registry.reg"));
+  _putenv_s("SAVER_HOME", "");
+  uintptr_t native = 0;
+  EXPECT_EQ(win32::OpenKey(kCurrentUser, path.c_str(), 0, KEY_READ, &native), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(std::filesystem::exists(win32::SettingsFilePath(kIniName)));
 }
 
 // Without SAVER_HOME the file goes where Win32 puts it, the Windows folder,
 // when it may be written there; else the per-user folder.
 TEST_F(StoresTest, SettingsFolderIsTheWindowsFolderOrThePerUserOne) {
-  _putenv_s("SAVER_HOME", "");
   const std::filesystem::path folder = win32::SettingsFileFolder();
   if (auto windows = win32::WritableWindowsFolder()) {
     EXPECT_EQ(folder, *windows);
