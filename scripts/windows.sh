@@ -131,7 +131,7 @@ host=$root/build-release
 build=$root/build-windows
 build_savers() {
   cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=Release -DSAVERS_BENCH=OFF >/dev/null
-  cmake --build "$host" -j"$jobs" --target halcyon_art tessera_art make_trans >/dev/null
+  cmake --build "$host" -j"$jobs" --target halcyon_art tessera_art make_trans savers_resource_files >/dev/null
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DSAVERS_BENCH=OFF \
     -DSAVERS_HOST_BUILD="$host" >/dev/null
   cmake --build "$build" -j"$jobs"

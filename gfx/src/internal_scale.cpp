@@ -3,11 +3,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace gfx {
@@ -37,6 +40,28 @@ std::string Lower(std::string_view text) {
 std::optional<std::string> ReadSettingsFile(const std::filesystem::path& path, bool* missing,
                                             std::string* error) {
   *missing = false;
+#if defined(_WIN32)
+  // Windows has no FIFOs among files; its devices are not regular files.
+  std::error_code failed;
+  const std::filesystem::file_status status = std::filesystem::status(path, failed);
+  if (failed || !std::filesystem::exists(status)) {
+    *missing = true;
+    return std::nullopt;
+  }
+  const uintmax_t size =
+      std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, failed) : 0;
+  if (!std::filesystem::is_regular_file(status) || failed || size > kMaxSettingsBytes) {
+    *error = "not a regular file of at most 64 KiB";
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string text(static_cast<size_t>(size), '\0');
+  if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    *error = "cannot be read";
+    return std::nullopt;
+  }
+  return text;
+#else
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) {
     *missing = true;
@@ -76,6 +101,7 @@ std::optional<std::string> ReadSettingsFile(const std::filesystem::path& path, b
   }
   close(fd);
   return text;
+#endif
 }
 
 }  // namespace
@@ -149,12 +175,16 @@ ScaleSetting ParseLibrarySettings(std::string_view text, std::string* warnings) 
 std::filesystem::path LibrarySettingsPath() {
   if (const char* path = std::getenv("GLIDE_INI"); path != nullptr && *path != 0) return path;
   std::filesystem::path folder;
-  if (const char* home = std::getenv("SAVER_HOME"); home != nullptr && *home != 0)
-    folder = home;
+  if (const char* home = std::getenv("SAVER_HOME"); home != nullptr && *home != 0) folder = home;
+#if defined(_WIN32)
+  else if (const char* data = std::getenv("APPDATA"); data != nullptr && *data != 0)
+    folder = std::filesystem::path(data) / "savers";
+#else
   else if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/')
     folder = std::filesystem::path(config) / "savers";
   else if (const char* user = std::getenv("HOME"); user != nullptr && *user != 0)
     folder = std::filesystem::path(user) / ".config" / "savers";
+#endif
   else
     folder = std::filesystem::path(".config") / "savers";
   return folder / "glide.ini";
@@ -172,7 +202,8 @@ ScaleSetting ChosenScaleSetting() {
   const std::optional<std::string> text = ReadSettingsFile(path, &missing, &error);
   if (!text) {
     if (!missing)
-      std::fprintf(stderr, "glide: settings file %s %s; drawing at scale 1\n", path.c_str(), error.c_str());
+      std::fprintf(stderr, "glide: settings file %s %s; drawing at scale 1\n", path.string().c_str(),
+                   error.c_str());
     return ScaleSetting{};
   }
   std::string warnings;

@@ -6,6 +6,10 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "core/os.h"
+#ifdef _WIN32
+#include "win32/win32_backend.h"
+#endif
 
 namespace platform {
 
@@ -112,8 +116,18 @@ int RunApp(App& app, int argc, char** argv) {
   for (int i = 1; i < argc; ++i) given.emplace_back(argv[i] != nullptr ? argv[i] : "");
   ParsedArguments parsed = ParseArguments(given, std::getenv("XSCREENSAVER_WINDOW"));
   if (!parsed.error.empty()) std::fprintf(stderr, "%s\n", parsed.error.c_str());
+#ifdef _WIN32
+  // Windows' screen-saver switches (/p HWND, /c:HWND, /a) are answered
+  // before the program's own rules read what is left.
+  win32::ScreenSaverCommand saver = win32::ParseScreenSaverCommand(parsed.arguments);
+  if (!saver.error.empty()) std::fprintf(stderr, "%s\n", saver.error.c_str());
+  win32::SetScreenSaverCommand(saver);
+  if (saver.endAtOnce) return 0;
+  parsed.arguments = saver.arguments;
+  if (saver.previewParent) parsed.hostedWindow = static_cast<uint32_t>(*saver.previewParent);
+#endif
   // The command line's choice of the Glide library's internal scale wins over the environment's.
-  if (!parsed.glideScale.empty()) setenv("GLIDE_SCALE", parsed.glideScale.c_str(), 1);
+  if (!parsed.glideScale.empty()) os::SetEnvironment("GLIDE_SCALE", parsed.glideScale);
   core.programName = argc > 0 && argv[0] != nullptr ? argv[0] : "program";
   core.arguments = parsed.arguments;
   core.hostedWindow = parsed.hostedWindow;

@@ -37,6 +37,7 @@ struct WindowRecord {
   bool fullScreen = false;  // top-most pop-up covering the screen
   bool hosted = false;      // stands for the host's (XScreenSaver) window
   SDL_Window* native = nullptr;
+  uintptr_t nativeHandle = 0;  // Windows: the real window (HWND)
 };
 
 struct WindowClass {

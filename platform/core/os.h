@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace platform::os {
 
@@ -32,5 +33,8 @@ bool InputIsTerminal();
 // Waits up to timeoutMs for standard input to have something to read (or its
 // end): 1 when it has, 0 when the time ran out, -1 on an error.
 int WaitForInput(int timeoutMs);
+
+// Sets a variable of this process's environment, for what it starts or reads later.
+void SetEnvironment(const char* name, const std::string& value);
 
 }  // namespace platform::os

@@ -56,4 +56,8 @@ int WaitForInput(int timeoutMs) {
   return ready > 0 ? 1 : 0;
 }
 
+void SetEnvironment(const char* name, const std::string& value) {
+  setenv(name, value.c_str(), 1);
+}
+
 }  // namespace platform::os

@@ -108,4 +108,8 @@ int WaitForInput(int timeoutMs) {
   }
 }
 
+void SetEnvironment(const char* name, const std::string& value) {
+  _putenv_s(name, value.c_str());
+}
+
 }  // namespace platform::os

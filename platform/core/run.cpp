@@ -14,6 +14,20 @@ namespace {
 
 desktop::WindowTarget ResolveWindow(uint32_t handle) {
   Core& core = TheCore();
+#ifdef _WIN32
+  if (core.hostedWindow) {
+    // A preview: the saver's full-screen window is a child of the host's
+    // window; a program that draws without a window of its own (handle 0)
+    // draws into the host's window, in a child the display makes there.
+    WindowRecord* record = FindRecord(handle);
+    if (handle == 0 || (record != nullptr && record->hosted)) {
+      for (auto& [hwnd, hostedRecord] : core.windows)
+        if (hostedRecord.hosted && hostedRecord.nativeHandle != 0)
+          return {nullptr, true, hostedRecord.nativeHandle};
+      return {nullptr, true, static_cast<uintptr_t>(*core.hostedWindow)};
+    }
+  }
+#else
   if (core.hostedWindow) {
     // The host's window stands for handle 0 and for the saver's own full-screen window.
     SDL_Window* hosted = nullptr;
@@ -23,8 +37,10 @@ desktop::WindowTarget ResolveWindow(uint32_t handle) {
     WindowRecord* record = FindRecord(handle);
     if (hosted != nullptr && (handle == 0 || (record != nullptr && record->hosted))) return {hosted, true};
   }
+#endif
   WindowRecord* record = FindRecord(handle);
-  return {record != nullptr ? record->native : nullptr, false};
+  if (record == nullptr) return {};
+  return {record->native, false, record->nativeHandle};
 }
 
 std::optional<uint64_t> FrameLimitFromEnvironment() {

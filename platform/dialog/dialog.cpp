@@ -16,6 +16,9 @@
 #include "dialog_state.h"
 #include "platform/host.h"
 #include "platform/resources.h"
+#ifdef _WIN32
+#include "win32/win32_dialog.h"
+#endif
 
 namespace platform {
 
@@ -493,6 +496,10 @@ INT_PTR Dialog::DoModal() {
     mode = State::Mode::Invisible;
   } else if (dialog::Script::Instance().Active()) {
     mode = State::Mode::Scripted;
+#ifdef _WIN32
+  } else if (win32::NativeDialogsAvailable()) {
+    mode = State::Mode::System;
+#endif
   } else if (CurrentBackend() == Backend::Sdl && !(unattendedAnswer && IsHosted())) {
     mode = State::Mode::Window;
   } else if (unattendedAnswer) {
@@ -569,6 +576,15 @@ INT_PTR Dialog::DoModal() {
       break;
     case State::Mode::Terminal:
       state->RunTerminal();
+      break;
+    case State::Mode::System:
+#ifdef _WIN32
+      if (!ended && !win32::ShowSystemDialog(*this, *state)) {
+        std::fprintf(stderr, "%s: the system could not show the \"%s\" dialog\n", ApplicationName().c_str(),
+                     dialogTemplate->caption.c_str());
+        EndDialog(-1);
+      }
+#endif
       break;
     case State::Mode::Unattended:
       if (!ended) state->Notify(*unattendedAnswer, BN_CLICKED);

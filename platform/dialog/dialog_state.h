@@ -27,7 +27,8 @@ constexpr int kFileNameEdit = 1152, kFileList = 1120, kFolderList = 1121, kTypeL
 
 struct Dialog::State final : dialog::ControlHost {
   // Unattended: no one can answer; the dialog ends at once with its set answer.
-  enum class Mode { Window, Invisible, Scripted, Terminal, Unattended };
+  // System: the system's own dialog on Windows, mirroring the controls here.
+  enum class Mode { Window, Invisible, Scripted, Terminal, Unattended, System };
 
   // Pixels of the frame and caption that the PNG picture draws around the client area.
   static constexpr int kFrame = 3, kCaption = 18;

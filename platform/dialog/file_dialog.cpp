@@ -13,6 +13,9 @@
 #include "platform/host.h"
 #include "platform/resources.h"
 #include "terminal_input.h"
+#ifdef _WIN32
+#include "win32/win32_dialog.h"
+#endif
 
 namespace platform {
 
@@ -379,6 +382,10 @@ bool OpenFileDialog(HWND owner, const std::string& initialName, const std::strin
                     std::string& path) {
   const std::string initial = initialName.substr(0, std::min(initialName.size(), kMaxInitialName));
   const std::vector<FileType> types = ParseFilter(filter);
+#ifdef _WIN32
+  if (!Script::Instance().Active() && win32::NativeDialogsAvailable())
+    return win32::ChooseFileWithSystemDialog(owner, initial, filter, path);
+#endif
   if (!Script::Instance().Active() && CurrentBackend() == Backend::Headless && os::InputIsTerminal()) {
     // A close request that ends the dialog underneath ends the chooser too.
     const auto* ownerDialog = dynamic_cast<const Dialog*>(WindowFromHandle(owner));

@@ -11,6 +11,7 @@
 
 #include "core/core.h"
 #include "store/settings_file.h"
+#include "store/text_store_names.h"
 
 namespace platform::store {
 

@@ -17,6 +17,7 @@
 
 #include "core/core.h"
 #include "store/settings_file.h"
+#include "store/text_store_names.h"
 
 struct HKeyTag {
   std::string path;  // below HKEY_CURRENT_USER, components joined by '\'; empty for the root

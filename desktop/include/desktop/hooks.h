@@ -14,6 +14,7 @@ namespace desktop {
 struct WindowTarget {
   SDL_Window* window = nullptr;  // null: the library opens a window of its own
   bool foreign = false;          // a window of another program (XScreenSaver): follow its size
+  uintptr_t nativeWindow = 0;    // Windows: the system's window (HWND) to draw into
 };
 
 // grSstWinOpen asks the resolver for every handle it is given, 0 included
