@@ -1,10 +1,4 @@
 // win32_display.cpp — the Windows display (see win32_display.h).
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include "win32_display.h"
 
 #include <windows.h>

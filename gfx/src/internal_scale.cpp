@@ -209,7 +209,7 @@ ScaleSetting ChosenScaleSetting() {
   std::string warnings;
   const ScaleSetting setting = ParseLibrarySettings(*text, &warnings);
   if (!warnings.empty()) {
-    std::fprintf(stderr, "glide: settings file %s:\n%s", path.c_str(), warnings.c_str());
+    std::fprintf(stderr, "glide: settings file %s:\n%s", path.string().c_str(), warnings.c_str());
   }
   return setting;
 }

@@ -2,12 +2,6 @@
 // template (DLGTEMPLATE and its items) run by DialogBoxIndirectParam, whose
 // dialog procedure hands WM_INITDIALOG and WM_COMMAND to the program; the
 // controls' texts and states; the system's open-file dialog.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <commdlg.h>
@@ -15,33 +9,11 @@
 #include <cstring>
 
 #include "win32/native.h"
+#include "win32/native_text.h"
 
 namespace platform::win32 {
 
 namespace {
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  UINT codePage = CP_UTF8;
-  if (size <= 0) {
-    codePage = CP_ACP;  // not UTF-8: the ANSI code page's bytes
-    size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  }
-  std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                 nullptr);
-  std::string text(static_cast<size_t>(std::max(size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr,
-                      nullptr);
-  return text;
-}
 
 // The template's words, in the layout DialogBoxIndirectParam reads.
 class TemplateWriter {

@@ -1,11 +1,5 @@
 // native_profile.cpp — the real private-profile calls, on a full path. The
 // wide calls take the path as it is, whatever the user's folder is named.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <vector>

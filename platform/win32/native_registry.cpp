@@ -1,10 +1,4 @@
 // native_registry.cpp — the real registry, one call each.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include "win32/native.h"

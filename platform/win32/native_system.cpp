@@ -1,11 +1,5 @@
 // native_system.cpp — the clock, sleeping, thread priority, the system's
 // message box and the program's folders, on the real Win32 API.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <shlobj.h>
 #include <windows.h>
 
@@ -13,27 +7,9 @@
 #include <vector>
 
 #include "win32/native.h"
+#include "win32/native_text.h"
 
 namespace platform::win32 {
-
-namespace {
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (size <= 0) {
-    // Not UTF-8: the bytes are the ANSI code page's, as an A call takes them.
-    size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-  }
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-}  // namespace
 
 uint32_t TickCount() {
   return static_cast<uint32_t>(::GetTickCount());

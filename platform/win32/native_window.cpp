@@ -1,12 +1,6 @@
 // native_window.cpp — the backend's real windows: one window class whose
 // window procedure hands input and changes to the platform (WindowEvents),
 // the thread's message pump, the pointer and the screen.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>
@@ -15,6 +9,7 @@
 #include <vector>
 
 #include "win32/native.h"
+#include "win32/native_text.h"
 
 namespace platform::win32 {
 
@@ -119,15 +114,6 @@ bool RegisterOnce() {
     return ::RegisterClassExW(&windowClass) != 0;
   }();
   return registered;
-}
-
-std::wstring Widen(const std::string& text) {
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  if (size <= 0) return {};
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), size);
-  wide.resize(wide.size() - 1);
-  return wide;
 }
 
 BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT area, LPARAM list) {

@@ -1,6 +1,6 @@
 // The audio device behind the MIDAS calls: one output device whose callback renders from a
-// PlaybackSlot. SDL2's on Linux (sdl_output.cpp); on Windows the system's own where it is built
-// (win32_output.cpp), else a silent one (no_output.cpp).
+// PlaybackSlot. SDL2's on Linux (sdl_output.cpp); on Windows the system's own (win32_output.cpp), or
+// a silent one (silent_output.cpp) where SDL_AUDIODRIVER=dummy asks for it, as it does of SDL here.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,11 @@ class AudioOutput {
 
 // This build's device. Never null.
 std::unique_ptr<AudioOutput> CreateAudioOutput();
+
+#if defined(_WIN32)
+// A device that plays nothing at the pace a sound card would (silent_output.cpp).
+std::unique_ptr<AudioOutput> CreateSilentAudioOutput();
+#endif
 
 // The folder the running program was started from; empty when it cannot be known.
 std::filesystem::path ProgramFolder();

@@ -4,12 +4,6 @@
 // keeps running, follows the host when it is resized, and ends once the host
 // window is destroyed.
 //   preview_host SAVER.scr     exit status 0 when all of that held
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdio>

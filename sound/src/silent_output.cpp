@@ -1,7 +1,7 @@
-// A build without an audio device of its own (the Windows build until the system's output is in): a
-// silent device, as SDL's "dummy" driver is. It opens at 48 kHz and, while running, renders from the
-// slot in 2048-frame blocks at the pace they would play and drops them, so the MIDAS calls behave as
-// with a sound card and the music's position moves on.
+// A silent device, as SDL's "dummy" driver is (Windows' choice under SDL_AUDIODRIVER=dummy, for tests
+// and headless runs on a machine with or without a sound card). It opens at 48 kHz and, while running,
+// renders from the slot in 2048-frame blocks at the pace they would play and drops them, so the MIDAS calls
+// behave as with a sound card and the music's position moves on.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -90,7 +90,7 @@ class SilentAudioOutput final : public AudioOutput {
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> CreateAudioOutput() {
+std::unique_ptr<AudioOutput> CreateSilentAudioOutput() {
   return std::make_unique<SilentAudioOutput>();
 }
 
