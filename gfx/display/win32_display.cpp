@@ -124,6 +124,15 @@ void Win32Display::Close() {
   ownWindow_ = false;
 }
 
+bool Win32Display::OutputSize(int* width, int* height) const {
+  HWND hwnd = reinterpret_cast<HWND>(window_);
+  RECT client{};
+  if (hwnd == nullptr || !::IsWindow(hwnd) || !::GetClientRect(hwnd, &client)) return false;
+  *width = client.right;
+  *height = client.bottom;
+  return *width > 0 && *height > 0;
+}
+
 void Win32Display::KeepPace(int swapInterval) {
   // GDI does not wait for the retrace: the frames are held to the board's
   // rate on a steady schedule, as the board's retrace held them.

@@ -29,6 +29,8 @@ class Win32Display final : public FrameDisplay {
 
   bool Open(const DisplayConfig& config) override;
   void Close() override;
+  // The window's client area: what GLIDE_SCALE=native fits.
+  bool OutputSize(int* width, int* height) const override;
 
  protected:
   void Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) override;
