@@ -94,11 +94,15 @@ launch() {  # launch ERRFILE PROGRAM ARGS... ; sets $pid
 
 alive() { kill -0 "$1" 2>/dev/null; }
 
-# wait_end PID SECONDS: the exit status, or 124 (and the process killed) when it is still running.
+# wait_end PID SECONDS: the exit status, or 124 (and the process killed) when
+# it is still running; then stuck_state says what it was doing (its state and
+# the kernel function it waited in), for the failure's line.
 wait_end() {
   local deadline=$((SECONDS + $2))
+  stuck_state=""
   while alive "$1" && [ $SECONDS -lt "$deadline" ]; do sleep 0.05; done
   if alive "$1"; then
+    stuck_state="state $(cut -d' ' -f3 "/proc/$1/stat" 2>/dev/null) in $(cat "/proc/$1/wchan" 2>/dev/null)"
     kill -9 "$1" 2>/dev/null
     wait "$1" 2>/dev/null
     return 124
@@ -106,13 +110,38 @@ wait_end() {
   wait "$1"
 }
 
-# time_end PID SECONDS: sets ended_ms (until PID ended, or the limit) and ended_status.
+# Microseconds that some task of this machine has waited for a processor
+# (the kernel's CPU pressure), or nothing where the kernel does not say.
+cpu_stall_us() {
+  sed -n 's/^some .*total=\([0-9]*\)$/\1/p' /proc/pressure/cpu 2>/dev/null
+}
+
+# time_end PID SECONDS: sets ended_ms (until PID ended, or the limit),
+# ended_status, and ended_loaded (1 when, for more than half of that time,
+# tasks waited for a processor: the savers run at the lowest priority, so on
+# a machine busy with other work their end is late without being at fault).
 time_end() {
-  local start
+  local start stall
+  stall=$(cpu_stall_us)
   start=$(date +%s%N)
   wait_end "$1" "$2"
   ended_status=$?
   ended_ms=$((($(date +%s%N) - start) / 1000000))
+  ended_loaded=0
+  if [ -n "$stall" ] && [ "$ended_ms" -gt 0 ]; then
+    local now
+    now=$(cpu_stall_us)
+    [ $(((now - stall) / 1000)) -gt $((ended_ms / 2)) ] && ended_loaded=1
+  fi
+}
+
+# ended_in_order: the last time_end ended with status 0 within 1 s, or later
+# while the machine was busy with other work (counted in $late).
+ended_in_order() {
+  [ "$ended_status" -eq 0 ] || return 1
+  [ "$ended_ms" -lt 1000 ] && return 0
+  [ "$ended_loaded" -eq 1 ] && late=$((late + 1)) && return 0
+  return 1
 }
 
 screen_size() { xdotool getdisplaygeometry; }
@@ -246,21 +275,23 @@ group_hosted() {
     alive "$pid"
     check "$saver hosted: input does not end it" $?
     echo "size 1024 768" >&"$host_in"
-    sleep 1.5
     read -r hx hy _ _ < <("$xprobe" geometry "$host_window")
-    stats=$("$xprobe" stats $((hx + 900)) $((hy + 600)) 100 100)
+    stats=$(lit_within 10 $((hx + 900)) $((hy + 600)) 100 100)
     [ "${stats%% *}" -gt 100 ]
     check "$saver hosted: follows the window's new size ($stats)" $?
     kill -TERM "$pid"
-    time_end "$pid" 3
-    [ "$ended_status" -eq 0 ] && [ "$ended_ms" -lt 1000 ]
-    check "$saver hosted: SIGTERM ends it in ${ended_ms} ms with status $ended_status" $?
+    local late=0
+    time_end "$pid" 10
+    ended_in_order
+    local in_order=$? note=""
+    [ "$late" = 1 ] && note=", late on a busy machine"
+    check "$saver hosted: SIGTERM ends it in ${ended_ms} ms with status $ended_status$note" $in_order "$stuck_state"
     destroy_host
     wait "$host_pid" 2>/dev/null
 
     # The window destroyed under the saver, alone, after SIGTERM, or before it.
     for order in destroy term-destroy destroy-term; do
-      local good=0 worst=0 statuses="" errors=0
+      local good=0 worst=0 statuses="" errors=0 late=0
       for _ in $(seq "$tries"); do
         start_host 640 480
         launch "$work/err" env XSCREENSAVER_WINDOW="$host_window" "./$saver" "${args[@]}"
@@ -276,15 +307,19 @@ group_hosted() {
             kill -TERM "$pid"
             ;;
         esac
-        time_end "$pid" 3
+        time_end "$pid" 10
         local ms=$ended_ms
         wait "$host_pid" 2>/dev/null
         [ "$ms" -gt "$worst" ] && worst=$ms
         grep -q "X Error" "$work/err" && errors=$((errors + 1))
-        if [ "$ended_status" -eq 0 ] && [ "$ms" -lt 1000 ]; then good=$((good + 1)); else statuses+=" $ended_status/${ms}ms"; fi
+        if ended_in_order; then
+          good=$((good + 1))
+        else
+          statuses+=" $ended_status/${ms}ms${stuck_state:+ ($stuck_state)}"
+        fi
       done
       [ "$good" -eq "$tries" ] && [ "$errors" -eq 0 ]
-      check "$saver hosted, window $order: $good of $tries ended in order within 1 s (slowest ${worst} ms, X errors printed $errors)" $? "$statuses"
+      check "$saver hosted, window $order: $good of $tries ended in order within 1 s (slowest ${worst} ms, $late late on a busy machine, X errors printed $errors)" $? "$statuses"
     done
   done
   pgrep -f "$bin/(halcyon|tessera)" >/dev/null
