@@ -100,7 +100,9 @@ std::vector<SizeCase> SizeCases() {
   for (bool wide : {false, true}) {
     for (SizeCase c : {SizeCase{640, 480, 1440, 1080, false}, SizeCase{640, 480, 1000, 750, false},
                        SizeCase{640, 480, 401, 301, false}, SizeCase{4, 3, 7, 5, false},
-                       SizeCase{2, 2, 3, 9, false}, SizeCase{640, 480, 640, 480, false}}) {
+                       SizeCase{2, 2, 3, 9, false}, SizeCase{640, 480, 640, 480, false},
+                       // Eight columns fit one window in some places only; four times fits everywhere.
+                       SizeCase{640, 480, 700, 525, false}, SizeCase{640, 480, 2560, 1920, false}}) {
       c.wideVectors = wide;
       cases.push_back(c);
     }
