@@ -18,13 +18,28 @@ void HeadlessDisplay::Close() {
   open_ = false;
 }
 
-void HeadlessDisplay::Show(const uint16_t* pixels, int width, int height, int strideInPixels, int) {
-  frameWidth_ = width;
-  frameHeight_ = height;
-  frame_.resize(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    const uint16_t* row = pixels + static_cast<size_t>(y) * strideInPixels;
-    std::copy(row, row + width, frame_.begin() + static_cast<ptrdiff_t>(y) * width);
+void HeadlessDisplay::Show(const FrameView& frame, int) {
+  frameWidth_ = frame.width;
+  frameHeight_ = frame.height;
+  const size_t count = static_cast<size_t>(frame.width) * frame.height;
+  frame_.resize(count);
+  if (frame.pixels32 == nullptr) {
+    frame32_.clear();
+    for (int y = 0; y < frame.height; ++y) {
+      const uint16_t* row = frame.pixels16 + static_cast<size_t>(y) * frame.stride;
+      std::copy(row, row + frame.width, frame_.begin() + static_cast<ptrdiff_t>(y) * frame.width);
+    }
+    return;
+  }
+  frame32_.resize(count);
+  for (int y = 0; y < frame.height; ++y) {
+    const uint32_t* row = frame.pixels32 + static_cast<size_t>(y) * frame.stride;
+    for (int x = 0; x < frame.width; ++x) {
+      const uint32_t p = row[x] & 0xFFFFFFu;
+      const size_t at = static_cast<size_t>(y) * frame.width + x;
+      frame32_[at] = p;
+      frame_[at] = static_cast<uint16_t>(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F));
+    }
   }
 }
 

@@ -13,8 +13,8 @@
 //   4. texture.h   perspective divide, level choice, texel fetch and filter
 //   5. combine.h   texture combine, colour and alpha combine, chroma key, alpha test
 //   6. fog.h       fog from w, iterated alpha or z
-//   7. blend.h     alpha blending over the RGB565 destination
-//   8. dither.h    4x4 / 2x2 ordered dither or truncation to RGB565
+//   7. blend.h     alpha blending over the RGB565 (or 8-bit) destination
+//   8. dither.h    4x4 / 2x2 ordered dither or truncation to RGB565 (none at 8 bits)
 //   9. write.h     colour and depth (or alpha) write
 //
 // Arithmetic rule shared by the reference and the fast spans: every value a
@@ -193,11 +193,14 @@ Rasterizer::Simd BestSimd();
 
 // Builds derived from a recorded state and picks the span function: the
 // reference when referenceOnly, else the fast span for the state with the
-// widest instructions up to simd.
-void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd simd, DeriveCaches* caches,
-            Derived* derived);
+// widest instructions up to simd. colour32: the targets keep 8 bits a colour
+// channel (Framebuffer::colour32), which only the reference span draws.
+void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Rasterizer::Simd simd,
+            DeriveCaches* caches, Derived* derived);
 
 void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1);
+// The same into a colour buffer of 8 bits a channel.
+void ReferenceSpan32(const SpanContext& ctx, int y, int x0, int x1);
 // One frame-buffer write through the stages after the colour combine
 // (Rasterizer::WriteThroughPipeline); the pixel is inside the target.
 void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& pixel,
