@@ -136,28 +136,59 @@ TEST(Colour32, BlendingReadsTheEightBitDestination) {
   }
 }
 
-// Every state draws a 32-bit target with the 32-bit reference span, however
-// the rasteriser is set; the picture is the same either way, and the same
-// at every thread count and band height.
-TEST(Colour32, DrawnByTheReferenceAtAnySetting) {
-  auto render = [](bool referenceOnly, int threads, int tileRows) {
-    auto canvas = std::make_unique<Canvas32>(640, 480);
-    gfx::Rasterizer r;
-    r.SetThreadCount(threads);
-    r.SetTileRows(tileRows);
-    r.SetReferenceOnly(referenceOnly);
-    scenes::Scene scene;
-    scenes::BuildHalcyonFrame(&scene, 1.3f);
-    r.Clear(canvas->target, 0, 0, 0xFFFF, true, true, true);
-    scene.Draw(r, canvas->target);
-    r.Finish();
-    EXPECT_STREQ(r.SpanName(), "reference 32-bit");
-    return canvas;
-  };
-  const auto reference = render(true, 1, 0);
-  for (auto [threads, rows] : {std::pair{1, 0}, std::pair{2, 0}, std::pair{1, 16}, std::pair{2, 7}})
-    EXPECT_TRUE(render(false, threads, rows)->colour == reference->colour) << threads << " / " << rows;
+// The fast spans that draw 8 bits a channel draw the reference's pixels,
+// for each scene, at scales 1 and 2, with any thread count and band height.
+enum class Scene32 { Halcyon, Lump, Bodies, BodiesOneLevel };
+constexpr const char* kScene32Names[] = {"Halcyon", "Lump", "Bodies", "BodiesOneLevel"};
+
+std::unique_ptr<Canvas32> Render32(Scene32 kind, int scale, bool referenceOnly, int threads, int tileRows,
+                                   std::string* spanNames) {
+  auto canvas = std::make_unique<Canvas32>(640 * scale, 480 * scale, scale);
+  gfx::Rasterizer r;
+  r.SetThreadCount(threads);
+  r.SetTileRows(tileRows);
+  r.SetReferenceOnly(referenceOnly);
+  scenes::Scene scene;
+  if (kind == Scene32::Halcyon) scenes::BuildHalcyonFrame(&scene, 1.3f);
+  if (kind == Scene32::Lump) scenes::BuildLump(&scene, 0.7f);
+  if (kind == Scene32::Bodies || kind == Scene32::BodiesOneLevel) scenes::BuildBodies(&scene, 3);
+  for (scenes::Batch& batch : scene.batches) {
+    if (kind == Scene32::BodiesOneLevel) batch.state.texture.mipmapMode = GR_MIPMAP_DISABLE;
+  }
+  r.Clear(canvas->target, 0x00203040u, 0, 0xFFFF, true, true, true);
+  for (const scenes::Batch& batch : scene.batches) {
+    r.SetState(batch.state);
+    for (size_t v = 0; v + 2 < batch.vertices.size(); v += 3)
+      r.DrawTriangle(batch.vertices[v], batch.vertices[v + 1], batch.vertices[v + 2], canvas->target);
+    if (spanNames) *spanNames += std::string(r.SpanName()) + ";";
+  }
+  r.Finish();
+  return canvas;
 }
+
+class Fast32 : public ::testing::TestWithParam<std::tuple<Scene32, int>> {};
+
+TEST_P(Fast32, DrawsTheReferencesPixels) {
+  const auto [kind, scale] = GetParam();
+  std::string names;
+  const auto reference = Render32(kind, scale, true, 1, 0, nullptr);
+  const auto fast = Render32(kind, scale, false, 1, 0, &names);
+  EXPECT_NE(names.find("32-bit"), std::string::npos) << names;  // a fast span drew
+  EXPECT_TRUE(fast->colour == reference->colour);
+  EXPECT_TRUE(fast->depth == reference->depth);
+  for (auto [threads, rows] : {std::pair{2, 0}, std::pair{1, 16}, std::pair{2, 7}})
+    EXPECT_TRUE(Render32(kind, scale, false, threads, rows, nullptr)->colour == reference->colour)
+        << threads << " threads, " << rows << " rows";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, Fast32,
+                         ::testing::Combine(::testing::Values(Scene32::Halcyon, Scene32::Lump,
+                                                              Scene32::Bodies, Scene32::BodiesOneLevel),
+                                            ::testing::Values(1, 2)),
+                         [](const auto& info) {
+                           return std::string(kScene32Names[static_cast<int>(std::get<0>(info.param))]) +
+                                  "x" + std::to_string(std::get<1>(info.param));
+                         });
 
 }  // namespace
 }  // namespace gfx::testing

@@ -194,7 +194,8 @@ Rasterizer::Simd BestSimd();
 // Builds derived from a recorded state and picks the span function: the
 // reference when referenceOnly, else the fast span for the state with the
 // widest instructions up to simd. colour32: the targets keep 8 bits a colour
-// channel (Framebuffer::colour32), which only the reference span draws.
+// channel (Framebuffer::colour32), which the reference and the SSE2 fast
+// spans draw.
 void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Rasterizer::Simd simd,
             DeriveCaches* caches, Derived* derived);
 
@@ -206,8 +207,10 @@ void ReferenceSpan32(const SpanContext& ctx, int y, int x0, int x1);
 void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& pixel,
                        RasterCounters* counters);
 // Returns a specialised band function for the state, or null when only the
-// reference fits; sets name and what the setup must provide.
-BandFunction PickFastBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
+// reference fits; sets name and what the setup must provide. colour32: for
+// a colour buffer of 8 bits a channel (the only fast spans that draw one).
+BandFunction PickFastBand(const Derived& derived, bool colour32, const char** name, bool* needsAllPlanes,
+                          bool* needsLod);
 // The same with AVX2, eight pixels at a time, reading derived.expanded (which
 // the caller sets when this returns a band).
 BandFunction PickWideBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);

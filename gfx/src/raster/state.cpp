@@ -95,7 +95,17 @@ void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Ra
   d->triangles = nullptr;
   d->spanName = colour32 ? "reference 32-bit" : "reference";
   d->needsAllPlanes = d->needsLod = true;
-  if (!referenceOnly && !colour32) {
+  if (!referenceOnly && colour32) {
+    // Only the four-lane spans draw 8 bits a channel.
+    const char* name = nullptr;
+    bool allPlanes = true, lod = true;
+    if (BandFunction fast = PickFastBand(*d, true, &name, &allPlanes, &lod)) {
+      d->band = fast;
+      d->spanName = name;
+      d->needsAllPlanes = allPlanes;
+      d->needsLod = lod;
+    }
+  } else if (!referenceOnly) {
     const char* name = nullptr;
     bool allPlanes = true, lod = true;
     BandFunction fast = nullptr;
@@ -109,7 +119,7 @@ void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Ra
     if (fast)
       d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion, layout);
     else
-      fast = PickFastBand(*d, &name, &allPlanes, &lod);
+      fast = PickFastBand(*d, false, &name, &allPlanes, &lod);
     if (fast) {
       d->band = fast;
       d->triangles = triangles;
