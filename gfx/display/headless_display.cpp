@@ -22,9 +22,10 @@ void HeadlessDisplay::Show(const FrameView& frame, int) {
   frameWidth_ = frame.width;
   frameHeight_ = frame.height;
   const size_t count = static_cast<size_t>(frame.width) * frame.height;
-  frame_.resize(count);
   if (frame.pixels32 == nullptr) {
     frame32_.clear();
+    frameStale_ = false;
+    frame_.resize(count);
     for (int y = 0; y < frame.height; ++y) {
       const uint16_t* row = frame.pixels16 + static_cast<size_t>(y) * frame.stride;
       std::copy(row, row + frame.width, frame_.begin() + static_cast<ptrdiff_t>(y) * frame.width);
@@ -34,13 +35,21 @@ void HeadlessDisplay::Show(const FrameView& frame, int) {
   frame32_.resize(count);
   for (int y = 0; y < frame.height; ++y) {
     const uint32_t* row = frame.pixels32 + static_cast<size_t>(y) * frame.stride;
-    for (int x = 0; x < frame.width; ++x) {
-      const uint32_t p = row[x] & 0xFFFFFFu;
-      const size_t at = static_cast<size_t>(y) * frame.width + x;
-      frame32_[at] = p;
-      frame_[at] = static_cast<uint16_t>(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F));
+    std::copy(row, row + frame.width, frame32_.begin() + static_cast<ptrdiff_t>(y) * frame.width);
+  }
+  frameStale_ = true;
+}
+
+const std::vector<uint16_t>& HeadlessDisplay::Frame() const {
+  if (frameStale_) {
+    frameStale_ = false;
+    frame_.resize(frame32_.size());
+    for (size_t i = 0; i < frame32_.size(); ++i) {
+      const uint32_t p = frame32_[i];
+      frame_[i] = static_cast<uint16_t>(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F));
     }
   }
+  return frame_;
 }
 
 }  // namespace gfx

@@ -145,7 +145,7 @@ TEST_F(CaptureFromEnvironment, EightBitFramesSeenThroughTheSameRamp) {
   wide[7] |= 0x0000FFu;
   display->SetGamma(1.7f);
   display->Present32(wide.data(), 2, 2, 6, 1);
-  EXPECT_EQ(headless->Frame32(), (std::vector<uint32_t>{0x848284u, 0x878787u, 0xFF0000u, 0x0000FFu}));
+  EXPECT_EQ(headless->Frame32(), (std::vector<uint32_t>{0xAA848284u, 0xAA878787u, 0xAAFF0000u, 0xAA0000FFu}));
   EXPECT_EQ(headless->Frame(), (std::vector<uint16_t>{0x8410, 0x8430, 0xF800, 0x001F}));
 
   testing::RgbImage image;
