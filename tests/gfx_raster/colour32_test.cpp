@@ -155,7 +155,11 @@ std::unique_ptr<Canvas32> Render32(Scene32 kind, int scale, bool referenceOnly, 
   for (scenes::Batch& batch : scene.batches) {
     if (kind == Scene32::BodiesOneLevel) batch.state.texture.mipmapMode = GR_MIPMAP_DISABLE;
   }
-  r.Clear(canvas->target, 0x00203040u, 0, 0xFFFF, true, true, true);
+  r.Clear(canvas->target, 0, 0, 0xFFFF, true, true, true);
+  // A destination that differs from pixel to pixel, so that blending shows
+  // which one each lane read.
+  for (size_t i = 0; i < canvas->colour.size(); ++i)
+    canvas->colour[i] = static_cast<uint32_t>(i * 2654435761u) >> 8;
   for (const scenes::Batch& batch : scene.batches) {
     r.SetState(batch.state);
     for (size_t v = 0; v + 2 < batch.vertices.size(); v += 3)
