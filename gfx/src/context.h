@@ -183,8 +183,7 @@ inline void ApplyState() {
 void FinishRendering();
 // The index into colour / colour32 of GR_BUFFER_FRONTBUFFER / BACKBUFFER /
 // TRIPLEBUFFER, or -1.
-inline int ColourBufferIndex(int buffer) {
-  Context& c = Ctx();
+inline int ColourBufferIndex(const Context& c, int buffer) {
   if (!c.open) return -1;
   if (buffer == GR_BUFFER_FRONTBUFFER) return c.order[0];
   if (buffer == GR_BUFFER_BACKBUFFER) return c.order[1];
@@ -193,20 +192,26 @@ inline int ColourBufferIndex(int buffer) {
 }
 // The 16-bit colour buffer behind a GrBuffer_t, or null (also at 32 bits).
 inline uint16_t* ColourBuffer(int buffer) {
-  const int index = ColourBufferIndex(buffer);
-  return index < 0 || Ctx().colour[index].empty() ? nullptr : Ctx().colour[index].data();
+  Context& c = Ctx();
+  const int index = ColourBufferIndex(c, buffer);
+  return index < 0 || c.colour[index].empty() ? nullptr : c.colour[index].data();
 }
 // The 32-bit colour buffer behind a GrBuffer_t, or null (also at 16 bits).
 inline uint32_t* ColourBuffer32(int buffer) {
-  const int index = ColourBufferIndex(buffer);
-  return index < 0 || Ctx().colour32[index].empty() ? nullptr : Ctx().colour32[index].data();
+  Context& c = Ctx();
+  const int index = ColourBufferIndex(c, buffer);
+  return index < 0 || c.colour32[index].empty() ? nullptr : c.colour32[index].data();
 }
 // The buffer that grRenderBuffer selects, as the rasteriser's target.
 inline Framebuffer RenderTarget() {
   Context& c = Ctx();
   Framebuffer f;
-  f.colour = ColourBuffer(c.settings.renderBuffer);
-  f.colour32 = ColourBuffer32(c.settings.renderBuffer);
+  if (const int index = ColourBufferIndex(c, c.settings.renderBuffer); index >= 0) {
+    if (c.colourBits == 32)
+      f.colour32 = c.colour32[index].data();
+    else
+      f.colour = c.colour[index].data();
+  }
   f.depth = c.aux.empty() ? nullptr : c.aux.data();
   f.width = c.bufferWidth;
   f.height = c.bufferHeight;
