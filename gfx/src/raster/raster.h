@@ -124,7 +124,7 @@ struct RasterState {
 //
 // The colour buffer may instead keep 8 bits a channel (colour32 set, colour
 // null): no dither, and blending reads the 8-bit values back. Those targets
-// are drawn by the reference span alone.
+// are drawn by the reference span and the four-lane (SSE2) fast spans.
 //
 // The buffers may be drawn at an internal scale: the program's coordinates,
 // clip window and LFB pixels stay those of the board's screen, and every one

@@ -70,7 +70,7 @@ struct Rasterizer::Impl {
   RecordedState pending;
   bool dirty = true;
   bool referenceOnly = false;
-  bool colour32 = false;  // the targets keep 8 bits a channel: the reference span draws
+  bool colour32 = false;  // the targets keep 8 bits a channel (Derive picks the spans that draw them)
   std::shared_ptr<const Derived> derived;
   Simd simd = SimdFromEnvironment();
   DeriveCaches caches;
