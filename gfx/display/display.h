@@ -27,6 +27,10 @@ class Display {
   // host's swap listener once the frame counts as shown.
   virtual void Present(const uint16_t* pixels, int width, int height, int strideInPixels,
                        int swapInterval) = 0;
+  // The same for a library that keeps 8 bits a colour channel: 0x00RRGGBB
+  // pixels (the top byte is not read), through the same gamma ramp.
+  virtual void Present32(const uint32_t* pixels, int width, int height, int strideInPixels,
+                         int swapInterval) = 0;
   // The size in pixels of what the frames are shown on (the window's
   // drawable area, or the screen), once open; false when there is none.
   virtual bool OutputSize(int* width, int* height) const {

@@ -35,6 +35,7 @@ void GammaTable::SetGamma(float gamma) {
   const auto clut = GammaClut(gamma);
   for (unsigned v = 0; v < 32; ++v) fives_[v] = ApplyClut(clut, Expand5(v));
   for (unsigned v = 0; v < 64; ++v) sixes_[v] = ApplyClut(clut, Expand6(v));
+  for (unsigned v = 0; v < 256; ++v) eights_[v] = ApplyClut(clut, static_cast<uint8_t>(v));
 }
 
 namespace {
@@ -92,6 +93,10 @@ void GammaTable::ConvertRow(const uint16_t* pixels, int count, uint32_t* out) co
     i = count & ~15;
   }
   for (; i < count; ++i) out[i] = Rgb(pixels[i]);
+}
+
+void GammaTable::ConvertRow(const uint32_t* pixels, int count, uint32_t* out) const {
+  for (int i = 0; i < count; ++i) out[i] = Rgb8888(pixels[i]);
 }
 
 }  // namespace gfx

@@ -23,7 +23,7 @@ inline uint8_t Expand6(unsigned v) {
   return static_cast<uint8_t>((v << 2) | (v >> 4));
 }
 
-// Every RGB565 value to the 0xFFRRGGBB colour a viewer sees. The ramp acts
+// Every RGB565 value (or pixel of 8 bits a channel) to the 0xFFRRGGBB colour a viewer sees. The ramp acts
 // on each channel alone, so the table is one per channel width: 32 levels
 // (red and blue) and 64 (green), small enough to stay in the first-level
 // cache, and, with AVX2, looked up sixteen pixels at a time by byte shuffles.
@@ -41,10 +41,19 @@ class GammaTable {
   // One row of RGB565 pixels to 0xAARRGGBB with alpha 0xFF.
   void ConvertRow(const uint16_t* pixels, int count, uint32_t* out) const;
 
+  // A pixel of 8 bits a channel (0x??RRGGBB) through the same ramp: the
+  // ramp of an 8-bit level widened from RGB565 is the RGB565 pixel's.
+  uint32_t Rgb8888(uint32_t pixel) const {
+    return 0xFF000000u | (uint32_t{eights_[(pixel >> 16) & 0xFF]} << 16) |
+           (uint32_t{eights_[(pixel >> 8) & 0xFF]} << 8) | eights_[pixel & 0xFF];
+  }
+  void ConvertRow(const uint32_t* pixels, int count, uint32_t* out) const;
+
  private:
   float gamma_ = 0.0f;
-  std::array<uint8_t, 32> fives_{};  // red and blue
-  std::array<uint8_t, 64> sixes_{};  // green
+  std::array<uint8_t, 256> eights_{};  // every 8-bit level
+  std::array<uint8_t, 32> fives_{};    // red and blue
+  std::array<uint8_t, 64> sixes_{};    // green
 };
 
 }  // namespace gfx

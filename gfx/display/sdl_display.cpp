@@ -145,7 +145,8 @@ void SdlDisplay::WaitForRetraceBySleeping(int swapInterval) {
   std::this_thread::sleep_until(schedule_.Next(FrameSchedule::Clock::now(), period));
 }
 
-void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) {
+void SdlDisplay::Show(const FrameView& frame, int swapInterval) {
+  const int width = frame.width, height = frame.height;
   auto keepPace = [&] {
     if (swapInterval >= 1) WaitForRetraceBySleeping(swapInterval);
   };
@@ -170,9 +171,9 @@ void SdlDisplay::Show(const uint16_t* pixels, int width, int height, int strideI
   uint32_t* target = presenter_->FrameBuffer(width, height, &pitchBytes);
   if (target == nullptr) return;
   for (int y = 0; y < height; ++y) {
-    Gamma().ConvertRow(pixels + static_cast<size_t>(y) * strideInPixels, width,
-                       reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(target) +
-                                                   static_cast<size_t>(y) * pitchBytes));
+    frame.ConvertRow(Gamma(), y,
+                     reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(target) +
+                                                 static_cast<size_t>(y) * pitchBytes));
   }
   int outputWidth = 0;
   int outputHeight = 0;

@@ -38,7 +38,7 @@ class SdlDisplay final : public FrameDisplay {
   desktop::Presenter* Presenter() const { return presenter_; }
 
  protected:
-  void Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) override;
+  void Show(const FrameView& frame, int swapInterval) override;
 
  private:
   int ScreenRefreshHz() const;  // of the screen showing the window; 0 when unknown

@@ -142,7 +142,8 @@ void Win32Display::KeepPace(int swapInterval) {
   std::this_thread::sleep_until(schedule_.Next(FrameSchedule::Clock::now(), period));
 }
 
-void Win32Display::Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) {
+void Win32Display::Show(const FrameView& frame, int swapInterval) {
+  const int width = frame.width, height = frame.height;
   HWND hwnd = reinterpret_cast<HWND>(window_);
   KeepPace(swapInterval);
   if (hwnd == nullptr || !::IsWindow(hwnd) || ::IsIconic(hwnd)) return;
@@ -161,8 +162,7 @@ void Win32Display::Show(const uint16_t* pixels, int width, int height, int strid
 
   frame_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
   for (int y = 0; y < height; ++y)
-    Gamma().ConvertRow(pixels + static_cast<size_t>(y) * strideInPixels, width,
-                       frame_.data() + static_cast<size_t>(y) * width);
+    frame.ConvertRow(Gamma(), y, frame_.data() + static_cast<size_t>(y) * width);
 
   const PixelRect fit = LetterboxRect(client.right, client.bottom, width, height);
   HDC dc = ::GetDC(hwnd);

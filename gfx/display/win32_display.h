@@ -33,7 +33,7 @@ class Win32Display final : public FrameDisplay {
   bool OutputSize(int* width, int* height) const override;
 
  protected:
-  void Show(const uint16_t* pixels, int width, int height, int strideInPixels, int swapInterval) override;
+  void Show(const FrameView& frame, int swapInterval) override;
 
  private:
   void KeepPace(int swapInterval);

@@ -90,6 +90,10 @@ struct Context {
   // the screen (internal_scale.h chooses it at grSstWinOpen).
   int scale = 1;
   int bufferWidth = 640, bufferHeight = 480;
+  // Bits a pixel of the colour buffers: 16 (the board's dithered RGB565, in
+  // `colour`) or 32 (8 bits a channel, no dither, in `colour32`), chosen at
+  // grSstWinOpen (internal_scale.h). The program sees 16-bit pixels either way.
+  int colourBits = 16;
   int colourBufferCount = 2;
   bool hasAux = true;
   int stride = 640;        // pixels between buffer rows (the buffers' width)
@@ -103,7 +107,8 @@ struct Context {
 
   // Colour buffers: index 0 is shown, 1 is the back buffer, 2 the third.
   std::vector<uint16_t> colour[kMaxColourBuffers];
-  int order[kMaxColourBuffers] = {0, 1, 2};  // order[0] = front, order[1] = back
+  std::vector<uint32_t> colour32[kMaxColourBuffers];  // 0x00RRGGBB, when colourBits is 32
+  int order[kMaxColourBuffers] = {0, 1, 2};           // order[0] = front, order[1] = back
   std::vector<uint16_t> aux;
 
   std::vector<uint8_t> textureMemory = std::vector<uint8_t>(kTextureMemoryBytes);
@@ -176,22 +181,37 @@ inline void ApplyState() {
 }
 // Waits for every pending draw (before reading, presenting or changing texture memory).
 void FinishRendering();
-// The colour buffer behind GR_BUFFER_FRONTBUFFER / BACKBUFFER, or null.
+// The index into colour / colour32 of GR_BUFFER_FRONTBUFFER / BACKBUFFER /
+// TRIPLEBUFFER, or -1.
+inline int ColourBufferIndex(const Context& c, int buffer) {
+  if (!c.open) return -1;
+  if (buffer == GR_BUFFER_FRONTBUFFER) return c.order[0];
+  if (buffer == GR_BUFFER_BACKBUFFER) return c.order[1];
+  if (buffer == GR_BUFFER_TRIPLEBUFFER && c.colourBufferCount == 3) return c.order[2];
+  return -1;
+}
+// The 16-bit colour buffer behind a GrBuffer_t, or null (also at 32 bits).
 inline uint16_t* ColourBuffer(int buffer) {
   Context& c = Ctx();
-  if (!c.open) return nullptr;
-  int index = -1;
-  if (buffer == GR_BUFFER_FRONTBUFFER) index = c.order[0];
-  if (buffer == GR_BUFFER_BACKBUFFER) index = c.order[1];
-  if (buffer == GR_BUFFER_TRIPLEBUFFER && c.colourBufferCount == 3) index = c.order[2];
-  if (index < 0) return nullptr;
-  return c.colour[index].data();
+  const int index = ColourBufferIndex(c, buffer);
+  return index < 0 || c.colour[index].empty() ? nullptr : c.colour[index].data();
+}
+// The 32-bit colour buffer behind a GrBuffer_t, or null (also at 16 bits).
+inline uint32_t* ColourBuffer32(int buffer) {
+  Context& c = Ctx();
+  const int index = ColourBufferIndex(c, buffer);
+  return index < 0 || c.colour32[index].empty() ? nullptr : c.colour32[index].data();
 }
 // The buffer that grRenderBuffer selects, as the rasteriser's target.
 inline Framebuffer RenderTarget() {
   Context& c = Ctx();
   Framebuffer f;
-  f.colour = ColourBuffer(c.settings.renderBuffer);
+  if (const int index = ColourBufferIndex(c, c.settings.renderBuffer); index >= 0) {
+    if (c.colourBits == 32)
+      f.colour32 = c.colour32[index].data();
+    else
+      f.colour = c.colour[index].data();
+  }
   f.depth = c.aux.empty() ? nullptr : c.aux.data();
   f.width = c.bufferWidth;
   f.height = c.bufferHeight;

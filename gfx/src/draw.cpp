@@ -31,7 +31,7 @@ bool ReadyToDraw(const char* function) {
 void Triangle(const GrVertex& a, const GrVertex& b, const GrVertex& c) {
   Context& ctx = Ctx();
   const Framebuffer target = RenderTarget();
-  if (!target.colour) return;
+  if (!target.colour && !target.colour32) return;
   ctx.rasterizer->DrawTriangle(ToVertexIn(a), ToVertexIn(b), ToVertexIn(c), target);
   // The program may read or write through a lock next: the triangle lands first.
   if (ctx.lfbLocks) {

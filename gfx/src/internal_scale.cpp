@@ -1,4 +1,4 @@
-// internal_scale.cpp — GLIDE_SCALE, glide.ini and the native scale.
+// internal_scale.cpp — GLIDE_SCALE, GLIDE_COLOR, glide.ini and the native scale.
 #include "internal_scale.h"
 
 #include <fcntl.h>
@@ -114,6 +114,13 @@ std::optional<ScaleSetting> ParseScaleSetting(std::string_view text) {
   return std::nullopt;
 }
 
+std::optional<int> ParseColourSetting(std::string_view text) {
+  const std::string_view value = Trim(text);
+  if (value == "16") return 16;
+  if (value == "32") return 32;
+  return std::nullopt;
+}
+
 int NativeScale(int outputWidth, int outputHeight, int width, int height) {
   if (outputWidth <= 0 || outputHeight <= 0 || width <= 0 || height <= 0) return 1;
   return std::clamp(std::min(outputWidth / width, outputHeight / height), 1, kMaxScale);
@@ -126,8 +133,8 @@ int ResolveScale(const ScaleSetting& setting, int outputWidth, int outputHeight,
   return scale;
 }
 
-ScaleSetting ParseLibrarySettings(std::string_view text, std::string* warnings) {
-  ScaleSetting setting;
+LibrarySettings ParseLibrarySettingsFile(std::string_view text, std::string* warnings) {
+  LibrarySettings setting;
   bool inSection = false;
   int lineNumber = 0;
   auto warn = [&](const std::string& message) {
@@ -162,14 +169,23 @@ ScaleSetting ParseLibrarySettings(std::string_view text, std::string* warnings) 
     const std::string_view value = Trim(line.substr(equals + 1));
     if (key == "scale") {
       if (auto parsed = ParseScaleSetting(value))
-        setting = *parsed;
+        setting.scale = *parsed;
       else
         warn("scale must be 1, 2, 3, 4 or native, not \"" + std::string(value) + "\"");
+    } else if (key == "color" || key == "colour") {
+      if (auto parsed = ParseColourSetting(value))
+        setting.colourBits = *parsed;
+      else
+        warn("color must be 16 or 32, not \"" + std::string(value) + "\"");
     } else {
       warn("unknown setting \"" + key + "\"");
     }
   }
   return setting;
+}
+
+ScaleSetting ParseLibrarySettings(std::string_view text, std::string* warnings) {
+  return ParseLibrarySettingsFile(text, warnings).scale;
 }
 
 std::filesystem::path LibrarySettingsPath() {
@@ -190,28 +206,44 @@ std::filesystem::path LibrarySettingsPath() {
   return folder / "glide.ini";
 }
 
-ScaleSetting ChosenScaleSetting() {
+LibrarySettings ChosenLibrarySettings() {
+  std::optional<ScaleSetting> scale;
+  std::optional<int> colourBits;
   if (const char* text = std::getenv("GLIDE_SCALE"); text != nullptr && *text != 0) {
-    if (auto parsed = ParseScaleSetting(text)) return *parsed;
-    std::fprintf(stderr, "glide: GLIDE_SCALE=\"%s\" is not 1, 2, 3, 4 or native; the settings file decides\n",
-                 text);
+    scale = ParseScaleSetting(text);
+    if (!scale)
+      std::fprintf(
+          stderr, "glide: GLIDE_SCALE=\"%s\" is not 1, 2, 3, 4 or native; the settings file decides\n", text);
   }
-  const std::filesystem::path path = LibrarySettingsPath();
-  bool missing = false;
-  std::string error;
-  const std::optional<std::string> text = ReadSettingsFile(path, &missing, &error);
-  if (!text) {
-    if (!missing)
-      std::fprintf(stderr, "glide: settings file %s %s; drawing at scale 1\n", path.string().c_str(),
+  if (const char* text = std::getenv("GLIDE_COLOR"); text != nullptr && *text != 0) {
+    colourBits = ParseColourSetting(text);
+    if (!colourBits)
+      std::fprintf(stderr, "glide: GLIDE_COLOR=\"%s\" is not 16 or 32; the settings file decides\n", text);
+  }
+  LibrarySettings setting;
+  if (!scale || !colourBits) {
+    // The file is read (and its mistakes reported) only when it decides something.
+    const std::filesystem::path path = LibrarySettingsPath();
+    bool missing = false;
+    std::string error;
+    const std::optional<std::string> text = ReadSettingsFile(path, &missing, &error);
+    if (text) {
+      std::string warnings;
+      setting = ParseLibrarySettingsFile(*text, &warnings);
+      if (!warnings.empty())
+        std::fprintf(stderr, "glide: settings file %s:\n%s", path.string().c_str(), warnings.c_str());
+    } else if (!missing) {
+      std::fprintf(stderr, "glide: settings file %s %s; its defaults are kept\n", path.string().c_str(),
                    error.c_str());
-    return ScaleSetting{};
+    }
   }
-  std::string warnings;
-  const ScaleSetting setting = ParseLibrarySettings(*text, &warnings);
-  if (!warnings.empty()) {
-    std::fprintf(stderr, "glide: settings file %s:\n%s", path.string().c_str(), warnings.c_str());
-  }
+  if (scale) setting.scale = *scale;
+  if (colourBits) setting.colourBits = *colourBits;
   return setting;
+}
+
+ScaleSetting ChosenScaleSetting() {
+  return ChosenLibrarySettings().scale;
 }
 
 }  // namespace gfx

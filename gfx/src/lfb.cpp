@@ -21,6 +21,11 @@
 // their average (each channel rounded to nearest) and an aux read the first
 // of them (the top left), since an average of depths or alphas of different
 // surfaces would belong to none of them.
+//
+// Colour buffers of 8 bits a channel keep the board's 16-bit interface, as
+// the 32-bit wrappers do: a read averages the 8-bit channels (at scale) and
+// truncates them to RGB565; a 16-bit write widens each channel by repeating
+// its top bits, and a 24- or 32-bit write keeps all 8 bits of each channel.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -31,12 +36,24 @@
 namespace gfx {
 namespace {
 
-// The 16-bit plane a GrBuffer_t names, or null.
-uint16_t* Plane(int buffer) {
+// A buffer: 16 bits a pixel (a colour buffer in RGB565, or the aux buffer),
+// or a colour buffer of 8 bits a channel. At most one pointer is set.
+struct PlaneRef {
+  uint16_t* p16 = nullptr;
+  uint32_t* p32 = nullptr;
+  explicit operator bool() const { return p16 != nullptr || p32 != nullptr; }
+  size_t PixelBytes() const { return p32 ? 4 : 2; }
+  const uint8_t* Bytes() const {
+    return p32 ? reinterpret_cast<const uint8_t*>(p32) : reinterpret_cast<const uint8_t*>(p16);
+  }
+};
+
+// The plane a GrBuffer_t names (nothing set when there is none).
+PlaneRef Plane(int buffer) {
   Context& c = Ctx();
   if (buffer == GR_BUFFER_AUXBUFFER || buffer == GR_BUFFER_DEPTHBUFFER || buffer == GR_BUFFER_ALPHABUFFER)
-    return c.aux.empty() ? nullptr : c.aux.data();
-  return ColourBuffer(buffer);
+    return PlaneRef{c.aux.empty() ? nullptr : c.aux.data(), nullptr};
+  return PlaneRef{ColourBuffer(buffer), ColourBuffer32(buffer)};
 }
 
 bool IsAux(int buffer) {
@@ -49,8 +66,32 @@ bool RegionFits(uint32_t x, uint32_t y, uint32_t w, uint32_t h) {
   return uint64_t(x) + w <= width && uint64_t(y) + h <= height;
 }
 
+uint16_t To565(uint32_t argb) {
+  return static_cast<uint16_t>(((argb >> 8) & 0xF800) | ((argb >> 5) & 0x07E0) | ((argb >> 3) & 0x001F));
+}
+
+// The program's pixel (x, y) of a plane of 8 bits a channel: the k x k
+// pixels' channels averaged (rounded to nearest), then truncated.
+uint16_t ReadPixel32(const uint32_t* plane, int x, int y) {
+  const Context& c = Ctx();
+  const int k = c.scale;
+  const size_t stride = size_t(c.stride);
+  const uint32_t* block = plane + size_t(y) * size_t(k) * stride + size_t(x) * size_t(k);
+  unsigned r = 0, g = 0, b = 0;
+  for (int j = 0; j < k; ++j) {
+    for (int i = 0; i < k; ++i) {
+      const uint32_t p = block[size_t(j) * stride + size_t(i)];
+      r += (p >> 16) & 0xFF, g += (p >> 8) & 0xFF, b += p & 0xFF;
+    }
+  }
+  const unsigned n = unsigned(k * k), half = n / 2;
+  return To565(((r + half) / n) << 16 | ((g + half) / n) << 8 | ((b + half) / n));
+}
+
 // The program's pixel (x, y) of a plane (see the top of the file).
-uint16_t ReadPixel(const uint16_t* plane, bool aux, int x, int y) {
+uint16_t ReadPixel(PlaneRef planeRef, bool aux, int x, int y) {
+  if (planeRef.p32) return ReadPixel32(planeRef.p32, x, y);
+  const uint16_t* plane = planeRef.p16;
   const Context& c = Ctx();
   const int k = c.scale;
   const size_t stride = size_t(c.stride);
@@ -68,15 +109,12 @@ uint16_t ReadPixel(const uint16_t* plane, bool aux, int x, int y) {
 }
 
 // Stores the program's pixel (x, y) into every buffer pixel it stands for.
-void WritePixel(uint16_t* plane, int x, int y, uint16_t value) {
+template <class Pixel>
+void WritePixel(Pixel* plane, int x, int y, Pixel value) {
   const Context& c = Ctx();
   const int k = c.scale;
-  uint16_t* block = plane + size_t(y) * size_t(k) * size_t(c.stride) + size_t(x) * size_t(k);
+  Pixel* block = plane + size_t(y) * size_t(k) * size_t(c.stride) + size_t(x) * size_t(k);
   for (int j = 0; j < k; ++j) std::fill_n(block + size_t(j) * size_t(c.stride), k, value);
-}
-
-uint16_t To565(uint32_t argb) {
-  return static_cast<uint16_t>(((argb >> 8) & 0xF800) | ((argb >> 5) & 0x07E0) | ((argb >> 3) & 0x001F));
 }
 
 uint32_t Expand565(uint16_t p) {
@@ -134,6 +172,19 @@ uint16_t ConvertToPlane(const uint8_t* src, int mode, int colourFormat) {
   }
 }
 
+// A written value for a plane of 8 bits a channel (0x00RRGGBB).
+uint32_t ConvertToPlane32(const uint8_t* src, int mode, int colourFormat) {
+  return ToArgb(src, mode, colourFormat, 0) & 0xFFFFFFu;
+}
+
+// A written value into the plane it is meant for.
+void StorePixel(PlaneRef plane, int x, int y, const uint8_t* src, int mode, int colourFormat) {
+  if (plane.p32)
+    WritePixel(plane.p32, x, y, ConvertToPlane32(src, mode, colourFormat));
+  else
+    WritePixel(plane.p16, x, y, ConvertToPlane(src, mode, colourFormat));
+}
+
 void ConvertFromPlane(uint16_t p, int mode, int colourFormat, uint8_t* dst) {
   if (PixelBytes(mode) == 4) {
     uint32_t argb = Expand565(p);
@@ -164,10 +215,10 @@ struct Lock {
   bool aux = false;
   int buffer = 0;
   int mode = GR_LFBWRITEMODE_565;
-  uint16_t* plane = nullptr;  // the buffer locked (fixed at lock time)
+  PlaneRef plane;  // the buffer locked (fixed at lock time)
   size_t strideBytes = 0;
   std::vector<uint8_t> copy, committed;
-  std::vector<uint16_t> seen;
+  std::vector<uint8_t> seen;  // the plane's bytes
 };
 Lock locks[6];
 
@@ -199,14 +250,15 @@ void Commit(Lock& lock) {
           for (int i = 0; i < c.scale; ++i)
             pixels.push_back(LfbPixel{x * c.scale + i, row * c.scale + j, argb, c.lfbConstantDepth});
       } else {
-        WritePixel(lock.plane, x, row, ConvertToPlane(now + at, lock.mode, c.lfbWriteColourFormat));
+        StorePixel(lock.plane, x, row, now + at, lock.mode, c.lfbWriteColourFormat);
       }
     }
   }
   if (pixels.empty()) return;
   if (c.dirty) ApplyChangedState();
   Framebuffer target;
-  target.colour = lock.plane;
+  target.colour = lock.plane.p16;
+  target.colour32 = lock.plane.p32;
   target.depth = c.aux.empty() ? nullptr : c.aux.data();
   target.width = c.bufferWidth;
   target.height = c.bufferHeight;
@@ -220,21 +272,23 @@ void Commit(Lock& lock) {
 void Sync(Lock& lock) {
   Context& c = Ctx();
   const int bytes = PixelBytes(lock.mode);
-  const size_t k = size_t(c.scale), stride = size_t(c.stride);
+  // Bytes: of a buffer pixel, of the program's pixel's run in one buffer row, of a buffer row.
+  const size_t pixel = lock.plane.PixelBytes();
+  const size_t k = size_t(c.scale), run = k * pixel, stride = size_t(c.stride) * pixel;
   for (int y = 0; y < c.height; ++y) {
     const int row = PhysicalRow(lock, y);
     // The k buffer rows of the program's row, one after the other (the stride is the buffer's width).
-    const uint16_t* now = lock.plane + size_t(row) * k * stride;
-    uint16_t* seen = lock.seen.data() + size_t(row) * k * stride;
-    if (std::memcmp(now, seen, k * stride * 2) == 0) continue;
+    const uint8_t* now = lock.plane.Bytes() + size_t(row) * k * stride;
+    uint8_t* seen = lock.seen.data() + size_t(row) * k * stride;
+    if (std::memcmp(now, seen, k * stride) == 0) continue;
     uint8_t* copy = lock.copy.data() + size_t(y) * lock.strideBytes;
     uint8_t* committed = lock.committed.data() + size_t(y) * lock.strideBytes;
     for (int x = 0; x < c.width; ++x) {
       bool changed = false;
       for (size_t j = 0; j < k; ++j) {
-        const size_t at = j * stride + size_t(x) * k;
-        if (std::memcmp(now + at, seen + at, k * 2) == 0) continue;
-        std::memcpy(seen + at, now + at, k * 2);
+        const size_t at = j * stride + size_t(x) * run;
+        if (std::memcmp(now + at, seen + at, run) == 0) continue;
+        std::memcpy(seen + at, now + at, run);
         changed = true;
       }
       if (!changed) continue;
@@ -285,7 +339,7 @@ FxBool grLfbReadRegion(GrBuffer_t srcBuffer, FxU32 srcX, FxU32 srcY, FxU32 srcWi
                        FxU32 dstStride, void* dstData) {
   Record("grLfbReadRegion", srcBuffer, srcX, srcY, srcWidth, srcHeight, dstStride, dstData);
   if (!RequireOpen("grLfbReadRegion")) return FXFALSE;
-  const uint16_t* plane = Plane(srcBuffer);
+  const PlaneRef plane = Plane(srcBuffer);
   if (!plane || !dstData || !RegionFits(srcX, srcY, srcWidth, srcHeight) ||
       (srcHeight > 1 && dstStride < srcWidth * 2)) {
     ReportError("grLfbReadRegion", "invalid buffer, region or destination");
@@ -297,8 +351,8 @@ FxBool grLfbReadRegion(GrBuffer_t srcBuffer, FxU32 srcX, FxU32 srcY, FxU32 srcWi
   const bool aux = IsAux(srcBuffer);
   for (FxU32 row = 0; row < srcHeight; ++row) {
     uint8_t* to = out + size_t(row) * dstStride;
-    if (c.scale == 1) {
-      std::memcpy(to, plane + size_t(srcY + row) * c.stride + srcX, size_t(srcWidth) * 2);
+    if (c.scale == 1 && plane.p16) {
+      std::memcpy(to, plane.p16 + size_t(srcY + row) * c.stride + srcX, size_t(srcWidth) * 2);
       continue;
     }
     for (FxU32 x = 0; x < srcWidth; ++x) {
@@ -313,7 +367,7 @@ FxBool grLfbWriteRegion(GrBuffer_t dstBuffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFm
                         FxU32 srcHeight, FxI32 srcStride, void* srcData) {
   Record("grLfbWriteRegion", dstBuffer, dstX, dstY, srcFormat, srcWidth, srcHeight, srcStride, srcData);
   if (!RequireOpen("grLfbWriteRegion")) return FXFALSE;
-  uint16_t* plane = Plane(dstBuffer);
+  const PlaneRef plane = Plane(dstBuffer);
   const bool aux = dstBuffer == GR_BUFFER_AUXBUFFER;
   const bool known = srcFormat == GR_LFB_SRC_FMT_565 || srcFormat == GR_LFB_SRC_FMT_555 ||
                      srcFormat == GR_LFB_SRC_FMT_1555 || srcFormat == GR_LFB_SRC_FMT_888 ||
@@ -331,8 +385,8 @@ FxBool grLfbWriteRegion(GrBuffer_t dstBuffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFm
   for (FxU32 row = 0; row < srcHeight; ++row) {
     const uint8_t* src = in + size_t(row) * FxU32(srcStride);
     for (FxU32 x = 0; x < srcWidth; ++x)
-      WritePixel(plane, int(dstX + x), int(dstY + row),
-                 ConvertToPlane(src + size_t(x) * bytes, srcFormat, c.lfbWriteColourFormat));
+      StorePixel(plane, int(dstX + x), int(dstY + row), src + size_t(x) * bytes, srcFormat,
+                 c.lfbWriteColourFormat);
   }
   if (c.lfbLocks) SyncLfbCopies();
   return FXTRUE;
@@ -343,7 +397,7 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
   Record("grLfbLock", type, buffer, writeMode, origin, pixelPipeline, info);
   if (!RequireOpen("grLfbLock")) return FXFALSE;
   const bool write = (type & 1) == GR_LFB_WRITE_ONLY;
-  uint16_t* plane = Plane(buffer);
+  const PlaneRef plane = Plane(buffer);
   if (!info || !plane || buffer < 0 || buffer > GR_BUFFER_TRIPLEBUFFER) {
     ReportError("grLfbLock", "invalid buffer or null GrLfbInfo_t");
     return FXFALSE;
@@ -384,7 +438,8 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
   lock.strideBytes = size_t(std::max(c.width, kLockRowPixels)) * bytes;
   ++c.lfbLocks;
   // A copy in the lock's layout, starting as the buffer's picture.
-  lock.seen.assign(plane, plane + size_t(c.stride) * size_t(c.bufferHeight));
+  lock.seen.assign(plane.Bytes(),
+                   plane.Bytes() + size_t(c.stride) * size_t(c.bufferHeight) * plane.PixelBytes());
   lock.copy.assign(lock.strideBytes * c.height, 0);
   for (int y = 0; y < c.height; ++y) {
     uint8_t* to = lock.copy.data() + size_t(y) * lock.strideBytes;

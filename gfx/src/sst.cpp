@@ -46,6 +46,7 @@ void CloseWindow() {
   if (c.display) c.display->Close();
   c.display.reset();
   for (auto& buffer : c.colour) std::vector<uint16_t>().swap(buffer);
+  for (auto& buffer : c.colour32) std::vector<uint32_t>().swap(buffer);
   std::vector<uint16_t>().swap(c.aux);
   c.open = false;
 }
@@ -200,11 +201,13 @@ FxBool grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution, GrScreenRefresh
   // The internal scale, for the window or screen the display opened when it is `native`.
   int outputWidth = 0, outputHeight = 0;
   if (!display->OutputSize(&outputWidth, &outputHeight)) outputWidth = outputHeight = 0;
-  const int scale = ResolveScale(ChosenScaleSetting(), outputWidth, outputHeight, size.width, size.height);
+  const LibrarySettings chosen = ChosenLibrarySettings();
+  const int scale = ResolveScale(chosen.scale, outputWidth, outputHeight, size.width, size.height);
   c.display = std::move(display);
   c.width = size.width;
   c.height = size.height;
   c.scale = scale;
+  c.colourBits = chosen.colourBits;
   c.rasterizer->SetThreadCount(DrawingThreadsFor(scale));
   c.bufferWidth = size.width * scale;
   c.bufferHeight = size.height * scale;
@@ -213,7 +216,11 @@ FxBool grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution, GrScreenRefresh
   c.hasAux = nAuxBuffers == 1;
   c.stride = c.bufferWidth;
   const size_t pixels = size_t(c.stride) * size_t(c.bufferHeight);
-  for (int i = 0; i < kMaxColourBuffers; ++i) c.colour[i].assign(i < nColBuffers ? pixels : 0, 0);
+  const bool wide = c.colourBits == 32;
+  for (int i = 0; i < kMaxColourBuffers; ++i) {
+    c.colour[i].assign(i < nColBuffers && !wide ? pixels : 0, 0);
+    c.colour32[i].assign(i < nColBuffers && wide ? pixels : 0, 0);
+  }
   c.aux.assign(c.hasAux ? pixels : 0, 0);
   for (int i = 0; i < kMaxColourBuffers; ++i) c.order[i] = i;
   c.open = true;
@@ -376,7 +383,11 @@ void grBufferSwap(int swapInterval) {
   }
   ++c.swapCount;
   MarkDirty();
-  c.display->Present(c.colour[c.order[0]].data(), c.bufferWidth, c.bufferHeight, c.stride, swapInterval);
+  if (c.colourBits == 32)
+    c.display->Present32(c.colour32[c.order[0]].data(), c.bufferWidth, c.bufferHeight, c.stride,
+                         swapInterval);
+  else
+    c.display->Present(c.colour[c.order[0]].data(), c.bufferWidth, c.bufferHeight, c.stride, swapInterval);
 }
 
 int grBufferNumPending(void) {
@@ -403,7 +414,7 @@ void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU16 depth) {
   const bool depthOn = s.depth.mode != GR_DEPTHBUFFER_DISABLE;
   const bool writeAux = c.hasAux && (depthOn ? s.depth.writeMask : s.alphaWriteMask);
   const Framebuffer target = RenderTarget();
-  if (!target.colour) return;
+  if (!target.colour && !target.colour32) return;
   c.rasterizer->Clear(target, ToHardwareColour(color), alpha, depth, s.rgbWriteMask, writeAux, depthOn);
   if (c.lfbLocks) SyncLfbCopies();
 }

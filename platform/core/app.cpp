@@ -126,8 +126,10 @@ int RunApp(App& app, int argc, char** argv) {
   parsed.arguments = saver.arguments;
   if (saver.previewParent) parsed.hostedWindow = static_cast<uint32_t>(*saver.previewParent);
 #endif
-  // The command line's choice of the Glide library's internal scale wins over the environment's.
+  // The command line's choice of the Glide library's internal scale and
+  // colour depth wins over the environment's.
   if (!parsed.glideScale.empty()) os::SetEnvironment("GLIDE_SCALE", parsed.glideScale);
+  if (!parsed.glideColour.empty()) os::SetEnvironment("GLIDE_COLOR", parsed.glideColour);
   core.programName = argc > 0 && argv[0] != nullptr ? argv[0] : "program";
   core.arguments = parsed.arguments;
   core.hostedWindow = parsed.hostedWindow;

@@ -150,11 +150,12 @@ void InstallSignalHandlers();
 struct ParsedArguments {
   std::vector<std::string> arguments;  // without the hosting switches
   std::optional<uint32_t> hostedWindow;
-  std::string glideScale;  // -glide-scale VALUE: the Glide library's GLIDE_SCALE for this run
-  std::string error;       // a malformed hosting switch
+  std::string glideScale;   // -glide-scale VALUE: the Glide library's GLIDE_SCALE for this run
+  std::string glideColour;  // -glide-color VALUE: its GLIDE_COLOR for this run
+  std::string error;        // a malformed hosting switch
 };
-// Takes out -window-id ID, -root, -glide-scale VALUE (set by the XScreenSaver
-// description's option) and the other switches XScreenSaver-style hosts
+// Takes out -window-id ID, -root, -glide-scale VALUE and -glide-color VALUE
+// (set by the XScreenSaver description's options) and the other switches XScreenSaver-style hosts
 // pass. The window is -window-id's, else XSCREENSAVER_WINDOW's, else with
 // -root the one rootWindow names (the X root window by default).
 ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const char* xscreensaverWindow,

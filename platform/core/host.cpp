@@ -190,6 +190,13 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
         parsed.glideScale = arguments[++i];
       continue;
     }
+    if (argument == "-glide-color" || argument == "--glide-color") {
+      if (i + 1 >= arguments.size())
+        parsed.error = argument + " needs 16 or 32";
+      else
+        parsed.glideColour = arguments[++i];
+      continue;
+    }
     if (IsHostFlag(argument)) continue;
     parsed.arguments.push_back(argument);
   }

@@ -125,6 +125,42 @@ TEST_F(CaptureFromEnvironment, PngShowsWhatTheViewerSawWithTheBoardsGamma) {
   EXPECT_EQ(image.At(639, 479), 0xFE0000u);
 }
 
+// Frames of 8 bits a channel go through the same ramp: a level widened from
+// RGB565 looks exactly as the RGB565 pixel does, and the levels between
+// stay apart. The headless frame keeps them, and their RGB565 truncation.
+TEST_F(CaptureFromEnvironment, EightBitFramesSeenThroughTheSameRamp) {
+  const fs::path folder = FreshFolder("wide");
+  test_support::ScopedEnv capture("GLIDE_CAPTURE", folder.string().c_str());
+  test_support::ScopedEnv every("GLIDE_CAPTURE_EVERY", nullptr);
+  auto display = CreateDisplayFromEnvironment();
+  ASSERT_TRUE(display->Open({}));
+  auto* headless = dynamic_cast<HeadlessDisplay*>(display.get());
+  ASSERT_NE(headless, nullptr);
+
+  // Rows 6 apart; the top byte is not colour and is ignored.
+  std::vector<uint32_t> wide(6 * 2, 0xAA000000u);
+  wide[0] |= 0x848284u;  // 0x8410 widened
+  wide[1] |= 0x878787u;  // between two RGB565 levels
+  wide[6] |= 0xFF0000u;
+  wide[7] |= 0x0000FFu;
+  display->SetGamma(1.7f);
+  display->Present32(wide.data(), 2, 2, 6, 1);
+  EXPECT_EQ(headless->Frame32(), (std::vector<uint32_t>{0xAA848284u, 0xAA878787u, 0xAAFF0000u, 0xAA0000FFu}));
+  EXPECT_EQ(headless->Frame(), (std::vector<uint16_t>{0x8410, 0x8430, 0xF800, 0x001F}));
+
+  testing::RgbImage image;
+  ASSERT_TRUE(testing::ReadPng(folder / CaptureFileName(headless->LastShownFrame()), &image));
+  ASSERT_EQ(image.width, 2);
+  EXPECT_EQ(image.At(0, 0), 0xADABADu);  // as the RGB565 grey in the test above
+  EXPECT_NE(image.At(1, 0), image.At(0, 0));
+  EXPECT_EQ(image.At(0, 1), 0xFE0000u);
+  EXPECT_EQ(image.At(1, 1), 0x0000FEu);
+
+  // A 16-bit frame afterwards leaves no 8-bit one behind.
+  display->Present(frame_.data(), 640, 480, 640, 1);
+  EXPECT_TRUE(headless->Frame32().empty());
+}
+
 TEST_F(CaptureFromEnvironment, UnwritableFolderIsReportedOnceAndTheRunGoesOn) {
   const fs::path base = FreshFolder("blocked");
   fs::create_directories(base);

@@ -83,6 +83,29 @@ TEST(GammaTable, ConvertsEveryPixelValueByTheChannelFormula) {
   }
 }
 
+// Pixels of 8 bits a channel: every level through the ramp, and a level
+// widened from RGB565 exactly as the RGB565 pixel.
+TEST(GammaTable, ConvertsEightBitPixelsByTheRamp) {
+  for (float gamma : {1.0f, 1.7f, 2.2f}) {
+    const GammaTable table(gamma);
+    const auto clut = GammaClut(gamma);
+    std::vector<uint32_t> row(256), out(256);
+    for (uint32_t v = 0; v < 256; ++v) row[v] = 0xEE000000u | v << 16 | (255 - v) << 8 | (v * 7 & 0xFF);
+    table.ConvertRow(row.data(), 256, out.data());
+    for (uint32_t v = 0; v < 256; ++v) {
+      const uint32_t want = 0xFF000000u | uint32_t{ApplyClut(clut, uint8_t(v))} << 16 |
+                            uint32_t{ApplyClut(clut, uint8_t(255 - v))} << 8 |
+                            ApplyClut(clut, uint8_t(v * 7));
+      ASSERT_EQ(out[v], want) << gamma << " " << v;
+    }
+    for (unsigned p = 0; p < 65536; p += 97) {
+      const uint32_t widened =
+          uint32_t{Expand5(p >> 11)} << 16 | uint32_t{Expand6((p >> 5) & 63)} << 8 | Expand5(p & 31);
+      ASSERT_EQ(table.Rgb8888(widened), table.Rgb(static_cast<uint16_t>(p))) << gamma << " " << p;
+    }
+  }
+}
+
 TEST(GammaTable, KeepsItsGammaWhenGivenNonsense) {
   GammaTable table(1.0f);
   const uint32_t before = table.Rgb(0x8410);

@@ -88,6 +88,19 @@ TEST(HostedArguments, GlideScaleIsTakenOut) {
   EXPECT_FALSE(parsed.error.empty());
 }
 
+TEST(HostedArguments, GlideColourIsTakenOut) {
+  ParsedArguments parsed =
+      ParseArguments({"-s", "-glide-color", "32", "-glide-scale", "2"}, nullptr, [] { return kRoot; });
+  EXPECT_EQ(parsed.arguments, std::vector<std::string>{"-s"});
+  EXPECT_EQ(parsed.glideColour, "32");
+  EXPECT_EQ(parsed.glideScale, "2");
+  EXPECT_TRUE(parsed.error.empty());
+  parsed = ParseArguments({"-s", "-glide-color"}, nullptr, [] { return kRoot; });
+  EXPECT_EQ(parsed.arguments, std::vector<std::string>{"-s"});
+  EXPECT_EQ(parsed.glideColour, "");
+  EXPECT_FALSE(parsed.error.empty());
+}
+
 TEST(HostedRoot, WithoutAnXDisplayTheSaverKeepsItsOwnWindow) {
   int asked = 0;
   auto none = [&asked]() -> std::optional<uint32_t> {

@@ -15,6 +15,12 @@ inline Rgba Expand565(uint16_t v) {
   return Rgba{r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2, 255};
 }
 
+// A destination that keeps 8 bits a channel (0x00RRGGBB).
+inline Rgba Expand8888(uint32_t v) {
+  return Rgba{static_cast<int>((v >> 16) & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+              static_cast<int>(v & 0xFF), 255};
+}
+
 // Factor of a GrAlphaBlendFnc_t code for one channel. "colour" is the other
 // side's colour channel (source factors read the destination, destination
 // factors the source), prefog the source before fog.

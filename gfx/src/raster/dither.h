@@ -19,4 +19,9 @@ inline uint16_t Dither565(int r, int g, int b, int x, int y, int ditherMode) {
   return static_cast<uint16_t>(r5 << 11 | g6 << 5 | b5);
 }
 
+// 8-bit channels kept as they are, for a buffer of 8 bits a channel: no dither.
+inline uint32_t Pack8888(int r, int g, int b) {
+  return static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
+}
+
 }  // namespace gfx::raster

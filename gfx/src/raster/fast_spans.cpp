@@ -22,11 +22,14 @@ namespace gfx::raster {
 
 namespace {
 
-// What a fast span needs to know at compile time.
-template <bool kSixteenBit, bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
+// What a fast span needs to know at compile time. kColour32: the colour
+// buffer keeps 8 bits a channel (never dithered).
+template <bool kSixteenBit, bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither,
+          bool kColour32 = false>
 struct Config {
   static constexpr bool sixteenBit = kSixteenBit, mipmap = kMipmap, fog = kFog, blend = kBlend;
-  static constexpr bool depthLess = kDepthLess, dither = kDither;
+  static constexpr bool depthLess = kDepthLess, dither = kDither, colour32 = kColour32;
+  static_assert(!(kDither && kColour32), "8 bits a channel are never dithered");
 };
 
 inline uint32_t Load16(const uint8_t* p) {
@@ -202,12 +205,18 @@ struct FogTerms {
   __m128i keepLo, keepHi, addLo, addHi;
 };
 
+// Four pixels as 8-bit channels in 16-bit lanes B G R A, two a register.
+struct PixelPairs {
+  __m128i lo, hi;
+};
+
 // What one row of a fast band fixes: its plane bases and buffer rows, the
 // dither values of its lanes and, where W is flat along it, every value
 // that follows from W.
 struct QuadRow {
   __m128 wRow, sRow, tRow;
   uint16_t* colourRow;
+  uint32_t* colourRow32;  // instead of colourRow, at 8 bits a channel
   uint16_t* depthRow;
   __m128 flatRecip;
   __m128i flatWf, flatDepth, flatLevels;
@@ -297,7 +306,8 @@ class QuadBand {
       __m128i lo, hi;
       Filter(si, ti, texels, &lo, &hi);
       if constexpr (C::fog) Fog(kFlat ? row.flatFog : FogOf(wf4), &lo, &hi);
-      if constexpr (C::blend) Blend(row.colourRow + x, lanes, &lo, &hi);
+      if constexpr (C::blend && C::colour32) Blend(Destination32(row.colourRow32 + x, lanes), &lo, &hi);
+      if constexpr (C::blend && !C::colour32) Blend(Destination565(row.colourRow + x, lanes), &lo, &hi);
       Write(row, x, lanes, pass, Colour(row, lo, hi), kFlat ? row.flatDepth : DepthValues(wf4));
     }
     pixelsIn += static_cast<uint64_t>(x1 - x0);
@@ -310,7 +320,10 @@ class QuadBand {
     row.wRow = _mm_set1_ps(tri.w.RowBase(rowOffset));
     row.sRow = _mm_set1_ps(tri.s.RowBase(rowOffset));
     row.tRow = _mm_set1_ps(tri.t.RowBase(rowOffset));
-    row.colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
+    if constexpr (C::colour32)
+      row.colourRow32 = fb.colour32 + static_cast<ptrdiff_t>(y) * fb.stride;
+    else
+      row.colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
     row.depthRow = fb.depth + static_cast<ptrdiff_t>(y) * fb.stride;
     if constexpr (kFlat) {
       row.flatRecip = _mm_div_ps(_mm_set1_ps(1.0f), row.wRow);
@@ -493,7 +506,14 @@ class QuadBand {
 
   // Source alpha / one minus source alpha with the constant alpha over the
   // destination: the weights sum to 257, so the sum fits 16 bits unsigned.
-  [[gnu::always_inline]] void Blend(const uint16_t* destination, int lanes, __m128i* lo, __m128i* hi) const {
+  [[gnu::always_inline]] void Blend(const PixelPairs& destination, __m128i* lo, __m128i* hi) const {
+    const __m128i dl = destination.lo, dh = destination.hi;
+    *lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(*lo, srcFactor), _mm_mullo_epi16(dl, dstFactor)), 8);
+    *hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(*hi, srcFactor), _mm_mullo_epi16(dh, dstFactor)), 8);
+  }
+
+  // The destination of `lanes` pixels as 8-bit channels in 16-bit lanes B G R A (alpha 0).
+  [[gnu::always_inline]] static PixelPairs Destination565(const uint16_t* destination, int lanes) {
     __m128i dstPixels;
     if (lanes == 4) {
       dstPixels = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(destination));
@@ -504,12 +524,28 @@ class QuadBand {
     }
     __m128i dl, dh;
     Expand565x4(dstPixels, &dl, &dh);
-    *lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(*lo, srcFactor), _mm_mullo_epi16(dl, dstFactor)), 8);
-    *hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(*hi, srcFactor), _mm_mullo_epi16(dh, dstFactor)), 8);
+    return {dl, dh};
+  }
+  [[gnu::always_inline]] static PixelPairs Destination32(const uint32_t* destination, int lanes) {
+    __m128i dstPixels;
+    if (lanes == 4) {
+      dstPixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(destination));
+    } else {
+      alignas(16) uint32_t dst[4] = {};
+      for (int lane = 0; lane < lanes; ++lane) dst[lane] = destination[lane];
+      dstPixels = _mm_load_si128(reinterpret_cast<const __m128i*>(dst));
+    }
+    // The top byte holds no colour: alpha lanes 0, as a widened RGB565 pixel's.
+    dstPixels = _mm_and_si128(dstPixels, _mm_set1_epi32(0x00FFFFFF));
+    const __m128i zero = _mm_setzero_si128();
+    return {_mm_unpacklo_epi8(dstPixels, zero), _mm_unpackhi_epi8(dstPixels, zero)};
   }
 
-  // Dithered or truncated to four RGB565 pixels.
+  // Four pixels as stored: at 8 bits a channel, 0x00RRGGBB each (in the
+  // low 64 bits of two registers' worth, so in all 128 bits); else dithered
+  // or truncated to RGB565 (the low 64 bits).
   [[gnu::always_inline]] static __m128i Colour(const QuadRow& row, __m128i lo, __m128i hi) {
+    if constexpr (C::colour32) return _mm_and_si128(_mm_packus_epi16(lo, hi), _mm_set1_epi32(0x00FFFFFF));
     if constexpr (C::dither) return Dither565x4(lo, hi, row.ditherLo, row.ditherHi);
     return _mm_xor_si128(Pack565x4(lo, hi), _mm_set1_epi16(static_cast<short>(0x8000)));
   }
@@ -524,16 +560,26 @@ class QuadBand {
   [[gnu::always_inline]] void Write(const QuadRow& row, int x, int lanes, unsigned pass, __m128i colour,
                                     __m128i depth) const {
     if (pass == 15) {
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(row.colourRow + x), colour);
+      if constexpr (C::colour32)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row.colourRow32 + x), colour);
+      else
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row.colourRow + x), colour);
       if (depthWrite) _mm_storel_epi64(reinterpret_cast<__m128i*>(row.depthRow + x), depth);
       return;
     }
     alignas(16) uint16_t out[8], depthOut[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
+    alignas(16) uint32_t out32[4];
+    if constexpr (C::colour32)
+      _mm_store_si128(reinterpret_cast<__m128i*>(out32), colour);
+    else
+      _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
     _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
     for (int lane = 0; lane < lanes; ++lane) {
       if (!(pass & (1u << lane))) continue;
-      row.colourRow[x + lane] = out[lane];
+      if constexpr (C::colour32)
+        row.colourRow32[x + lane] = out32[lane];
+      else
+        row.colourRow[x + lane] = out[lane];
       if (depthWrite) row.depthRow[x + lane] = depthOut[lane];
     }
   }
@@ -565,6 +611,12 @@ void FastBand(const SpanContext& ctx, int bandStart, int bandEnd) {
 template <bool kSixteenBit, bool kMipmap, bool kFog, bool kBlend, bool kDepthLess, bool kDither>
 BandFunction Band() {
   return FastBand<Config<kSixteenBit, kMipmap, kFog, kBlend, kDepthLess, kDither>>;
+}
+
+// The same states into a colour buffer of 8 bits a channel: no dither.
+template <bool kSixteenBit, bool kMipmap, bool kFog, bool kBlend, bool kDepthLess>
+BandFunction Band32() {
+  return FastBand<Config<kSixteenBit, kMipmap, kFog, kBlend, kDepthLess, false, true>>;
 }
 
 }  // namespace
@@ -618,7 +670,35 @@ WideState WideStateOf(const Derived& d, bool* needsAllPlanes, bool* needsLod) {
   return state;
 }
 
-BandFunction PickFastBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
+namespace {
+
+// The fast states of PickFastBand into a colour buffer of 8 bits a channel,
+// where the dither mode makes no difference.
+BandFunction PickFastBand32(const FastShape& shape, const char** name) {
+  const bool sixteen = shape.sixteenBit, mipmap = shape.mipmap, fog = shape.fog, blend = shape.blend;
+  const bool less = shape.depthLess;
+  if (!sixteen && !mipmap && fog && blend && !less) {
+    *name = "floor 32-bit";
+    return Band32<false, false, true, true, false>();
+  }
+  if (!sixteen && !mipmap && !fog && !blend && less) {
+    *name = "mesh 32-bit";
+    return Band32<false, false, false, false, true>();
+  }
+  if (!fog && !blend && less) {
+    *name = sixteen ? (mipmap ? "bodies565-mip 32-bit" : "bodies565 32-bit")
+                    : (mipmap ? "bodies8-mip 32-bit" : "bodies8 32-bit");
+    if (sixteen)
+      return mipmap ? Band32<true, true, false, false, true>() : Band32<true, false, false, false, true>();
+    return mipmap ? Band32<false, true, false, false, true>() : Band32<false, false, false, false, true>();
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+BandFunction PickFastBand(const Derived& d, bool colour32, const char** name, bool* needsAllPlanes,
+                          bool* needsLod) {
   FastShape shape;
   if (!FastShapeOf(d, &shape)) return nullptr;
   // These spans decode 8-bit texels through the table and 16-bit ones as RGB565.
@@ -628,6 +708,11 @@ BandFunction PickFastBand(const Derived& d, const char** name, bool* needsAllPla
   const bool less = shape.depthLess, dither = shape.dither;
   *needsAllPlanes = false;
   *needsLod = mipmap;
+  if (colour32) {
+    if (BandFunction band = PickFastBand32(shape, name)) return band;
+    *needsAllPlanes = *needsLod = true;
+    return nullptr;
+  }
 
   // The combinations the programs use; anything else stays on the reference.
   if (!sixteen && !mipmap && fog && blend && !less && !dither) {

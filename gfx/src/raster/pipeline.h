@@ -13,8 +13,8 @@
 //   4. texture.h   perspective divide, level choice, texel fetch and filter
 //   5. combine.h   texture combine, colour and alpha combine, chroma key, alpha test
 //   6. fog.h       fog from w, iterated alpha or z
-//   7. blend.h     alpha blending over the RGB565 destination
-//   8. dither.h    4x4 / 2x2 ordered dither or truncation to RGB565
+//   7. blend.h     alpha blending over the RGB565 (or 8-bit) destination
+//   8. dither.h    4x4 / 2x2 ordered dither or truncation to RGB565 (none at 8 bits)
 //   9. write.h     colour and depth (or alpha) write
 //
 // Arithmetic rule shared by the reference and the fast spans: every value a
@@ -193,18 +193,24 @@ Rasterizer::Simd BestSimd();
 
 // Builds derived from a recorded state and picks the span function: the
 // reference when referenceOnly, else the fast span for the state with the
-// widest instructions up to simd.
-void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd simd, DeriveCaches* caches,
-            Derived* derived);
+// widest instructions up to simd. colour32: the targets keep 8 bits a colour
+// channel (Framebuffer::colour32), which the reference and the SSE2 fast
+// spans draw.
+void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Rasterizer::Simd simd,
+            DeriveCaches* caches, Derived* derived);
 
 void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1);
+// The same into a colour buffer of 8 bits a channel.
+void ReferenceSpan32(const SpanContext& ctx, int y, int x0, int x1);
 // One frame-buffer write through the stages after the colour combine
 // (Rasterizer::WriteThroughPipeline); the pixel is inside the target.
 void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& pixel,
                        RasterCounters* counters);
 // Returns a specialised band function for the state, or null when only the
-// reference fits; sets name and what the setup must provide.
-BandFunction PickFastBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
+// reference fits; sets name and what the setup must provide. colour32: for
+// a colour buffer of 8 bits a channel (the only fast spans that draw one).
+BandFunction PickFastBand(const Derived& derived, bool colour32, const char** name, bool* needsAllPlanes,
+                          bool* needsLod);
 // The same with AVX2, eight pixels at a time, reading derived.expanded (which
 // the caller sets when this returns a band).
 BandFunction PickWideBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);

@@ -122,6 +122,10 @@ struct RasterState {
 // Where pixels go: one colour buffer and the shared depth (aux) buffer, both
 // 16 bits per pixel, rows top of the screen first.
 //
+// The colour buffer may instead keep 8 bits a channel (colour32 set, colour
+// null): no dither, and blending reads the 8-bit values back. Those targets
+// are drawn by the reference span and the four-lane (SSE2) fast spans.
+//
 // The buffers may be drawn at an internal scale: the program's coordinates,
 // clip window and LFB pixels stay those of the board's screen, and every one
 // of its pixels is scale x scale pixels here. width, height and stride are
@@ -131,8 +135,9 @@ struct Framebuffer {
   uint16_t* colour = nullptr;  // RGB565
   uint16_t* depth = nullptr;   // w-buffer / z-buffer values, or alpha when depth buffering is off
   int width = 0, height = 0;
-  int stride = 0;  // pixels between rows
-  int scale = 1;   // buffer pixels per program pixel, each way (1..4)
+  int stride = 0;                // pixels between rows
+  int scale = 1;                 // buffer pixels per program pixel, each way (1..4)
+  uint32_t* colour32 = nullptr;  // 0x00RRGGBB in colour's place, when the buffer keeps 8 bits a channel
   bool operator==(const Framebuffer&) const = default;
 };
 

@@ -57,11 +57,11 @@ int DefaultThreadCount() {
   return cores >= 2 ? 2 : 1;
 }
 
-// A target the pipeline can draw into: buffers, a size, rows at least that
-// wide and an internal scale of 1 to 4.
+// A target the pipeline can draw into: one colour buffer (16 or 32 bits a
+// pixel), a size, rows at least that wide and an internal scale of 1 to 4.
 bool Drawable(const Framebuffer& target) {
-  return target.colour != nullptr && target.width > 0 && target.height > 0 && target.stride >= target.width &&
-         target.scale >= 1 && target.scale <= 4;
+  return (target.colour != nullptr) != (target.colour32 != nullptr) && target.width > 0 &&
+         target.height > 0 && target.stride >= target.width && target.scale >= 1 && target.scale <= 4;
 }
 
 }  // namespace
@@ -70,6 +70,7 @@ struct Rasterizer::Impl {
   RecordedState pending;
   bool dirty = true;
   bool referenceOnly = false;
+  bool colour32 = false;  // the targets keep 8 bits a channel (Derive picks the spans that draw them)
   std::shared_ptr<const Derived> derived;
   Simd simd = SimdFromEnvironment();
   DeriveCaches caches;
@@ -140,7 +141,7 @@ struct Rasterizer::Impl {
       return d.recorded.state.texture.contentVersion != version;
     });
     if (!reused) reused = std::make_shared<Derived>();
-    Derive(pending, referenceOnly, simd, &caches, reused.get());
+    Derive(pending, referenceOnly, colour32, simd, &caches, reused.get());
     recent.insert(recent.begin(), reused);
     return reused;
   }
@@ -150,6 +151,15 @@ struct Rasterizer::Impl {
     derived.reset();
     recent.clear();
     dirty = true;
+  }
+
+  // Derives for the target's colour layout (a change is rare: a new window).
+  void MatchLayout(const Framebuffer& target) {
+    const bool wide = target.colour32 != nullptr;
+    if (wide == colour32) return;
+    Flush();
+    colour32 = wide;
+    ForgetDerived();
   }
 
   void DrawWaiting() {
@@ -232,6 +242,7 @@ void Rasterizer::DrawTriangle(const VertexIn& a, const VertexIn& b, const Vertex
     ++im.counters.trianglesCulled;
     return;
   }
+  im.MatchLayout(target);
   const Derived& d = im.Current();
   // Without an aux buffer the fast paths hand their rows to the reference, which reads every plane.
   bool allPlanes = d.needsAllPlanes || target.depth == nullptr;
@@ -273,8 +284,15 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
   const uint16_t aux = auxIsDepth ? depth : alpha;
   const ptrdiff_t stride = target.stride;
   const size_t rowBytes = static_cast<size_t>(x1 - x0) * sizeof(uint16_t);
+  const uint32_t wide = Pack8888(r, g, b);  // 8 bits a channel: no dither
   for (int y = y0; y < y1; ++y) {
-    if (writeColour) {
+    if (writeColour && target.colour32) {
+      uint32_t* colourRow = target.colour32 + y * stride;
+      if (y == y0)
+        std::fill(colourRow + x0, colourRow + x1, wide);
+      else
+        std::memcpy(colourRow + x0, colourRow - stride + x0, rowBytes * 2);
+    } else if (writeColour) {
       uint16_t* colourRow = target.colour + y * stride;
       if (y - y0 < 4) {
         uint16_t pattern[4];
@@ -298,6 +316,7 @@ void Rasterizer::WriteThroughPipeline(const Framebuffer& target, const LfbPixel*
   Impl& im = *impl;
   im.Flush();
   if (!Drawable(target)) return;
+  im.MatchLayout(target);
   const Derived& d = im.Current();
   const ClipWindow clip = ClipWindowOf(d.state, target);
   for (size_t i = 0; i < count; ++i) {

@@ -17,9 +17,33 @@ int IteratedChannel(float v) {
   return Clamp255(FloorClamped(MinPs(MaxPs(v, -1.0f), 256.0f)));
 }
 
-}  // namespace
+// The destination colour and the colour write of the two buffer layouts:
+// RGB565 with the state's dither, or 8 bits a channel as computed.
+Rgba Destination(uint16_t pixel) {
+  return Expand565(pixel);
+}
+Rgba Destination(uint32_t pixel) {
+  return Expand8888(pixel);
+}
+void Store(uint16_t* at, const Rgba& colour, int x, int y, int ditherMode) {
+  *at = Dither565(colour.r, colour.g, colour.b, x, y, ditherMode);
+}
+void Store(uint32_t* at, const Rgba& colour, int, int, int) {
+  *at = Pack8888(colour.r, colour.g, colour.b);
+}
 
-void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
+template <class Pixel>
+Pixel* ColourRow(const Framebuffer& fb, int y) {
+  Pixel* base;
+  if constexpr (sizeof(Pixel) == 4)
+    base = fb.colour32;
+  else
+    base = fb.colour;
+  return base + static_cast<ptrdiff_t>(y) * fb.stride;
+}
+
+template <class Pixel>
+void ReferenceSpanOf(const SpanContext& ctx, int y, int x0, int x1) {
   const Derived& d = *ctx.derived;
   const RasterState& st = d.state;
   const TriangleSetup& tri = *ctx.tri;
@@ -32,7 +56,7 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
   float zRow = tri.z.RowBase(rowOffset);
   float rRow = tri.r.RowBase(rowOffset), gRow = tri.g.RowBase(rowOffset), bRow = tri.b.RowBase(rowOffset);
   float aRow = tri.a.RowBase(rowOffset);
-  uint16_t* colourRow = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride;
+  Pixel* colourRow = ColourRow<Pixel>(fb, y);
   uint16_t* auxRow = fb.depth ? fb.depth + static_cast<ptrdiff_t>(y) * fb.stride : nullptr;
   const int depthMode = st.depth.mode;
   const bool depthOn = d.depthEnabled && auxRow != nullptr;
@@ -93,13 +117,13 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
 
     // Blend over the destination.
     if (d.blendEnabled) {
-      Rgba dst = Expand565(colourRow[x]);
+      Rgba dst = Destination(colourRow[x]);
       if (d.alphaBuffer && auxRow) dst.a = auxRow[x] & 0xFF;  // else 255
       colour = Blend(st.blend, colour, prefog, dst);
     }
 
     // Dither and write.
-    if (st.rgbWriteMask) colourRow[x] = Dither565(colour.r, colour.g, colour.b, x, y, st.ditherMode);
+    if (st.rgbWriteMask) Store(colourRow + x, colour, x, y, st.ditherMode);
     if (auxRow) {
       if (depthOn && st.depth.writeMask) auxRow[x] = static_cast<uint16_t>(depth);
       if (d.alphaBuffer) auxRow[x] = static_cast<uint16_t>(colour.a);
@@ -108,11 +132,23 @@ void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
   }
 }
 
+}  // namespace
+
+void ReferenceSpan(const SpanContext& ctx, int y, int x0, int x1) {
+  ReferenceSpanOf<uint16_t>(ctx, y, x0, x1);
+}
+
+void ReferenceSpan32(const SpanContext& ctx, int y, int x0, int x1) {
+  ReferenceSpanOf<uint32_t>(ctx, y, x0, x1);
+}
+
 void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& pixel,
                        RasterCounters* counters) {
   const RasterState& st = d.state;
   const int x = pixel.x, y = pixel.y;
-  uint16_t* colourAt = fb.colour + static_cast<ptrdiff_t>(y) * fb.stride + x;
+  const ptrdiff_t at = static_cast<ptrdiff_t>(y) * fb.stride + x;
+  uint16_t* colourAt = fb.colour32 ? nullptr : fb.colour + at;
+  uint32_t* colourAt32 = fb.colour32 ? fb.colour32 + at : nullptr;
   uint16_t* auxAt = fb.depth ? fb.depth + static_cast<ptrdiff_t>(y) * fb.stride + x : nullptr;
   ++counters->pixelsIn;
   const int depth = pixel.depth;
@@ -139,11 +175,16 @@ void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& 
   const int fog = FogFactor(d, depth, colour.a, depth >> 8);
   if (fog >= 0) ApplyFog(d, fog, &colour);
   if (d.blendEnabled) {
-    Rgba dst = Expand565(*colourAt);
+    Rgba dst = colourAt32 ? Expand8888(*colourAt32) : Expand565(*colourAt);
     if (d.alphaBuffer && auxAt) dst.a = *auxAt & 0xFF;
     colour = Blend(st.blend, colour, prefog, dst);
   }
-  if (st.rgbWriteMask) *colourAt = Dither565(colour.r, colour.g, colour.b, x, y, st.ditherMode);
+  if (st.rgbWriteMask) {
+    if (colourAt32)
+      Store(colourAt32, colour, x, y, st.ditherMode);
+    else
+      Store(colourAt, colour, x, y, st.ditherMode);
+  }
   if (auxAt) {
     if (depthOn && st.depth.writeMask) *auxAt = static_cast<uint16_t>(depth);
     if (d.alphaBuffer) *auxAt = static_cast<uint16_t>(colour.a);

@@ -115,7 +115,8 @@ inline void WalkRows(const TriangleSetup& tri, int bandStart, int bandEnd, Draw&
 // draws their rows. True when it did.
 inline bool DrawnWithoutAuxBuffer(const SpanContext& ctx, int bandStart, int bandEnd) {
   if (ctx.target->depth != nullptr) return false;
-  WalkRows(*ctx.tri, bandStart, bandEnd, [&](int y, int x0, int x1) { ReferenceSpan(ctx, y, x0, x1); });
+  const SpanFunction span = ctx.target->colour32 ? ReferenceSpan32 : ReferenceSpan;
+  WalkRows(*ctx.tri, bandStart, bandEnd, [&](int y, int x0, int x1) { span(ctx, y, x0, x1); });
   return true;
 }
 

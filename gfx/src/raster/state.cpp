@@ -57,8 +57,8 @@ Rasterizer::Simd BestSimd() {
   return best;
 }
 
-void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd simd, DeriveCaches* caches,
-            Derived* d) {
+void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Rasterizer::Simd simd,
+            DeriveCaches* caches, Derived* d) {
   // d may have been derived before: what is not set below is cleared here.
   d->fogByW.reset();
   d->expanded.reset();
@@ -90,12 +90,22 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
       st.depth.mode >= GR_DEPTHBUFFER_ZBUFFER && st.depth.mode <= GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
   d->alphaBuffer = !d->depthEnabled && st.alphaWriteMask;
 
-  d->span = ReferenceSpan;
+  d->span = colour32 ? ReferenceSpan32 : ReferenceSpan;
   d->band = nullptr;
   d->triangles = nullptr;
-  d->spanName = "reference";
+  d->spanName = colour32 ? "reference 32-bit" : "reference";
   d->needsAllPlanes = d->needsLod = true;
-  if (!referenceOnly) {
+  if (!referenceOnly && colour32) {
+    // Only the four-lane spans draw 8 bits a channel.
+    const char* name = nullptr;
+    bool allPlanes = true, lod = true;
+    if (BandFunction fast = PickFastBand(*d, true, &name, &allPlanes, &lod)) {
+      d->band = fast;
+      d->spanName = name;
+      d->needsAllPlanes = allPlanes;
+      d->needsLod = lod;
+    }
+  } else if (!referenceOnly) {
     const char* name = nullptr;
     bool allPlanes = true, lod = true;
     BandFunction fast = nullptr;
@@ -109,7 +119,7 @@ void Derive(const RecordedState& recorded, bool referenceOnly, Rasterizer::Simd 
     if (fast)
       d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion, layout);
     else
-      fast = PickFastBand(*d, &name, &allPlanes, &lod);
+      fast = PickFastBand(*d, false, &name, &allPlanes, &lod);
     if (fast) {
       d->band = fast;
       d->triangles = triangles;
