@@ -351,7 +351,7 @@ TEST(ColourSetting, EnvironmentThenFile) {
   const std::filesystem::path file =
       std::filesystem::temp_directory_path() / ("glide_colour_" + std::to_string(getpid()) + ".ini");
   std::ofstream(file) << "[glide]\ncolor = 32\nscale = 2\n";
-  setenv("GLIDE_INI", file.c_str(), 1);
+  setenv("GLIDE_INI", file.string().c_str(), 1);
   unsetenv("GLIDE_SCALE");
   struct Case {
     const char* env;  // null: unset
