@@ -69,8 +69,10 @@ RasterState MakeState(Shape shape, int format, int aspect, bool sClamp, bool tCl
 
   st.depth = DepthState{2, shape == Shape::FoggedBlendedFloor ? 7 : 1, true, 0};
   if (shape == Shape::FoggedBlendedFloor) {
+    // Rising entries between entries of 255: from a 255 the step to the
+    // next entry wraps, so the interpolated factor passes 255 and is capped.
     static uint8_t fogTable[64];
-    for (int i = 0; i < 64; ++i) fogTable[i] = static_cast<uint8_t>(i * 4);
+    for (int i = 0; i < 64; ++i) fogTable[i] = static_cast<uint8_t>(i % 2 != 0 ? 255 : 190 + i);
     st.fog = FogState{2, 0x00405080u, fogTable};
     st.alpha = CombineUnit{1, 0, 1, 2, false};  // alpha = the constant's
     st.constantColour = 0x9A000000u;

@@ -315,8 +315,7 @@ struct PackedState {
         tex(ctx.derived->texture),
         ex(*ctx.derived->expanded),
         depthWrite(st.depth.writeMask),
-        texels(ex.texels.data()),
-        fogByW(ctx.derived->fogByW ? ctx.derived->fogByW->factor : nullptr) {
+        texels(ex.texels.data()) {
     // Where a level lies in the expanded texture, looked up per lane by
     // level: the offsets are those of border row and column 1 (texel row and
     // column 0), to which BorderIndex's indices are relative.
@@ -338,6 +337,13 @@ struct PackedState {
     const uint32_t fogColour = st.fog.colour;
     const int64_t fogB = fogColour & 0xFF, fogG = (fogColour >> 8) & 0xFF, fogR = (fogColour >> 16) & 0xFF;
     fogC = _mm512_set1_epi64(fogB | fogG << 16 | fogR << 32);
+    // The fog table's 64 entries as words, entry | step << 8, in two
+    // registers: a lane's entry is one two-register word permute away.
+    alignas(64) uint16_t entries[64];
+    for (int i = 0; i < 64; ++i)
+      entries[i] = static_cast<uint16_t>(ctx.derived->fogTable[i] | ctx.derived->fogDelta[i] << 8);
+    fogEntriesLo = _mm512_load_si512(entries);
+    fogEntriesHi = _mm512_load_si512(entries + 32);
     const int alpha = static_cast<int>(st.constantColour >> 24);
     srcFactor = _mm512_set1_epi16(static_cast<short>(alpha + 1));
     dstFactor = _mm512_set1_epi16(static_cast<short>(256 - alpha));
@@ -362,10 +368,9 @@ struct PackedState {
   const ExpandedTexture& ex;
   const bool depthWrite;
   const uint32_t* texels;
-  const uint16_t* fogByW;
   __m512i strides, offsets, scales, widthMasks, heightMasks;
   __m512i lodLo, lodHi, baseLevel;
-  __m512i fogC, srcFactor, dstFactor;
+  __m512i fogC, fogEntriesLo, fogEntriesHi, srcFactor, dstFactor;
   __m512i ditherByIndex;
   uint64_t pixelsIn = 0, depthFailed = 0;
 };
@@ -684,16 +689,29 @@ class PackedTriangle {
     }
   }
 
+  // FogFromW + 1 of sixteen depth values (0..0xFFFF): the entry of the top
+  // six bits, plus its step times the next eight bits over 1024, at most 255.
+  [[gnu::always_inline]] __m512i FogFactors(__m512i w32) const {
+    const __m512i lowByte = _mm512_set1_epi32(0xFF);
+    // The index's high word is zero, so the permute's high word (entry 0) is masked off.
+    const __m512i entry = _mm512_and_si512(
+        _mm512_permutex2var_epi16(s.fogEntriesLo, _mm512_srli_epi32(w32, 10), s.fogEntriesHi),
+        _mm512_set1_epi32(0xFFFF));
+    const __m512i fraction = _mm512_and_si512(_mm512_srli_epi32(w32, 2), lowByte);
+    // step * fraction <= 255 * 255 fits a word; the high words are zero.
+    const __m512i interpolated =
+        _mm512_srli_epi32(_mm512_mullo_epi16(_mm512_srli_epi32(entry, 8), fraction), 10);
+    const __m512i fog = _mm512_add_epi32(_mm512_and_si512(entry, lowByte), interpolated);
+    return _mm512_add_epi32(_mm512_min_epi32(fog, lowByte), _mm512_set1_epi32(1));
+  }
+
   // Table fog: c + (fog - c) * f / 256 == (c * (256 - f) + fog * f) >> 8, all unsigned 16-bit.
   template <int kN>
   [[gnu::always_inline]] void Fog(BatchLanes* b) const {
     const __m512i n256 = _mm512_set1_epi16(256);
 #pragma GCC unroll 2
     for (int h = 0; h < kN; ++h) {
-      const __m512i f =
-          _mm512_and_si512(_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), b->drawn[h], b->w32[h],
-                                                       reinterpret_cast<const int*>(s.fogByW), 2),
-                           _mm512_set1_epi32(0xFFFF));
+      const __m512i f = FogFactors(b->w32[h]);
       const __m512i ff = SpreadFirst(f), fs = SpreadSecond(f);
       b->first[h] =
           _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(b->first[h], _mm512_sub_epi16(n256, ff)),
