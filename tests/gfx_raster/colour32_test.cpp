@@ -156,6 +156,7 @@ std::unique_ptr<Canvas32> Render32(Scene32 kind, int scale, bool referenceOnly, 
     if (kind == Scene32::BodiesOneLevel) batch.state.texture.mipmapMode = GR_MIPMAP_DISABLE;
   }
   r.Clear(canvas->target, 0, 0, 0xFFFF, true, true, true);
+  r.Finish();  // a clear through the queue is done later; the writes below must come after it
   // A destination that differs from pixel to pixel, so that blending shows
   // which one each lane read.
   for (size_t i = 0; i < canvas->colour.size(); ++i)
@@ -220,6 +221,7 @@ class Glide32 : public GlideTest, public ::testing::WithParamInterface<int> {
   int k() const { return GetParam(); }
   // Every buffer pixel of the program's pixel (x, y) of the back buffer.
   static std::vector<uint32_t> Block(int x, int y) {
+    grSstIdle();  // the buffer as drawn so far, as a program reads it after waiting for the board
     const gfx::Context& c = gfx::Ctx();
     const uint32_t* plane = gfx::ColourBuffer32(GR_BUFFER_BACKBUFFER);
     std::vector<uint32_t> out;
@@ -270,6 +272,7 @@ TEST_P(Glide32, RegionWritesWidenAndReadsTruncate) {
 TEST_P(Glide32, ReadsAverageTheBlockThenTruncate) {
   if (k() == 1) GTEST_SKIP() << "one pixel a block";
   const gfx::Context& c = gfx::Ctx();
+  grSstIdle();  // the set-up's clear is done before the buffer is written behind the library's back
   uint32_t* plane = gfx::ColourBuffer32(GR_BUFFER_BACKBUFFER);
   // Red 0x0F in one pixel of the block, 0x10 elsewhere: the average rounds to 0x10 (565 red 2).
   for (int j = 0; j < k(); ++j)

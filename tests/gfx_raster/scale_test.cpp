@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "context.h"
+#include "dither.h"
 #include "glide_fixture.h"
 #include "internal_scale.h"
 #include "setup.h"
@@ -164,6 +165,75 @@ TEST_P(Tiles, IdenticalForAnyBandHeightAndThreadCount) {
   for (int threads : {1, 2, 3}) {
     for (int rows : {0, 1, 7, 64}) {
       auto tiled = Render(kind, scale, false, Simd::kAvx512, threads, false, rows);
+      EXPECT_TRUE(tiled->colour == atOnce->colour) << threads << " threads, bands of " << rows;
+      EXPECT_TRUE(tiled->depth == atOnce->depth) << threads << " threads, bands of " << rows;
+    }
+  }
+}
+
+// Clears go through the queue too when it bins: a dithered clear of part of
+// the screen, the bodies' first half, a second clear of a smaller window over
+// them, the rest. Each keeps its place among the triangles on every band.
+std::unique_ptr<scenes::ScaledCanvas> RenderWithClears(int scale, int threads, int tileRows,
+                                                       bool bodies = true) {
+  auto canvas = std::make_unique<scenes::ScaledCanvas>(scale);
+  gfx::Rasterizer r;
+  r.SetThreadCount(threads);
+  r.SetTileRows(tileRows);
+  auto scene = Build(Kind::Bodies);
+  RasterState clearState = scene->batches[0].state;
+  clearState.ditherMode = GR_DITHER_4x4;
+  clearState.clipMinX = 13, clearState.clipMaxX = 601, clearState.clipMinY = 7, clearState.clipMaxY = 455;
+  r.SetState(clearState);
+  r.Clear(canvas->target, 0x8040C0u, 0, 0x7000, true, true, true);
+  const size_t half = scene->batches.size() / 2;
+  for (size_t i = 0; i < scene->batches.size(); ++i) {
+    if (i == half) {
+      clearState.clipMinX = 100, clearState.clipMaxX = 300, clearState.clipMinY = 51,
+      clearState.clipMaxY = 203;
+      r.SetState(clearState);
+      r.Clear(canvas->target, 0x20E010u, 0, 0xFFFF, true, true, true);
+    }
+    const scenes::Batch& batch = scene->batches[i];
+    r.SetState(batch.state);
+    for (size_t v = 0; bodies && v + 2 < batch.vertices.size(); v += 3)
+      r.DrawTriangle(batch.vertices[v], batch.vertices[v + 1], batch.vertices[v + 2], canvas->target);
+  }
+  r.Finish();
+  return canvas;
+}
+
+TEST_P(Tiles, ClearsKeepTheirPlaceAmongTheTriangles) {
+  const int scale = std::get<1>(GetParam());
+  // The clears alone, in bands of 7 rows on two threads: each clip window
+  // holds its colour, dithered by the pixel's place, and nothing else changed.
+  const auto cleared = RenderWithClears(scale, 2, 7, false);
+  const scenes::ScaledCanvas blank(scale);
+  RasterState window = Build(Kind::Bodies)->batches[0].state;
+  window.clipMinX = 13, window.clipMaxX = 601, window.clipMinY = 7, window.clipMaxY = 455;
+  const raster::ClipWindow first = raster::ClipWindowOf(window, cleared->target);
+  window.clipMinX = 100, window.clipMaxX = 300, window.clipMinY = 51, window.clipMaxY = 203;
+  const raster::ClipWindow second = raster::ClipWindowOf(window, cleared->target);
+  auto inside = [](const raster::ClipWindow& w, int x, int y) {
+    return x >= w.x0 && x < w.x1 && y >= w.y0 && y < w.y1;
+  };
+  int wrong = 0;
+  for (int y = 0; y < cleared->target.height; ++y)
+    for (int x = 0; x < cleared->target.width; ++x) {
+      const size_t i = static_cast<size_t>(y) * cleared->target.stride + x;
+      uint16_t colour = blank.colour[i], depth = blank.depth[i];
+      if (inside(second, x, y))
+        colour = raster::Dither565(0x20, 0xE0, 0x10, x, y, GR_DITHER_4x4), depth = 0xFFFF;
+      else if (inside(first, x, y))
+        colour = raster::Dither565(0x80, 0x40, 0xC0, x, y, GR_DITHER_4x4), depth = 0x7000;
+      wrong += cleared->colour[i] != colour || cleared->depth[i] != depth;
+    }
+  EXPECT_EQ(wrong, 0);
+
+  auto atOnce = RenderWithClears(scale, 1, -1);
+  for (int threads : {1, 2, 3}) {
+    for (int rows : {0, 1, 7, 64}) {
+      auto tiled = RenderWithClears(scale, threads, rows);
       EXPECT_TRUE(tiled->colour == atOnce->colour) << threads << " threads, bands of " << rows;
       EXPECT_TRUE(tiled->depth == atOnce->depth) << threads << " threads, bands of " << rows;
     }

@@ -20,6 +20,7 @@ namespace gfx::raster {
 namespace {
 
 constexpr size_t kQueueLimit = 8192;  // queued triangles before the queue is drawn anyway
+constexpr size_t kClearLimit = 16;    // queued clears before the queue is drawn anyway
 // Colour and depth of one band: half of a core's L2 cache on the machines we
 // measured (1 MiB), so the band and the textures stay there while it is drawn.
 constexpr size_t kTileBytes = 512 * 1024;
@@ -46,15 +47,18 @@ constexpr std::chrono::microseconds kStreamPoll{100};
 
 }  // namespace
 
-// A queued triangle. Its state is held by the queue's list of states: a
-// reference count per triangle would be an atomic operation per triangle.
+// A queued triangle, or a clear. A triangle's state is held by the queue's
+// list of states: a reference count per triangle would be an atomic
+// operation per triangle.
 struct DrawQueue::Command {
   // A constructor (not only an aggregate) so that emplace_back builds it in
   // place with every compiler, clang 14's included.
   Command(const Derived* derivedIn, const TriangleSetup& triIn, const Framebuffer& targetIn)
       : derived(derivedIn), tri(triIn), target(targetIn) {}
-  const Derived* derived;
-  TriangleSetup tri;
+  Command(int clearIn, const Framebuffer& targetIn) : clear(clearIn), target(targetIn) {}
+  const Derived* derived = nullptr;
+  TriangleSetup tri{};
+  int clear = -1;  // the index of a clear in the queue's list of them
   Framebuffer target;
 };
 
@@ -66,6 +70,13 @@ float DrawQueue::EstimatedWork(const TriangleSetup& tri) {
                                     d(tri.x[2] - tri.x[0]) * d(tri.y[1] - tri.y[0]));  // 1/256 pixels
   const double pixels = std::min(twiceArea / 512.0, rowCount * (tri.clipX1 - tri.clipX0));
   return static_cast<float>(pixels + kRowCost * rowCount + kTriangleCost);
+}
+
+float DrawQueue::EstimatedWork(const ClearJob& clear) {
+  // Filling a pixel's colour and depth costs a small part of drawing one.
+  constexpr double kPixelCost = 1.0 / 16, kRowCost = 1.0;
+  const double rowCount = clear.clip.y1 - clear.clip.y0;
+  return static_cast<float>(rowCount * ((clear.clip.x1 - clear.clip.x0) * kPixelCost + kRowCost));
 }
 
 bool DrawQueue::WorkAbove(const Rows* rows, size_t first, size_t last, int from, int to, RowWork* work) {
@@ -134,8 +145,10 @@ DrawQueue::DrawQueue(int threads, RasterCounters* counters, int tileRows)
       handOverScratch(static_cast<size_t>(threads)) {
   commands.reserve(kQueueLimit);
   rows.reserve(kQueueLimit);
+  clears.reserve(kClearLimit);
   commandData = commands.data();
   rowData = rows.data();
+  clearData = clears.data();
   stripeEdges.assign(static_cast<size_t>(threads), kLastRow);
   // The flush's regions and those every worker hands over (see Flush and HandOver).
   const int handedOverRegions = threads * kRegionsPerThread / 2;
@@ -167,7 +180,23 @@ void DrawQueue::Add(const std::shared_ptr<const Derived>& state, const TriangleS
   }
   if (states.empty() || states.back() != state) states.push_back(state);
   commands.emplace_back(state.get(), tri, target);  // built in place: no temporary to copy
-  rows.push_back(Rows{tri.rowStart, tri.rowEnd, EstimatedWork(tri)});
+  Queued(tri.rowStart, tri.rowEnd, EstimatedWork(tri));
+}
+
+void DrawQueue::AddClear(const ClearJob& clear, const Framebuffer& target) {
+  if (clear.clip.Empty()) return;
+  if (clears.size() >= kClearLimit) Flush();
+  if (commands.empty()) {
+    ReserveRows(target.height);
+    Open();
+  }
+  clears.push_back(clear);
+  commands.emplace_back(static_cast<int>(clears.size() - 1), target);
+  Queued(clear.clip.y0, clear.clip.y1, EstimatedWork(clear));
+}
+
+void DrawQueue::Queued(int start, int end, float work) {
+  rows.push_back(Rows{start, end, work});
   published.store(commands.size(), std::memory_order_release);
   if (commands.size() >= kQueueLimit) Flush();
 }
@@ -252,6 +281,7 @@ void DrawQueue::Flush() {
   }
   commands.clear();
   rows.clear();
+  clears.clear();
   states.clear();
   pass = std::min(pass + 1, static_cast<int>(std::size(history)) - 1);
 }
@@ -260,6 +290,10 @@ void DrawQueue::DrawRange(size_t first, size_t last, int from, int to, RasterCou
   for (size_t i = first; i < last; ++i) {
     if (rowData[i].end <= from || rowData[i].start >= to) continue;
     const Command& command = commandData[i];
+    if (command.clear >= 0) {
+      ClearRows(clearData[command.clear], command.target, from, to);
+      continue;
+    }
     SpanContext ctx{command.derived, &command.tri, &command.target, out};
     WalkTriangle(ctx, from, to);
   }

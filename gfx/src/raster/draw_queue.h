@@ -1,4 +1,4 @@
-// draw_queue.h — set-up triangles queued for worker threads. Every row of
+// draw_queue.h — set-up triangles (and clears) queued for worker threads. Every row of
 // the target belongs to one thread at a time, which draws the triangles on
 // it in the order they were queued, so the picture is the one a single
 // thread draws.
@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "clear.h"
 #include "pipeline.h"
 #include "setup.h"
 
@@ -44,6 +45,8 @@ class DrawQueue {
   // Queues a set-up triangle (drawn with state into target); draws the
   // queue when it is full.
   void Add(const std::shared_ptr<const Derived>& state, const TriangleSetup& tri, const Framebuffer& target);
+  // Queues a clear of target, drawn in order with the triangles.
+  void AddClear(const ClearJob& clear, const Framebuffer& target);
   // Draws everything queued and waits for it.
   void Flush();
   // The next flush draws the first pass of a frame.
@@ -60,6 +63,10 @@ class DrawQueue {
   // What drawing a triangle costs, in pixels' worth: its area (at most its
   // rows times the clip window's width) and an overhead per row and per triangle.
   static float EstimatedWork(const TriangleSetup& tri);
+  // The same for a clear.
+  static float EstimatedWork(const ClearJob& clear);
+  // Appends a command and its rows, and draws the queue when it is full.
+  void Queued(int start, int end, float work);
 
   // The rows of a queued triangle and the estimated work of drawing them.
   struct Rows {
@@ -104,6 +111,7 @@ class DrawQueue {
   // that they never move while workers read them.
   std::vector<Command> commands;
   std::vector<Rows> rows;
+  std::vector<ClearJob> clears;                        // the queued clears, which their commands index
   std::vector<std::shared_ptr<const Derived>> states;  // held for the commands
   RowWork history[4];  // the work by row of the last flushes, by their order in the frame
   int pass = 0;
@@ -115,6 +123,7 @@ class DrawQueue {
   // Set before the workers start on a queue.
   const Command* commandData = nullptr;
   const Rows* rowData = nullptr;
+  const ClearJob* clearData = nullptr;
   std::vector<int> stripeEdges;  // worker i streams rows [stripeEdges[i - 1], stripeEdges[i])
   int streamTop = 0;             // the first row of the stripes
   bool streaming = false;        // whether the workers were started at the first triangle

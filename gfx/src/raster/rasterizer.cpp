@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "dither.h"
+#include "clear.h"
 #include "draw_queue.h"
 #include "pipeline.h"
 #include "setup.h"
@@ -273,43 +273,19 @@ void Rasterizer::Clear(const Framebuffer& target, uint32_t colour, uint8_t alpha
   if (im.queue) im.queue->NewFrame();  // a clear most likely starts a frame
   if (!Drawable(target)) return;
   const RasterState& st = im.pending.state;
-  const ClipWindow clip = ClipWindowOf(st, target);
-  if (clip.Empty()) return;
-  const int x0 = clip.x0, x1 = clip.x1, y0 = clip.y0, y1 = clip.y1;
-  writeAux = writeAux && target.depth != nullptr;
-  // Dither patterns repeat every four rows and columns, so the first four
-  // rows are built pixel by pixel and every later row is a copy of the row
-  // four above it (the aux value of the row above it).
-  const int r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
-  const uint16_t aux = auxIsDepth ? depth : alpha;
-  const ptrdiff_t stride = target.stride;
-  const size_t rowBytes = static_cast<size_t>(x1 - x0) * sizeof(uint16_t);
-  const uint32_t wide = Pack8888(r, g, b);  // 8 bits a channel: no dither
-  for (int y = y0; y < y1; ++y) {
-    if (writeColour && target.colour32) {
-      uint32_t* colourRow = target.colour32 + y * stride;
-      if (y == y0)
-        std::fill(colourRow + x0, colourRow + x1, wide);
-      else
-        std::memcpy(colourRow + x0, colourRow - stride + x0, rowBytes * 2);
-    } else if (writeColour) {
-      uint16_t* colourRow = target.colour + y * stride;
-      if (y - y0 < 4) {
-        uint16_t pattern[4];
-        for (int k = 0; k < 4; ++k) pattern[k] = Dither565(r, g, b, k, y, st.ditherMode);
-        for (int x = x0; x < x1; ++x) colourRow[x] = pattern[x & 3];
-      } else {
-        std::memcpy(colourRow + x0, colourRow - 4 * stride + x0, rowBytes);
-      }
-    }
-    if (writeAux) {
-      uint16_t* auxRow = target.depth + y * stride;
-      if (y == y0)
-        std::fill(auxRow + x0, auxRow + x1, aux);
-      else
-        std::memcpy(auxRow + x0, auxRow - stride + x0, rowBytes);
-    }
-  }
+  ClearJob job;
+  job.clip = ClipWindowOf(st, target);
+  if (job.clip.Empty()) return;
+  job.colour = colour;
+  job.aux = auxIsDepth ? depth : alpha;
+  job.ditherMode = st.ditherMode;
+  job.writeColour = writeColour;
+  job.writeAux = writeAux;
+  // Through the queue, a band is cleared just before its triangles are drawn, while it is in the cache.
+  if (im.Binned(target))
+    im.Queue().AddClear(job, target);
+  else
+    ClearRows(job, target, job.clip.y0, job.clip.y1);
 }
 
 void Rasterizer::WriteThroughPipeline(const Framebuffer& target, const LfbPixel* pixels, size_t count) {
