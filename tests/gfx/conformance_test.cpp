@@ -275,18 +275,23 @@ TEST_F(Locks, ATriangleDrawnDuringALockSurvivesTheUnlock) {
     else
       Put<uint32_t>(info, 2, 2, 0xFF00FF00u);
     Rect(10, 0, 20, 10);  // drawn after the write, during the lock
+    // Black again, what the pointer showed before the rectangle: over its
+    // first triangle (13, 2) and over the last one drawn (12, 8).
     if (mode == GR_LFBWRITEMODE_565) {
       Put<uint16_t>(info, 12, 2, 0x001F);
-      Put<uint16_t>(info, 13, 2, 0x0000);  // black again, what the copy showed before the triangle
+      Put<uint16_t>(info, 13, 2, 0x0000);
+      Put<uint16_t>(info, 12, 8, 0x0000);
     } else {
       Put<uint32_t>(info, 12, 2, 0xFF0000FFu);
       Put<uint32_t>(info, 13, 2, 0xFF000000u);
+      Put<uint32_t>(info, 12, 8, 0xFF000000u);
     }
     grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
     EXPECT_EQ(Pixel(2, 2), 0x07E0) << "mode " << mode;
-    EXPECT_EQ(Pixel(15, 5), 0xFFFF) << "mode " << mode;  // the triangle
-    EXPECT_EQ(Pixel(12, 2), 0x001F) << "mode " << mode;  // written over the triangle
+    EXPECT_EQ(Pixel(15, 5), 0xFFFF) << "mode " << mode;  // the rectangle
+    EXPECT_EQ(Pixel(12, 2), 0x001F) << "mode " << mode;  // written over it
     EXPECT_EQ(Pixel(13, 2), 0x0000) << "mode " << mode;
+    EXPECT_EQ(Pixel(12, 8), 0x0000) << "mode " << mode;
   }
 }
 
