@@ -391,6 +391,32 @@ TEST_F(Locks, ThePixelPipelineShadesWrittenPixels) {
   EXPECT_TRUE(Errors().empty());
 }
 
+// Pixels written through the pipeline carry the LFB constant depth and alpha
+// in force when they were written, as on the board, not those at unlock.
+TEST_F(Locks, PipelineWritesKeepTheConstantDepthAndAlphaOfTheirTime) {
+  grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+  grDepthBufferFunction(GR_CMP_LESS);
+  grDepthMask(FXTRUE);
+  grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO);
+  grBufferClear(0, 0, 0x8000);
+  grLfbConstantDepth(0x1000);
+  grLfbConstantAlpha(0xFF);
+  const GrLfbInfo_t info = Lock(GR_LFBWRITEMODE_565, GR_ORIGIN_UPPER_LEFT, FXTRUE);
+  Put<uint16_t>(info, 1, 0, 0xFFFF);
+  grLfbConstantDepth(0x2000);
+  Put<uint16_t>(info, 2, 0, 0xFFFF);
+  grLfbConstantAlpha(0x00);  // white at alpha 0 over black: 255 * (0 + 1) >> 8 = 0
+  Put<uint16_t>(info, 3, 0, 0xFFFF);
+  grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
+  EXPECT_EQ(Depth(1, 0), 0x1000);
+  EXPECT_EQ(Depth(2, 0), 0x2000);
+  EXPECT_EQ(Depth(3, 0), 0x2000);
+  EXPECT_EQ(Pixel(1, 0), 0xFFFF);
+  EXPECT_EQ(Pixel(2, 0), 0xFFFF);
+  EXPECT_EQ(Pixel(3, 0), 0x0000);
+  EXPECT_TRUE(Errors().empty());
+}
+
 // ---- multibase addressing ------------------------------------------------------------
 
 // Levels 256, 128 and 64 each start at their range's address, and 32 down
