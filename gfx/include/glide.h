@@ -649,11 +649,12 @@ FX_ENTRY void FX_CALL grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t ran
 /* ---- Linear frame buffer ------------------------------------------------- */
 /* Rows of a locked buffer are 2048 bytes apart (4096 in the 32-bit write
    modes) on screens up to 1024 pixels wide. Writes reach the buffer before
-   the next draw, read or swap and at the unlock; with pixelPipeline they
-   go through the stages after the colour combine (depth against
-   grLfbConstantDepth, chroma key, alpha test, fog, blend, dither) with the
-   state in force then. A pixel written with the value it already showed
-   through the lock counts as not written. */
+   the next draw, read or swap, before grLfbConstantDepth or
+   grLfbConstantAlpha changes its value, and at the unlock; with
+   pixelPipeline they go through the stages after the colour combine (depth
+   against grLfbConstantDepth, chroma key, alpha test, fog, blend, dither)
+   with the state in force then. A pixel written with the value it already
+   showed through the lock counts as not written. */
 FX_ENTRY FxBool FX_CALL grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode,
                                   GrOriginLocation_t origin, FxBool pixelPipeline, GrLfbInfo_t* info);
 FX_ENTRY FxBool FX_CALL grLfbUnlock(GrLock_t type, GrBuffer_t buffer);

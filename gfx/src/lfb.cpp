@@ -10,9 +10,10 @@
 // copy of its buffer in the lock's layout and behaves as if it were the
 // buffer: the pixels of the copy that differ from what it last held are
 // written into the buffer (through the pixel pipeline when the lock asks for
-// it) before anything draws, reads or shows the buffer, and at unlock, and
-// the others are never touched; what is drawn while the lock is open is
-// copied back into it at once. While any lock is open, drawing finishes
+// it) before anything draws, reads or shows the buffer, before the LFB
+// constant depth or alpha changes, and at unlock, and the others are never
+// touched; what is drawn while the lock is open is copied back into it at
+// once. While any lock is open, drawing finishes
 // before each call returns, so writes through the pointer and triangles land
 // in the order the program issued them.
 //
@@ -308,6 +309,17 @@ void EndLock(Lock& lock) {
   lock = Lock{};
 }
 
+// Before the LFB constant depth or alpha changes: what pipeline locks hold
+// so far is committed with the values in force when it was written.
+void CommitBeforeConstantsChange() {
+  for (const Lock& lock : locks) {
+    if (lock.active && lock.pipeline) {
+      CommitLfbWrites();
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 void CommitLfbWrites() {
@@ -473,11 +485,13 @@ FxBool grLfbUnlock(GrLock_t type, GrBuffer_t buffer) {
 
 void grLfbConstantAlpha(GrAlpha_t alpha) {
   Record("grLfbConstantAlpha", alpha);
+  if (alpha != Ctx().lfbConstantAlpha) CommitBeforeConstantsChange();
   Ctx().lfbConstantAlpha = alpha;
 }
 
 void grLfbConstantDepth(FxU16 depth) {
   Record("grLfbConstantDepth", depth);
+  if (depth != Ctx().lfbConstantDepth) CommitBeforeConstantsChange();
   Ctx().lfbConstantDepth = depth;
 }
 

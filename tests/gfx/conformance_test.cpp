@@ -275,18 +275,23 @@ TEST_F(Locks, ATriangleDrawnDuringALockSurvivesTheUnlock) {
     else
       Put<uint32_t>(info, 2, 2, 0xFF00FF00u);
     Rect(10, 0, 20, 10);  // drawn after the write, during the lock
+    // Black again, what the pointer showed before the rectangle: over its
+    // first triangle (13, 2) and over the last one drawn (12, 8).
     if (mode == GR_LFBWRITEMODE_565) {
       Put<uint16_t>(info, 12, 2, 0x001F);
-      Put<uint16_t>(info, 13, 2, 0x0000);  // black again, what the copy showed before the triangle
+      Put<uint16_t>(info, 13, 2, 0x0000);
+      Put<uint16_t>(info, 12, 8, 0x0000);
     } else {
       Put<uint32_t>(info, 12, 2, 0xFF0000FFu);
       Put<uint32_t>(info, 13, 2, 0xFF000000u);
+      Put<uint32_t>(info, 12, 8, 0xFF000000u);
     }
     grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
     EXPECT_EQ(Pixel(2, 2), 0x07E0) << "mode " << mode;
-    EXPECT_EQ(Pixel(15, 5), 0xFFFF) << "mode " << mode;  // the triangle
-    EXPECT_EQ(Pixel(12, 2), 0x001F) << "mode " << mode;  // written over the triangle
+    EXPECT_EQ(Pixel(15, 5), 0xFFFF) << "mode " << mode;  // the rectangle
+    EXPECT_EQ(Pixel(12, 2), 0x001F) << "mode " << mode;  // written over it
     EXPECT_EQ(Pixel(13, 2), 0x0000) << "mode " << mode;
+    EXPECT_EQ(Pixel(12, 8), 0x0000) << "mode " << mode;
   }
 }
 
@@ -383,6 +388,32 @@ TEST_F(Locks, ThePixelPipelineShadesWrittenPixels) {
   EXPECT_EQ(Depth(1, 0), 0x3000);
   EXPECT_EQ(Pixel(2, 0), 0x0000);
   EXPECT_EQ(Pixel(400, 0), 0x0000);
+  EXPECT_TRUE(Errors().empty());
+}
+
+// Pixels written through the pipeline carry the LFB constant depth and alpha
+// in force when they were written, as on the board, not those at unlock.
+TEST_F(Locks, PipelineWritesKeepTheConstantDepthAndAlphaOfTheirTime) {
+  grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+  grDepthBufferFunction(GR_CMP_LESS);
+  grDepthMask(FXTRUE);
+  grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO);
+  grBufferClear(0, 0, 0x8000);
+  grLfbConstantDepth(0x1000);
+  grLfbConstantAlpha(0xFF);
+  const GrLfbInfo_t info = Lock(GR_LFBWRITEMODE_565, GR_ORIGIN_UPPER_LEFT, FXTRUE);
+  Put<uint16_t>(info, 1, 0, 0xFFFF);
+  grLfbConstantDepth(0x2000);
+  Put<uint16_t>(info, 2, 0, 0xFFFF);
+  grLfbConstantAlpha(0x00);  // white at alpha 0 over black: 255 * (0 + 1) >> 8 = 0
+  Put<uint16_t>(info, 3, 0, 0xFFFF);
+  grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
+  EXPECT_EQ(Depth(1, 0), 0x1000);
+  EXPECT_EQ(Depth(2, 0), 0x2000);
+  EXPECT_EQ(Depth(3, 0), 0x2000);
+  EXPECT_EQ(Pixel(1, 0), 0xFFFF);
+  EXPECT_EQ(Pixel(2, 0), 0xFFFF);
+  EXPECT_EQ(Pixel(3, 0), 0x0000);
   EXPECT_TRUE(Errors().empty());
 }
 
