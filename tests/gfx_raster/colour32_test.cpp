@@ -17,6 +17,7 @@
 #include "dither.h"
 #include "glide_fixture.h"
 #include "internal_scale.h"
+#include "pipeline.h"
 #include "test_util.h"
 
 namespace gfx::testing {
@@ -137,14 +138,16 @@ TEST(Colour32, BlendingReadsTheEightBitDestination) {
 }
 
 // The fast spans that draw 8 bits a channel draw the reference's pixels,
-// for each scene, at scales 1 and 2, with any thread count and band height.
+// for each scene, at scales 1 and 2, with any thread count and band height:
+// the four-lane spans, and the sixteen-lane ones where the processor has them.
 enum class Scene32 { Halcyon, Lump, Bodies, BodiesOneLevel };
 constexpr const char* kScene32Names[] = {"Halcyon", "Lump", "Bodies", "BodiesOneLevel"};
 
 std::unique_ptr<Canvas32> Render32(Scene32 kind, int scale, bool referenceOnly, int threads, int tileRows,
-                                   std::string* spanNames) {
+                                   std::string* spanNames, Rasterizer::Simd simd = raster::BestSimd()) {
   auto canvas = std::make_unique<Canvas32>(640 * scale, 480 * scale, scale);
   gfx::Rasterizer r;
+  r.SetSimd(simd);
   r.SetThreadCount(threads);
   r.SetTileRows(tileRows);
   r.SetReferenceOnly(referenceOnly);
@@ -175,15 +178,21 @@ class Fast32 : public ::testing::TestWithParam<std::tuple<Scene32, int>> {};
 
 TEST_P(Fast32, DrawsTheReferencesPixels) {
   const auto [kind, scale] = GetParam();
-  std::string names;
   const auto reference = Render32(kind, scale, true, 1, 0, nullptr);
-  const auto fast = Render32(kind, scale, false, 1, 0, &names);
-  EXPECT_NE(names.find("32-bit"), std::string::npos) << names;  // a fast span drew
-  EXPECT_TRUE(fast->colour == reference->colour);
-  EXPECT_TRUE(fast->depth == reference->depth);
-  for (auto [threads, rows] : {std::pair{2, 0}, std::pair{1, 16}, std::pair{2, 7}})
-    EXPECT_TRUE(Render32(kind, scale, false, threads, rows, nullptr)->colour == reference->colour)
-        << threads << " threads, " << rows << " rows";
+  std::vector<Rasterizer::Simd> widths = {Rasterizer::Simd::kSse2};
+  if (raster::BestSimd() == Rasterizer::Simd::kAvx512) widths.push_back(Rasterizer::Simd::kAvx512);
+  for (Rasterizer::Simd simd : widths) {
+    const bool sixteen = simd == Rasterizer::Simd::kAvx512;
+    std::string names;
+    const auto fast = Render32(kind, scale, false, 1, 0, &names, simd);
+    // A fast span of that width drew.
+    EXPECT_NE(names.find(sixteen ? "avx512 32-bit" : "32-bit"), std::string::npos) << names;
+    EXPECT_TRUE(fast->colour == reference->colour) << names;
+    EXPECT_TRUE(fast->depth == reference->depth) << names;
+    for (auto [threads, rows] : {std::pair{2, 0}, std::pair{1, 16}, std::pair{2, 7}})
+      EXPECT_TRUE(Render32(kind, scale, false, threads, rows, nullptr, simd)->colour == reference->colour)
+          << names << ", " << threads << " threads, " << rows << " rows";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Fast32,

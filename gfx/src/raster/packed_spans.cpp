@@ -8,6 +8,8 @@
 // lane finds its row and column at once, without a loop over the rows.
 // Memory is read and written per run of a row with masked loads and stores
 // (a batch of many short runs with one access per run for both registers);
+// the colour buffer holds RGB565 pixels or, at 8 bits a channel, 0x00RRGGBB
+// (never dithered);
 // texels come from the expanded texture in column pairs, one 16-byte read
 // per bilinear footprint. Every value is computed with the same operations
 // as the reference span, so the pictures are identical (tests hold them to
@@ -232,9 +234,25 @@ inline void Filter16(const uint32_t* texels, __m512i at, __m512i si, __m512i ti,
 // Element `index` of a buffer, where index may lie before its start: a
 // batch's runs are addressed from lane 0, and masked loads and stores touch
 // only the run's own lanes, which lie inside the row.
-inline uint16_t* At(uint16_t* buffer, ptrdiff_t index) {
-  return reinterpret_cast<uint16_t*>(reinterpret_cast<uintptr_t>(buffer) +
-                                     static_cast<uintptr_t>(index) * sizeof(uint16_t));
+template <class Pixel>
+inline Pixel* At(Pixel* buffer, ptrdiff_t index) {
+  return reinterpret_cast<Pixel*>(reinterpret_cast<uintptr_t>(buffer) +
+                                  static_cast<uintptr_t>(index) * sizeof(Pixel));
+}
+
+// Sixteen 0x00RRGGBB pixels to 8-bit channels (eight pixels per register)
+// in 16-bit lanes B G R A, alpha 0 as a widened RGB565 pixel's.
+inline void Expand8888x16(__m512i pixels, __m512i* first, __m512i* second) {
+  pixels = _mm512_and_si512(pixels, _mm512_set1_epi32(0x00FFFFFF));
+  *first = _mm512_cvtepu8_epi16(_mm512_castsi512_si256(pixels));
+  *second = _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(pixels, 1));
+}
+
+// 8-bit channels (eight pixels per register) to sixteen 0x00RRGGBB pixels.
+inline __m512i Pack8888x16(__m512i first, __m512i second) {
+  const __m512i both = _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtepi16_epi8(first)),
+                                          _mm512_cvtepi16_epi8(second), 1);
+  return _mm512_and_si512(both, _mm512_set1_epi32(0x00FFFFFF));
 }
 
 // The spans of up to sixteen rows of a triangle at once, eight rows to a
@@ -405,7 +423,7 @@ struct BatchRuns {
 // processor has two independent chains of work in flight. Lane i of half h
 // is the pixel (refX + laneX[h][i], refY + laneY[h][i]), in the runs of
 // BatchRuns.
-template <class C, bool kSClamp, bool kTClamp, bool kFlat>
+template <class C, bool kSClamp, bool kTClamp, bool kFlat, bool kColour32>
 class PackedTriangle {
  public:
   [[gnu::always_inline]] PackedTriangle(PackedState& state, BatchRuns& batchRuns,
@@ -609,6 +627,13 @@ class PackedTriangle {
     }
   }
 
+  // Sixteen 32-bit pixels of half h from a buffer: the lanes of every run, zero elsewhere.
+  [[gnu::always_inline]] __m512i LoadRuns32(uint32_t* buffer, int h) const {
+    __m512i v = _mm512_setzero_si512();
+    for (int r = 0; r < runs; ++r)
+      v = _mm512_mask_loadu_epi32(v, HalfMask(runMask[r], h), At(buffer, runBase[r] + kLanes * h));
+    return v;
+  }
   // Sixteen pixels of half h from a buffer: the lanes of every run, zero elsewhere.
   [[gnu::always_inline]] __m256i LoadRuns(uint16_t* buffer, int h) const {
     __m256i v = _mm256_setzero_si256();
@@ -729,11 +754,14 @@ class PackedTriangle {
   template <int kN>
   [[gnu::always_inline]] void Blend(bool merged, BatchLanes* b) const {
     __m256i old[kHalves];
-    Load<kN>(merged, s.fb.colour, old);
+    if constexpr (!kColour32) Load<kN>(merged, s.fb.colour, old);
 #pragma GCC unroll 2
     for (int h = 0; h < kN; ++h) {
       __m512i oldFirst, oldSecond;
-      Expand565x16(old[h], &oldFirst, &oldSecond);
+      if constexpr (kColour32)
+        Expand8888x16(LoadRuns32(s.fb.colour32, h), &oldFirst, &oldSecond);
+      else
+        Expand565x16(old[h], &oldFirst, &oldSecond);
       b->first[h] = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(b->first[h], s.srcFactor),
                                                        _mm512_mullo_epi16(oldFirst, s.dstFactor)),
                                       8);
@@ -746,6 +774,10 @@ class PackedTriangle {
   // Dither (or truncate) to RGB565 and write colour and depth of the drawn lanes.
   template <int kN>
   [[gnu::always_inline]] void Write(bool merged, const BatchLanes& b) const {
+    if constexpr (kColour32) {
+      Write32<kN>(merged, b);
+      return;
+    }
     __m256i colour[kHalves], depth[kHalves];
 #pragma GCC unroll 2
     for (int h = 0; h < kN; ++h) {
@@ -789,6 +821,36 @@ class PackedTriangle {
     }
   }
 
+  // The same at 8 bits a channel: the channels as they are, no dither; the
+  // colour a half at a time (sixteen pixels fill a register), depth as above.
+  template <int kN>
+  [[gnu::always_inline]] void Write32(bool merged, const BatchLanes& b) const {
+    __m512i colour[kHalves];
+    __m256i depth[kHalves];
+#pragma GCC unroll 2
+    for (int h = 0; h < kN; ++h) {
+      colour[h] = Pack8888x16(b.first[h], b.second[h]);
+      depth[h] = _mm512_cvtepi32_epi16(b.w32[h]);
+    }
+    const Framebuffer& fb = s.fb;
+    uint32_t drawnAll = 0;
+    for (int h = 0; h < kN; ++h) drawnAll |= static_cast<uint32_t>(b.drawn[h]) << (kLanes * h);
+    const __m512i depthAll = _mm512_inserti64x4(_mm512_castsi256_si512(depth[0]), depth[kN - 1], 1);
+    for (int r = 0; r < runs; ++r) {
+      const uint32_t write = runMask[r] & drawnAll;
+#pragma GCC unroll 2
+      for (int h = 0; h < kN; ++h)
+        _mm512_mask_storeu_epi32(At(fb.colour32, runBase[r] + kLanes * h), HalfMask(write, h), colour[h]);
+      if (!s.depthWrite) continue;
+      if (merged) {
+        _mm512_mask_storeu_epi16(At(fb.depth, runBase[r]), write, depthAll);
+      } else {
+        for (int h = 0; h < kN; ++h)
+          _mm256_mask_storeu_epi16(At(fb.depth, runBase[r] + kLanes * h), HalfMask(write, h), depth[h]);
+      }
+    }
+  }
+
   PackedState& s;
   uint32_t* const runMask;
   int32_t* const runBase;
@@ -808,7 +870,7 @@ class PackedTriangle {
 // Draws rows [bandStart, bandEnd) of the triangles tris[i], for each set bit
 // i of `which` in turn, in one of the fast states, sixteen covered pixels at
 // a time. What the state fixes is worked out once for them all.
-template <class C, bool kSClamp, bool kTClamp>
+template <class C, bool kSClamp, bool kTClamp, bool kColour32>
 void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t which, int bandStart,
                 int bandEnd) {
   if (ctx.target->depth == nullptr) {
@@ -828,9 +890,9 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
     // front of the eye everywhere.
     if (tri.w.dx == 0.0f && tri.w.dy == 0.0f && tri.w.atRef > 0.0f &&
         tri.w.atRef <= std::numeric_limits<float>::max())
-      PackedTriangle<C, kSClamp, kTClamp, true>(state, runs, tri).Draw(bandStart, bandEnd);
+      PackedTriangle<C, kSClamp, kTClamp, true, kColour32>(state, runs, tri).Draw(bandStart, bandEnd);
     else
-      PackedTriangle<C, kSClamp, kTClamp, false>(state, runs, tri).Draw(bandStart, bandEnd);
+      PackedTriangle<C, kSClamp, kTClamp, false, kColour32>(state, runs, tri).Draw(bandStart, bandEnd);
   }
   RasterCounters& counters = *ctx.counters;
   counters.pixelsIn += state.pixelsIn;
@@ -838,30 +900,40 @@ void PackedDraw(const SpanContext& ctx, const TriangleSetup* tris, uint32_t whic
   counters.pixelsWritten += state.pixelsIn - state.depthFailed;
 }
 
-template <class C, bool kSClamp, bool kTClamp>
+template <class C, bool kSClamp, bool kTClamp, bool kColour32>
 void PackedBand(const SpanContext& ctx, int bandStart, int bandEnd) {
-  PackedDraw<C, kSClamp, kTClamp>(ctx, ctx.tri, 1, bandStart, bandEnd);
+  PackedDraw<C, kSClamp, kTClamp, kColour32>(ctx, ctx.tri, 1, bandStart, bandEnd);
 }
 
-template <class C, bool kSClamp, bool kTClamp>
+template <class C, bool kSClamp, bool kTClamp, bool kColour32>
 void PackedTriangles(const SpanContext& ctx, const TriangleSetup* tris, uint32_t which) {
-  PackedDraw<C, kSClamp, kTClamp>(ctx, tris, which, INT_MIN, INT_MAX);
+  PackedDraw<C, kSClamp, kTClamp, kColour32>(ctx, tris, which, INT_MIN, INT_MAX);
 }
 
 }  // namespace
 
-BandFunction PickPackedBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod,
-                            TrianglesFunction* triangles) {
+BandFunction PickPackedBand(const Derived& d, bool colour32, const char** name, bool* needsAllPlanes,
+                            bool* needsLod, TrianglesFunction* triangles) {
   static constexpr const char* kNames[4] = {"floor-avx512", "mesh-avx512", "bodies-avx512",
                                             "bodies-mip-avx512"};
+  static constexpr const char* kNames32[4] = {"floor-avx512 32-bit", "mesh-avx512 32-bit",
+                                              "bodies-avx512 32-bit", "bodies-mip-avx512 32-bit"};
   struct Functions {
     BandFunction band = nullptr;
     TrianglesFunction triangles = nullptr;
   };
-  const Functions picked = PickWide<Functions>(
-      d, kNames, name, needsAllPlanes, needsLod, []<class C, bool kSClamp, bool kTClamp>() -> Functions {
-        return {PackedBand<C, kSClamp, kTClamp>, PackedTriangles<C, kSClamp, kTClamp>};
-      });
+  const Functions picked =
+      colour32
+          ? PickWide<Functions>(
+                d, kNames32, name, needsAllPlanes, needsLod,
+                []<class C, bool kSClamp, bool kTClamp>() -> Functions {
+                  return {PackedBand<C, kSClamp, kTClamp, true>, PackedTriangles<C, kSClamp, kTClamp, true>};
+                })
+          : PickWide<Functions>(d, kNames, name, needsAllPlanes, needsLod,
+                                []<class C, bool kSClamp, bool kTClamp>() -> Functions {
+                                  return {PackedBand<C, kSClamp, kTClamp, false>,
+                                          PackedTriangles<C, kSClamp, kTClamp, false>};
+                                });
   *triangles = picked.triangles;
   return picked.band;
 }

@@ -208,15 +208,16 @@ void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& 
                        RasterCounters* counters);
 // Returns a specialised band function for the state, or null when only the
 // reference fits; sets name and what the setup must provide. colour32: for
-// a colour buffer of 8 bits a channel (the only fast spans that draw one).
+// a colour buffer of 8 bits a channel.
 BandFunction PickFastBand(const Derived& derived, bool colour32, const char** name, bool* needsAllPlanes,
                           bool* needsLod);
 // The same with AVX2, eight pixels at a time, reading derived.expanded (which
 // the caller sets when this returns a band).
 BandFunction PickWideBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
 // The same with AVX-512, sixteen pixels at a time, packing short rows
-// together; also sets the function that draws a batch of triangles.
-BandFunction PickPackedBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod,
-                            TrianglesFunction* triangles);
+// together, into either colour buffer; also sets the function that draws a
+// batch of triangles.
+BandFunction PickPackedBand(const Derived& derived, bool colour32, const char** name, bool* needsAllPlanes,
+                            bool* needsLod, TrianglesFunction* triangles);
 
 }  // namespace gfx::raster

@@ -96,11 +96,20 @@ void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Ra
   d->spanName = colour32 ? "reference 32-bit" : "reference";
   d->needsAllPlanes = d->needsLod = true;
   if (!referenceOnly && colour32) {
-    // Only the four-lane spans draw 8 bits a channel.
+    // The sixteen-lane spans and the four-lane ones draw 8 bits a channel.
     const char* name = nullptr;
     bool allPlanes = true, lod = true;
-    if (BandFunction fast = PickFastBand(*d, true, &name, &allPlanes, &lod)) {
+    TrianglesFunction triangles = nullptr;
+    BandFunction fast = nullptr;
+    if (simd == Rasterizer::Simd::kAvx512) {
+      fast = PickPackedBand(*d, true, &name, &allPlanes, &lod, &triangles);
+      if (fast)
+        d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion, TexelLayout::kColumnPairs);
+    }
+    if (!fast) fast = PickFastBand(*d, true, &name, &allPlanes, &lod);
+    if (fast) {
       d->band = fast;
+      d->triangles = triangles;
       d->spanName = name;
       d->needsAllPlanes = allPlanes;
       d->needsLod = lod;
@@ -111,7 +120,8 @@ void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Ra
     BandFunction fast = nullptr;
     TexelLayout layout = TexelLayout::kColumnPairs;  // what the sixteen-lane spans read
     TrianglesFunction triangles = nullptr;
-    if (simd == Rasterizer::Simd::kAvx512) fast = PickPackedBand(*d, &name, &allPlanes, &lod, &triangles);
+    if (simd == Rasterizer::Simd::kAvx512)
+      fast = PickPackedBand(*d, false, &name, &allPlanes, &lod, &triangles);
     if (!fast && simd >= Rasterizer::Simd::kAvx2) {
       fast = PickWideBand(*d, &name, &allPlanes, &lod);
       layout = TexelLayout::kRows;
