@@ -7,7 +7,8 @@
 # - the configuration dialogs driven by SAVER_DIALOG_SCRIPT, and as the
 #   system's own dialogs worked through their controls by dialog_host.exe
 #   (owned by the /c:HWND window, message boxes included), with what they
-#   saved read back from Wine's registry and from tessera.INI;
+#   saved read back from Wine's registry and from tessera.INI (in the Windows
+#   folder, and in the per-user folder where the Windows folder is read-only);
 # - /p: the preview draws into a child of the host's window, follows its
 #   size and ends with it (preview_host.exe plays the Screen Saver Settings);
 # - /s: a full-screen saver runs until the pointer moves (xdotool);
@@ -223,6 +224,36 @@ check_release() {
   fi
 }
 
+# Where the Windows folder may not be written (a standard user's lot on
+# Windows), tessera.INI goes to the per-user folder %APPDATA%\savers. Wine's
+# server opens the files, so it runs in a mount namespace of its own in which
+# the Windows folder is mounted read-only (root may write anywhere else).
+check_per_user_settings() {
+  local windows_folder=$windows
+  rm -f "$windows/tessera.INI"
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  local status=0
+  unshare -m sh -c 'mount --bind "$1" "$1" && mount -o remount,ro,bind "$1"' sh "$windows_folder" \
+    >/dev/null 2>&1 || status=$?
+  if [ "$status" != 0 ]; then
+    echo "SKIP tessera.INI in the per-user folder: no mount namespace here (needs root)"
+    return
+  fi
+  unshare -m sh -c 'mount --bind "$1" "$1" && mount -o remount,ro,bind "$1" && cd "$2" &&
+    SAVER_DIALOG_SCRIPT="type 25;ok" timeout 60 "$3" tessera.scr /c; status=$?; wineserver -w; exit $status' \
+    sh "$windows_folder" "$bin" "$wine" || status=$?
+  local per_user
+  per_user=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Roaming/savers/tessera.INI' | head -n 1)
+  if [ "$status" = 0 ] && [ ! -e "$windows/tessera.INI" ] && [ -n "$per_user" ] &&
+    tr -d '\r' <"$per_user" | grep -qx 'MaxObjects=25'; then
+    pass "tessera /c saves tessera.INI in %APPDATA%\\savers where the Windows folder is read-only"
+  else
+    fail "tessera /c saves tessera.INI in %APPDATA%\\savers where the Windows folder is read-only (status $status)"
+  fi
+  rm -f "$per_user"
+}
+
 # The backend's tests that need a desktop (skipped where Wine has no X server).
 desktop_tests() {
   if (cd "$bin" && timeout 120 "$wine" win32_tests.exe >"$work/win32_tests.log" 2>&1) &&
@@ -238,5 +269,6 @@ desktop_tests
 check_resources
 check_release
 run_cases
+check_per_user_settings
 echo "wine_e2e: $failures failed"
 [ "$failures" = 0 ]
