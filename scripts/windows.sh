@@ -135,9 +135,11 @@ build_savers() {
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DSAVERS_BENCH=OFF \
     -DSAVERS_HOST_BUILD="$host" >/dev/null
   cmake --build "$build" -j"$jobs"
+  # The release artefact: both savers and their data in one zip.
+  cmake --build "$build" --target savers_windows_zip >/dev/null
 }
 time_step build_savers
-echo "The Windows programs: $build/bin/halcyon.exe, $build/bin/tessera.exe" >&2
+echo "The Windows programs: $build/bin/halcyon.scr, $build/bin/tessera.scr; both zipped: $build/savers-windows-*.zip" >&2
 [ "$mode" = --test ] || exit 0
 
 # Wine in a prefix of its own, kept in the cache (making one takes ~20 s),
