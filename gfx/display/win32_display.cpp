@@ -2,6 +2,8 @@
 #include "win32_display.h"
 
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <dwmapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -185,6 +187,11 @@ void Win32Display::Show(const FrameView& frame, int swapInterval) {
   ::StretchDIBits(dc, fit.x, fit.y, fit.width, fit.height, 0, 0, width, height, frame_.data(), &info,
                   DIB_RGB_COLORS, SRCCOPY);
   ::ReleaseDC(hwnd, dc);
+  // The desktop composes windows at the monitor's retrace, so a picture
+  // drawn with GDI never tears; waiting for that composition shows each
+  // frame at a retrace of its own, as the board's swap did. Where there is
+  // no composition this fails at once and the schedule alone paces.
+  if (swapInterval >= 1) ::DwmFlush();
 }
 
 std::unique_ptr<Display> CreateWindowDisplay(bool fullScreen, std::optional<CaptureSettings> capture) {
