@@ -211,9 +211,10 @@ void ReferenceLfbPixel(const Derived& d, const Framebuffer& fb, const LfbPixel& 
 // a colour buffer of 8 bits a channel.
 BandFunction PickFastBand(const Derived& derived, bool colour32, const char** name, bool* needsAllPlanes,
                           bool* needsLod);
-// The same with AVX2, eight pixels at a time, reading derived.expanded (which
-// the caller sets when this returns a band).
-BandFunction PickWideBand(const Derived& derived, const char** name, bool* needsAllPlanes, bool* needsLod);
+// The same with AVX2, eight pixels at a time, into either colour buffer,
+// reading derived.expanded (which the caller sets when this returns a band).
+BandFunction PickWideBand(const Derived& derived, bool colour32, const char** name, bool* needsAllPlanes,
+                          bool* needsLod);
 // The same with AVX-512, sixteen pixels at a time, packing short rows
 // together, into either colour buffer; also sets the function that draws a
 // batch of triangles.

@@ -96,17 +96,22 @@ void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Ra
   d->spanName = colour32 ? "reference 32-bit" : "reference";
   d->needsAllPlanes = d->needsLod = true;
   if (!referenceOnly && colour32) {
-    // The sixteen-lane spans and the four-lane ones draw 8 bits a channel.
+    // Every width of the fast spans draws 8 bits a channel too.
     const char* name = nullptr;
     bool allPlanes = true, lod = true;
     TrianglesFunction triangles = nullptr;
     BandFunction fast = nullptr;
-    if (simd == Rasterizer::Simd::kAvx512) {
+    TexelLayout layout = TexelLayout::kColumnPairs;  // what the sixteen-lane spans read
+    if (simd == Rasterizer::Simd::kAvx512)
       fast = PickPackedBand(*d, true, &name, &allPlanes, &lod, &triangles);
-      if (fast)
-        d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion, TexelLayout::kColumnPairs);
+    if (!fast && simd >= Rasterizer::Simd::kAvx2) {
+      fast = PickWideBand(*d, true, &name, &allPlanes, &lod);
+      layout = TexelLayout::kRows;
     }
-    if (!fast) fast = PickFastBand(*d, true, &name, &allPlanes, &lod);
+    if (fast)
+      d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion, layout);
+    else
+      fast = PickFastBand(*d, true, &name, &allPlanes, &lod);
     if (fast) {
       d->band = fast;
       d->triangles = triangles;
@@ -123,7 +128,7 @@ void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Ra
     if (simd == Rasterizer::Simd::kAvx512)
       fast = PickPackedBand(*d, false, &name, &allPlanes, &lod, &triangles);
     if (!fast && simd >= Rasterizer::Simd::kAvx2) {
-      fast = PickWideBand(*d, &name, &allPlanes, &lod);
+      fast = PickWideBand(*d, false, &name, &allPlanes, &lod);
       layout = TexelLayout::kRows;
     }
     if (fast)

@@ -2,7 +2,9 @@
 // for processors that have it (the rasteriser asks the processor once).
 // They read the expanded texture (texels decoded, with a border), so a
 // bilinear footprint is two 8-byte gathers and the filter is one
-// multiply-add of bytes per row of the footprint. Every value is computed
+// multiply-add of bytes per row of the footprint. The colour buffer holds
+// RGB565 pixels or, at 8 bits a channel, 0x00RRGGBB (never dithered).
+// Every value is computed
 // with the same operations as the reference span, so the pictures are
 // identical (tests hold them to it).
 //
@@ -148,6 +150,28 @@ inline __m128i Load8(const uint16_t* p, bool whole, int lanes) {
   std::memcpy(part, p, static_cast<size_t>(lanes) * sizeof(uint16_t));
   return _mm_load_si128(reinterpret_cast<const __m128i*>(part));
 }
+// The same for eight 32-bit pixels.
+inline __m256i Load8x32(const uint32_t* p, bool whole, int lanes) {
+  if (whole) return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  return _mm256_maskload_epi32(
+      reinterpret_cast<const int*>(p),
+      _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+}
+
+// Eight 0x00RRGGBB pixels to 8-bit channels in 16-bit lanes B G R A (alpha 0,
+// as a widened RGB565 pixel's), four pixels per register.
+inline void Expand8888x8(__m256i pixels, __m256i* lo, __m256i* hi) {
+  pixels = _mm256_and_si256(pixels, _mm256_set1_epi32(0x00FFFFFF));
+  *lo = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(pixels));
+  *hi = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(pixels, 1));
+}
+
+// 8-bit channels (four pixels per register) to eight 0x00RRGGBB pixels.
+inline __m256i Pack8888x8(__m256i lo, __m256i hi) {
+  // Packing works per 128-bit half: pixels 0 1 4 5 | 2 3 6 7, put back in order.
+  const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
+  return _mm256_and_si256(packed, _mm256_set1_epi32(0x00FFFFFF));
+}
 
 // Wrap (AND with the mask) or clamp to [-1, mask] of eight texel indices,
 // plus one: the border column or row of the expanded level.
@@ -209,6 +233,7 @@ struct FogTerms8 {
 struct OctetRow {
   __m256 wRow, sRow, tRow;
   uint16_t* colourRow;
+  uint32_t* colourRow32;  // at 8 bits a channel
   uint16_t* depthRow;
   __m256 flatRecip;
   __m256i flatWf;
@@ -233,7 +258,7 @@ struct Octet {
 // without roll) the divide, the depth value, the fog factor and the level
 // are worked out once per row. Each step below is one stage of the
 // pipeline, in its order, and is inlined into the octet loop.
-template <class C, bool kSClamp, bool kTClamp>
+template <class C, bool kSClamp, bool kTClamp, bool kColour32>
 class OctetBand {
  public:
   OctetBand(const SpanContext& ctx)
@@ -256,6 +281,7 @@ class OctetBand {
         dstFactor(_mm256_set1_epi16(static_cast<short>(256 - (st.constantColour >> 24)))),
         fogByW(ctx.derived->fogByW ? ctx.derived->fogByW->factor : nullptr),
         colourBuffer(fb.colour),
+        colourBuffer32(fb.colour32),
         depthBuffer(fb.depth),
         stride(fb.stride),
         rowLimit(fb.width) {}
@@ -316,9 +342,24 @@ class OctetBand {
       // Eight drawn pixels in a row are written whole; otherwise the lanes
       // not drawn keep what they held.
       const bool allDrawn = o.whole && _mm256_movemask_ps(_mm256_castsi256_ps(o.drawn)) == 0xFF;
+      if constexpr (kColour32) {
+        __m256i old = _mm256_setzero_si256();
+        if (C::blend || !allDrawn) old = Load8x32(row.colourRow32 + x, o.whole, o.lanes);
+        if constexpr (C::blend) {
+          __m256i dl, dh;
+          Expand8888x8(old, &dl, &dh);
+          Blend(dl, dh, &lo, &hi);
+        }
+        Write32(row, o, allDrawn, old, Pack8888x8(lo, hi));
+        continue;
+      }
       __m128i old = _mm_setzero_si128();
       if (C::blend || !allDrawn) old = Load8(row.colourRow + x, o.whole, o.lanes);
-      if constexpr (C::blend) Blend(old, &lo, &hi);
+      if constexpr (C::blend) {
+        __m256i dl, dh;
+        Expand565x8(old, &dl, &dh);
+        Blend(dl, dh, &lo, &hi);
+      }
       __m128i colour;
       if constexpr (C::dither)
         colour = Dither565x8(lo, hi, row.ditherLo, row.ditherHi);
@@ -337,6 +378,7 @@ class OctetBand {
     row->tRow = _mm256_set1_ps(tri.t.RowBase(rowOffset));
     const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * stride;
     row->colourRow = colourBuffer + rowStart;
+    row->colourRow32 = colourBuffer32 + rowStart;
     row->depthRow = depthBuffer + rowStart;
     row->flatRecip = _mm256_setzero_ps();
     row->flatWf = zero;
@@ -348,7 +390,7 @@ class OctetBand {
       if constexpr (C::mipmap) row->flatLevel = LevelLanesOf(LevelsOf(row->wRow));
     }
     row->ditherLo = row->ditherHi = zero;
-    if constexpr (C::dither) {
+    if constexpr (C::dither && !kColour32) {
       const int16_t(&dv)[2][16] = kDitherLanes8.lanes[y & 3][x0 & 3];
       row->ditherLo = _mm256_load_si256(reinterpret_cast<const __m256i*>(dv[0]));
       row->ditherHi = _mm256_load_si256(reinterpret_cast<const __m256i*>(dv[1]));
@@ -446,9 +488,9 @@ class OctetBand {
 
   // Source alpha / one minus source alpha with the constant alpha over the
   // destination: the weights sum to 257, so the sum fits 16 bits unsigned.
-  [[gnu::always_inline]] void Blend(__m128i old, __m256i* lo, __m256i* hi) const GFX_RESTRICT_THIS {
-    __m256i dl, dh;
-    Expand565x8(old, &dl, &dh);
+  // dl, dh: the destination's channels, as the filter's.
+  [[gnu::always_inline]] void Blend(__m256i dl, __m256i dh, __m256i* lo,
+                                    __m256i* hi) const GFX_RESTRICT_THIS {
     *lo = _mm256_srli_epi16(
         _mm256_add_epi16(_mm256_mullo_epi16(*lo, srcFactor), _mm256_mullo_epi16(dl, dstFactor)), 8);
     *hi = _mm256_srli_epi16(
@@ -490,6 +532,40 @@ class OctetBand {
     }
   }
 
+  // The same at 8 bits a channel; depth as Write writes it.
+  [[gnu::always_inline]] void Write32(const OctetRow& row, const Octet& o, bool allDrawn, __m256i old,
+                                      __m256i colour) const GFX_RESTRICT_THIS {
+    uint32_t* colourAt = row.colourRow32 + o.x;
+    uint16_t* depthAt = row.depthRow + o.x;
+    const __m128i depth = Narrow(o.w32);
+    if (allDrawn) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(colourAt), colour);
+      if (depthWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt), depth);
+      return;
+    }
+    if (o.whole) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(colourAt), _mm256_blendv_epi8(old, colour, o.drawn));
+      if (depthWrite) {
+        const __m128i keepMask =
+            _mm_packs_epi32(_mm256_castsi256_si128(o.drawn), _mm256_extracti128_si256(o.drawn, 1));
+        __m128i stored = o.storedDepth;
+        if constexpr (!C::depthLess) stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthAt));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt), _mm_blendv_epi8(stored, depth, keepMask));
+      }
+      return;
+    }
+    alignas(32) uint32_t out[8], mask[8];
+    alignas(16) uint16_t depthOut[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out), colour);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(mask), o.drawn);
+    _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
+    for (int lane = 0; lane < o.lanes; ++lane) {
+      if (mask[lane] == 0) continue;
+      colourAt[lane] = out[lane];
+      if (depthWrite) depthAt[lane] = depthOut[lane];
+    }
+  }
+
   const RasterState& st;
   const TriangleSetup& tri;
   const Framebuffer& fb;
@@ -504,25 +580,35 @@ class OctetBand {
   const __m256i fogC, srcFactor, dstFactor;
   const uint16_t* fogByW;
   uint16_t* const colourBuffer;
+  uint32_t* const colourBuffer32;
   uint16_t* const depthBuffer;
   const int stride;    // pixels between rows
   const int rowLimit;  // pixels of a row that may be read and written back unchanged
 };
 
-template <class C, bool kSClamp, bool kTClamp>
+template <class C, bool kSClamp, bool kTClamp, bool kColour32>
 void WideBand(const SpanContext& ctx, int bandStart, int bandEnd) {
   if (DrawnWithoutAuxBuffer(ctx, bandStart, bandEnd)) return;
-  OctetBand<C, kSClamp, kTClamp> band(ctx);
+  OctetBand<C, kSClamp, kTClamp, kColour32> band(ctx);
   band.Draw(bandStart, bandEnd, ctx.counters);
 }
 
 }  // namespace
 
-BandFunction PickWideBand(const Derived& d, const char** name, bool* needsAllPlanes, bool* needsLod) {
+BandFunction PickWideBand(const Derived& d, bool colour32, const char** name, bool* needsAllPlanes,
+                          bool* needsLod) {
   static constexpr const char* kNames[4] = {"floor-avx2", "mesh-avx2", "bodies-avx2", "bodies-mip-avx2"};
-  return PickWide(
-      d, kNames, name, needsAllPlanes, needsLod,
-      []<class C, bool kSClamp, bool kTClamp>() -> BandFunction { return WideBand<C, kSClamp, kTClamp>; });
+  static constexpr const char* kNames32[4] = {"floor-avx2 32-bit", "mesh-avx2 32-bit", "bodies-avx2 32-bit",
+                                              "bodies-mip-avx2 32-bit"};
+  if (colour32)
+    return PickWide(d, kNames32, name, needsAllPlanes, needsLod,
+                    []<class C, bool kSClamp, bool kTClamp>() -> BandFunction {
+                      return WideBand<C, kSClamp, kTClamp, true>;
+                    });
+  return PickWide(d, kNames, name, needsAllPlanes, needsLod,
+                  []<class C, bool kSClamp, bool kTClamp>() -> BandFunction {
+                    return WideBand<C, kSClamp, kTClamp, false>;
+                  });
 }
 
 }  // namespace gfx::raster
