@@ -95,46 +95,23 @@ void Derive(const RecordedState& recorded, bool referenceOnly, bool colour32, Ra
   d->triangles = nullptr;
   d->spanName = colour32 ? "reference 32-bit" : "reference";
   d->needsAllPlanes = d->needsLod = true;
-  if (!referenceOnly && colour32) {
-    // Every width of the fast spans draws 8 bits a channel too.
-    const char* name = nullptr;
-    bool allPlanes = true, lod = true;
-    TrianglesFunction triangles = nullptr;
-    BandFunction fast = nullptr;
-    TexelLayout layout = TexelLayout::kColumnPairs;  // what the sixteen-lane spans read
-    if (simd == Rasterizer::Simd::kAvx512)
-      fast = PickPackedBand(*d, true, &name, &allPlanes, &lod, &triangles);
-    if (!fast && simd >= Rasterizer::Simd::kAvx2) {
-      fast = PickWideBand(*d, true, &name, &allPlanes, &lod);
-      layout = TexelLayout::kRows;
-    }
-    if (fast)
-      d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion, layout);
-    else
-      fast = PickFastBand(*d, true, &name, &allPlanes, &lod);
-    if (fast) {
-      d->band = fast;
-      d->triangles = triangles;
-      d->spanName = name;
-      d->needsAllPlanes = allPlanes;
-      d->needsLod = lod;
-    }
-  } else if (!referenceOnly) {
+  if (!referenceOnly) {
+    // The widest spans the processor runs that have the state, into either colour buffer.
     const char* name = nullptr;
     bool allPlanes = true, lod = true;
     BandFunction fast = nullptr;
     TexelLayout layout = TexelLayout::kColumnPairs;  // what the sixteen-lane spans read
     TrianglesFunction triangles = nullptr;
     if (simd == Rasterizer::Simd::kAvx512)
-      fast = PickPackedBand(*d, false, &name, &allPlanes, &lod, &triangles);
+      fast = PickPackedBand(*d, colour32, &name, &allPlanes, &lod, &triangles);
     if (!fast && simd >= Rasterizer::Simd::kAvx2) {
-      fast = PickWideBand(*d, false, &name, &allPlanes, &lod);
+      fast = PickWideBand(*d, colour32, &name, &allPlanes, &lod);
       layout = TexelLayout::kRows;
     }
     if (fast)
       d->expanded = caches->textures->Get(d->texture, st.texture.contentVersion, layout);
     else
-      fast = PickFastBand(*d, false, &name, &allPlanes, &lod);
+      fast = PickFastBand(*d, colour32, &name, &allPlanes, &lod);
     if (fast) {
       d->band = fast;
       d->triangles = triangles;

@@ -14,6 +14,7 @@
 #include <immintrin.h>
 
 #include <cstring>
+#include <type_traits>
 
 #include "dither.h"
 #include "expanded_texture.h"
@@ -350,22 +351,22 @@ class OctetBand {
           Expand8888x8(old, &dl, &dh);
           Blend(dl, dh, &lo, &hi);
         }
-        Write32(row, o, allDrawn, old, Pack8888x8(lo, hi));
-        continue;
+        Write(row, o, allDrawn, {old}, {Pack8888x8(lo, hi)});
+      } else {
+        __m128i old = _mm_setzero_si128();
+        if (C::blend || !allDrawn) old = Load8(row.colourRow + x, o.whole, o.lanes);
+        if constexpr (C::blend) {
+          __m256i dl, dh;
+          Expand565x8(old, &dl, &dh);
+          Blend(dl, dh, &lo, &hi);
+        }
+        __m128i colour;
+        if constexpr (C::dither)
+          colour = Dither565x8(lo, hi, row.ditherLo, row.ditherHi);
+        else
+          colour = Pack565x8(lo, hi);
+        Write(row, o, allDrawn, {old}, {colour});
       }
-      __m128i old = _mm_setzero_si128();
-      if (C::blend || !allDrawn) old = Load8(row.colourRow + x, o.whole, o.lanes);
-      if constexpr (C::blend) {
-        __m256i dl, dh;
-        Expand565x8(old, &dl, &dh);
-        Blend(dl, dh, &lo, &hi);
-      }
-      __m128i colour;
-      if constexpr (C::dither)
-        colour = Dither565x8(lo, hi, row.ditherLo, row.ditherHi);
-      else
-        colour = Pack565x8(lo, hi);
-      Write(row, o, allDrawn, old, colour);
     }
   }
 
@@ -377,8 +378,13 @@ class OctetBand {
     row->sRow = _mm256_set1_ps(tri.s.RowBase(rowOffset));
     row->tRow = _mm256_set1_ps(tri.t.RowBase(rowOffset));
     const ptrdiff_t rowStart = static_cast<ptrdiff_t>(y) * stride;
-    row->colourRow = colourBuffer + rowStart;
-    row->colourRow32 = colourBuffer32 + rowStart;
+    // Only the target's own colour buffer is there.
+    row->colourRow = nullptr;
+    row->colourRow32 = nullptr;
+    if constexpr (kColour32)
+      row->colourRow32 = colourBuffer32 + rowStart;
+    else
+      row->colourRow = colourBuffer + rowStart;
     row->depthRow = depthBuffer + rowStart;
     row->flatRecip = _mm256_setzero_ps();
     row->flatWf = zero;
@@ -498,21 +504,42 @@ class OctetBand {
   }
 
   // Colour and (when depth writes are on) depth of the drawn lanes; `old`
-  // holds the colour row's pixels unless all eight are drawn.
-  [[gnu::always_inline]] void Write(const OctetRow& row, const Octet& o, bool allDrawn, __m128i old,
-                                    __m128i colour) const GFX_RESTRICT_THIS {
-    uint16_t* colourAt = row.colourRow + o.x;
+  // holds the colour row's pixels unless all eight are drawn. The colour is
+  // eight RGB565 pixels, or eight 0x00RRGGBB ones at 8 bits a channel.
+  // (The registers in structs: a vector type is no template argument.)
+  struct Lanes16 {
+    __m128i v;
+  };
+  struct Lanes32 {
+    __m256i v;
+  };
+  using ColourPixel = std::conditional_t<kColour32, uint32_t, uint16_t>;
+  using ColourLanes = std::conditional_t<kColour32, Lanes32, Lanes16>;
+  [[gnu::always_inline]] static void StoreColour(ColourPixel* at, ColourLanes lanes) {
+    if constexpr (kColour32)
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), lanes.v);
+    else
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(at), lanes.v);
+  }
+  [[gnu::always_inline]] void Write(const OctetRow& row, const Octet& o, bool allDrawn, ColourLanes old,
+                                    ColourLanes colour) const GFX_RESTRICT_THIS {
+    ColourPixel* colourAt = (kColour32 ? reinterpret_cast<ColourPixel*>(row.colourRow32)
+                                       : reinterpret_cast<ColourPixel*>(row.colourRow)) +
+                            o.x;
     uint16_t* depthAt = row.depthRow + o.x;
     const __m128i depth = Narrow(o.w32);
     if (allDrawn) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(colourAt), colour);
+      StoreColour(colourAt, colour);
       if (depthWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt), depth);
       return;
     }
     const __m128i keepMask =
         _mm_packs_epi32(_mm256_castsi256_si128(o.drawn), _mm256_extracti128_si256(o.drawn, 1));
     if (o.whole) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(colourAt), _mm_blendv_epi8(old, colour, keepMask));
+      if constexpr (kColour32)
+        StoreColour(colourAt, {_mm256_blendv_epi8(old.v, colour.v, o.drawn)});
+      else
+        StoreColour(colourAt, {_mm_blendv_epi8(old.v, colour.v, keepMask)});
       if (depthWrite) {
         // The depth test read these already.
         __m128i stored = o.storedDepth;
@@ -521,44 +548,11 @@ class OctetBand {
       }
       return;
     }
-    alignas(16) uint16_t out[8], depthOut[8], mask[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(out), colour);
+    alignas(32) ColourPixel out[8];
+    alignas(16) uint16_t depthOut[8], mask[8];
+    StoreColour(out, colour);
     _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
     _mm_store_si128(reinterpret_cast<__m128i*>(mask), keepMask);
-    for (int lane = 0; lane < o.lanes; ++lane) {
-      if (mask[lane] == 0) continue;
-      colourAt[lane] = out[lane];
-      if (depthWrite) depthAt[lane] = depthOut[lane];
-    }
-  }
-
-  // The same at 8 bits a channel; depth as Write writes it.
-  [[gnu::always_inline]] void Write32(const OctetRow& row, const Octet& o, bool allDrawn, __m256i old,
-                                      __m256i colour) const GFX_RESTRICT_THIS {
-    uint32_t* colourAt = row.colourRow32 + o.x;
-    uint16_t* depthAt = row.depthRow + o.x;
-    const __m128i depth = Narrow(o.w32);
-    if (allDrawn) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(colourAt), colour);
-      if (depthWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt), depth);
-      return;
-    }
-    if (o.whole) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(colourAt), _mm256_blendv_epi8(old, colour, o.drawn));
-      if (depthWrite) {
-        const __m128i keepMask =
-            _mm_packs_epi32(_mm256_castsi256_si128(o.drawn), _mm256_extracti128_si256(o.drawn, 1));
-        __m128i stored = o.storedDepth;
-        if constexpr (!C::depthLess) stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthAt));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt), _mm_blendv_epi8(stored, depth, keepMask));
-      }
-      return;
-    }
-    alignas(32) uint32_t out[8], mask[8];
-    alignas(16) uint16_t depthOut[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out), colour);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(mask), o.drawn);
-    _mm_store_si128(reinterpret_cast<__m128i*>(depthOut), depth);
     for (int lane = 0; lane < o.lanes; ++lane) {
       if (mask[lane] == 0) continue;
       colourAt[lane] = out[lane];
