@@ -1,9 +1,12 @@
 // world_frame_bench.cpp — time of one DrawFrame of the world saver (floor
 // pass, 826 mesh triangles, swap) on the headless display with a fixed seed,
-// and of the frame's arithmetic alone.
+// the same at the internal scales 1 to 4 with one and two drawing threads,
+// and the frame's arithmetic alone.
 #include <benchmark/benchmark.h>
+#include <glide.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "halcyon/render/frame_math.h"
@@ -47,12 +50,32 @@ void WholeFrame(benchmark::State& state) {
     state.SkipWithError("set-up failed");
     return;
   }
+  grSstResetPerfStats();
   for (auto _ : state) {
     clockMs += 17;
     renderer.DrawFrame();
   }
+  GrSstPerfStats_t stats;
+  grSstPerfStats(&stats);
+  state.counters["pixels/s"] =
+      benchmark::Counter(static_cast<double>(stats.pixelsIn), benchmark::Counter::kIsRate);
 }
 BENCHMARK(WholeFrame)->Unit(benchmark::kMillisecond);
+
+// Arguments {scale, threads}; wall time, since with two threads the
+// benchmark's own thread is only one of those drawing.
+void ScaledFrame(benchmark::State& state) {
+  setenv("GLIDE_SCALE", std::to_string(state.range(0)).c_str(), 1);
+  setenv("GLIDE_THREADS", std::to_string(state.range(1)).c_str(), 1);
+  WholeFrame(state);
+  unsetenv("GLIDE_SCALE");
+  unsetenv("GLIDE_THREADS");
+}
+BENCHMARK(ScaledFrame)
+    ->ArgNames({"scale", "threads"})
+    ->ArgsProduct({{1, 2, 3, 4}, {1, 2}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void FrameArithmetic(benchmark::State& state) {
   std::vector<float> vertices(&halcyon::worldVertexTable[0][0], &halcyon::worldVertexTable[0][0] + 419 * 3);

@@ -1,9 +1,12 @@
 // The object saver's frame with 50 objects: clear, Update and Draw of every
-// body, swap, on the headless display. Also the motion step alone, which is
+// body, swap, on the headless display; the same at the internal scales 1 to
+// 4 with one and two drawing threads. Also the motion step alone, which is
 // the saver's own share of the frame (the rest is rasterising).
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "tessera/scene/model.h"
 
@@ -27,7 +30,7 @@ void OpenGlide() {
   guColorCombineFunction(GR_COLORCOMBINE_DECAL_TEXTURE);
 }
 
-void BM_FrameWith50Objects(benchmark::State& state) {
+void RunFrames(benchmark::State& state) {
   OpenGlide();
   Scene s;
   for (int slot = 0; slot < tessera::kTextureSlots; ++slot) {
@@ -52,9 +55,30 @@ void BM_FrameWith50Objects(benchmark::State& state) {
   state.counters["pixelsIn/frame"] = static_cast<double>(stats.pixelsIn) / frames;
   state.counters["pixelsOut/frame"] = static_cast<double>(stats.pixelsOut) / frames;
   state.counters["triangles/frame"] = static_cast<double>(drawn - drawnBefore) / frames;
+  state.counters["pixels/s"] =
+      benchmark::Counter(static_cast<double>(stats.pixelsIn), benchmark::Counter::kIsRate);
   grGlideShutdown();
 }
+
+void BM_FrameWith50Objects(benchmark::State& state) {
+  RunFrames(state);
+}
 BENCHMARK(BM_FrameWith50Objects)->Unit(benchmark::kMillisecond);
+
+// Arguments {scale, threads}; wall time, since with two threads the
+// benchmark's own thread is only one of those drawing.
+void BM_ScaledFrame(benchmark::State& state) {
+  setenv("GLIDE_SCALE", std::to_string(state.range(0)).c_str(), 1);
+  setenv("GLIDE_THREADS", std::to_string(state.range(1)).c_str(), 1);
+  RunFrames(state);
+  unsetenv("GLIDE_SCALE");
+  unsetenv("GLIDE_THREADS");
+}
+BENCHMARK(BM_ScaledFrame)
+    ->ArgNames({"scale", "threads"})
+    ->ArgsProduct({{1, 2, 3, 4}, {1, 2}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_MotionStepOf52Bodies(benchmark::State& state) {
   Scene s;
